@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+/// What a configuration-file line sets.
+enum class FieldKind {
+  MidiOutPort,
+  MidiChannel,
+  MidiPatch,
+  Scale,
+  Key,
+  Chord,
+  MinNote,
+  MaxNote,
+  PlayNotes,
+  InitialPosition,
+  InitialPressure,
+  NoteDirection,
+  ControllerNumber,   ///< cc[input]
+  ControllerMinimum,  ///< min[input]
+  ControllerMaximum,  ///< max[input]
+  ResponseCurveCode,  ///< map[input]
+  Picture,
+  ColorModel,
+};
+
+/// One line of a configuration block: the text before the value, and the field.
+struct ConfigField {
+  std::string_view name;  ///< e.g. "Scale = ", matched case-sensitively at the line's start
+  FieldKind kind;
+  int input;  ///< the ControllerInput of the per-controller fields, else -1
+};
+
+inline constexpr int kConfigFieldCount = 46;
+
+/// The 46 lines of a block in file order.
+extern const std::array<ConfigField, kConfigFieldCount> kConfigFields;
+
+/// The field whose name the line starts with, or nullptr. No name is the start
+/// of another, so at most one matches.
+const ConfigField* MatchConfigField(std::string_view line);
+
+/// The decimal rule of the file reader: leading blanks skipped, an optional
+/// sign, digits up to the first other character; no digit reads as 0. Values
+/// beyond the 32-bit range saturate.
+int32_t ParseDecimal(std::string_view text);

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+
+#include "engine/Configuration.h"
+#include "engine/EngineViews.h"
+#include "engine/ScaleNoteList.h"
+#include "engine/TabletPacket.h"
+
+class MidiPort;
+
+/// Note mode: the tablet split into one band per playable note; entering a band
+/// with the pen pressed starts its note (tool 1) or chord (tool 2), lifting the
+/// pen stops it.
+class NoteGenerator {
+ public:
+  NoteGenerator(MidiPort& port, EngineDisplay& display) : port_(port), display_(display) {}
+
+  void Build(const Configuration& config);
+  /// The pen moved to the normalised position (nx, ny); `pen` holds this packet.
+  void UpdateNote(const Configuration& config, const PenState& pen, float nx, float ny);
+  /// The pen was lifted.
+  void ReleaseNote(const Configuration& config, const PenState& pen);
+
+  const ScaleNoteList& NoteList() const { return noteList_; }
+  uint8_t LastNote() const { return lastNote_; }
+
+ private:
+  void StopNote(const Configuration& config, uint32_t cursor);
+
+  MidiPort& port_;
+  EngineDisplay& display_;
+  ScaleNoteList noteList_;
+  uint8_t lastNote_ = kNoNote;
+};

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/Configuration.h"
+#include "engine/EngineViews.h"
+#include "engine/NoteGenerator.h"
+#include "engine/TabletPacket.h"
+#include "midi/MidiPort.h"
+#include "picture/Picture.h"
+
+class MidiOutService;
+
+/// Which end of the note range a key chosen on the keyboard sets.
+enum class NoteLimit { Lower, Upper };
+
+/// Display requests raised by a packet, served and cleared by the painting.
+struct DisplayRequests {
+  bool position = false;
+  bool pressure = false;
+  bool orientation = false;
+};
+
+/// The heart of Quill: the twelve configuration slots, the pen and note state
+/// and the MIDI port. Everything the pen does and every slot operation happens
+/// here; the window forwards packets, keys, clicks and control changes, and the
+/// engine answers through MessageSink and EngineDisplay.
+class PerformanceEngine {
+ public:
+  PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
+                    const ToolNameSource& tools);
+
+  // Start-up, in the window's order: Start() shows configuration 1 (opening its
+  // port and sending its programme change); once the tablet context is open,
+  // MarkInitialised() clears the packet counter and the display requests.
+  void Start();
+  void MarkInitialised();
+
+  // Slots.
+  void ResetConfigurations();
+  void SelectConfiguration(int slot);
+  void OnCopy();
+  void OnPaste();
+  void OnReset();
+  void ShowConfiguration();
+
+  // The pen.
+  void ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry);
+  /// Left button down on the window sets controller mode, up clears it.
+  void SetControllerMode(bool on) { controllerMode_ = on; }
+
+  // Change handlers of the setting controls; each works on the current slot.
+  // Box indexes are the selected entry (a negative index means no selection).
+  void SelectPort(int index);
+  void SelectChannel(int index);
+  void SelectPatch(int index);
+  void SelectScale(int index);
+  void SelectKey(int index);
+  void SelectChord(int index);
+  void SelectNoteDirection(int index);
+  void SelectController(int input, int index);
+  void SetPlayNotes(bool checked);
+  void SetInitialPressure(bool checked);
+  void SetInitialPosition(bool checked);
+  /// A key chosen with MinKey or MaxKey; the limits are swapped when needed.
+  void SetNoteLimit(NoteLimit which, uint8_t key);
+  /// A curve button stepped to a new code.
+  void SetResponseCurve(int input, uint16_t code);
+  /// A minimum or maximum field accepted a value (clamped to 0..127).
+  void SetControllerMinimum(int input, int value);
+  void SetControllerMaximum(int input, int value);
+  /// The bytes the numeric fields of the current slot write into.
+  uint8_t* ControllerMinimumByte(int input) { return &configs_[currentConfig_].min[input]; }
+  uint8_t* ControllerMaximumByte(int input) { return &configs_[currentConfig_].max[input]; }
+  /// The RGB (0) and HSV (1) buttons.
+  void SetColorModel(uint16_t model);
+
+  // Pictures: the picture button with a file chosen, and "Clear".
+  bool LoadPicture(const std::string& path);
+  void ClearPicture();
+
+  // State read by the window.
+  uint8_t CurrentSlot() const { return currentConfig_; }
+  const Configuration& CurrentConfiguration() const { return configs_[currentConfig_]; }
+  const Configuration& SlotConfiguration(int slot) const { return configs_[slot]; }
+  bool HasPicture(int slot) const { return hasPicture_[slot]; }
+  const Picture& SlotPicture(int slot) const { return pictures_[slot]; }
+  bool ControllerMode() const { return controllerMode_; }
+  const PenState& Pen() const { return pen_; }
+  const TabletPacket& LastPacket() const { return packet_; }
+  uint32_t PacketCount() const { return packetCount_; }
+  const DisplayRequests& PendingDisplays() const { return displayRequests_; }
+  /// Painting served these requests.
+  void ClearDisplayRequests(bool position, bool pressure, bool orientation);
+  const NoteGenerator& Notes() const { return notes_; }
+  MidiPort& Port() { return port_; }
+
+ private:
+  Configuration& Current() { return configs_[currentConfig_]; }
+  void RebuildNoteList();
+  void SendController(int input, uint8_t value);
+
+  MessageSink& messages_;
+  EngineDisplay& display_;
+  const ToolNameSource& tools_;
+  MidiPort port_;
+  NoteGenerator notes_;
+
+  std::array<Configuration, kSlotCount> configs_;
+  uint8_t currentConfig_ = 0;
+  std::array<bool, kSlotCount> hasPicture_{};
+  std::array<Picture, kSlotCount> pictures_;
+
+  bool controllerMode_ = false;
+  PenState pen_;
+  TabletPacket packet_;
+  uint32_t packetCount_ = 0;
+  DisplayRequests displayRequests_;
+};
