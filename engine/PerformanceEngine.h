@@ -17,6 +17,13 @@ class MidiOutService;
 /// Which end of the note range a key chosen on the keyboard sets.
 enum class NoteLimit { Lower, Upper };
 
+/// Starting locations of the file dialogs: the "Configs" and "Pictures" folders
+/// at first, then the last file chosen in each dialog.
+struct FileLocations {
+  std::string configsFolder;
+  std::string picturesFolder;
+};
+
 /// Display requests raised by a packet, served and cleared by the painting.
 struct DisplayRequests {
   bool position = false;
@@ -78,9 +85,16 @@ class PerformanceEngine {
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(uint16_t model);
 
-  // Pictures: the picture button with a file chosen, and "Clear".
+  // Pictures: the picture button with a file chosen, and "Clear". A picture
+  // that does not decode shows "Unable to load the picture!\n" and changes nothing.
   bool LoadPicture(const std::string& path);
   void ClearPicture();
+
+  // Files: "Save..." and "Load..." with a file chosen.
+  void SaveConfigurations(const std::string& path);
+  void LoadConfigurations(const std::string& path);
+  /// Where the file dialogs start; the window sets the folders at start-up.
+  FileLocations& Locations() { return locations_; }
 
   // State read by the window.
   uint8_t CurrentSlot() const { return currentConfig_; }
@@ -119,4 +133,5 @@ class PerformanceEngine {
   TabletPacket packet_;
   uint32_t packetCount_ = 0;
   DisplayRequests displayRequests_;
+  FileLocations locations_;
 };

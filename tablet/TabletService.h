@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/EngineViews.h"
+#include "engine/TabletPacket.h"
+
+class QWidget;
+
+/// The pen orientation axes a tablet reports.
+struct OrientationAxes {
+  bool supported = false;           ///< the tablet reports pen orientation at all
+  uint32_t azimuthResolution = 0;   ///< units per turn, 16.16 fixed point
+  uint32_t altitudeResolution = 0;  ///< units per turn, 16.16 fixed point
+  int32_t altitudeMax = 0;          ///< altitude of an upright pen
+};
+
+/// Everything Quill asks of the tablet driver: presence, names, orientation
+/// axes, and one context for the main window that delivers pen packets on the
+/// window's thread in arrival order. The evdev, Qt and mouse layers implement it;
+/// tests use a scripted service.
+class TabletService : public ToolNameSource {
+ public:
+  using PacketHandler = std::function<void(const TabletPacket&)>;
+
+  /// Tablet services are available at all.
+  virtual bool ServicesPresent() const = 0;
+  /// The device name, e.g. "WACOM " followed by the product name.
+  virtual std::string DeviceName() const = 0;
+  /// Tool name of a cursor number: 0 "Puck", 1 "Pressure Stylus", 2 "Eraser".
+  std::string ToolName(uint32_t cursor) const override = 0;
+  virtual OrientationAxes Orientation() const = 0;
+  /// Opens the context for the main window; `tabletArea` is the child widget the
+  /// pen plays over. Packets go to `handler`. False when no context could be opened.
+  virtual bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) = 0;
+  /// Follows the window's activation: packets arrive only while enabled.
+  virtual void Enable(bool enable) = 0;
+  /// Puts the context on top of the overlap order.
+  virtual void Overlap(bool toTop) = 0;
+  /// Closes the context; no packets arrive afterwards.
+  virtual void Close() = 0;
+};
