@@ -9,10 +9,10 @@
 
 namespace {
 // A runner writing into a temporary file, one device.
+// The file is declared first so that it closes after the output's last flush.
 struct RunnerRig {
-  RunnerRig() : file(std::tmpfile()), out(file), runner(std::make_unique<PrintingDevices>(1, out), out, true) {}
-  ~RunnerRig() { std::fclose(file); }
-  std::FILE* file;
+  RunnerRig() : out(file.get()), runner(std::make_unique<PrintingDevices>(1, out), out, true) {}
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{std::tmpfile(), &std::fclose};
   ReplayOutput out;
   ReplayRunner runner;
 };
