@@ -153,6 +153,11 @@ TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {
   RtMidiOutService service(RtMidiOutService::Api::Jack);
   const int device = FindDevice(service, receiver.PortName());
   ASSERT_GE(device, 0);
+  // Before any port is open RtMidi would buffer sends and, once its buffer is
+  // full, spin for ever: they must fail instead, every one of them.
+  int refused = 0;
+  for (int i = 0; i < 5000; ++i) refused += !service.SendShortMsg(0x00643C90);
+  EXPECT_EQ(refused, 5000);
   ASSERT_TRUE(service.Open(device));
   ASSERT_TRUE(service.SendShortMsg(0x643C90));
   ASSERT_TRUE(receiver.WaitForLast({0x90, 0x3C, 0x64}, 5s));
