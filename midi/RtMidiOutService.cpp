@@ -20,11 +20,14 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // RtMidi's JACK output writes each message with a 4-byte length into a ring
-// buffer of 16384 bytes that the server empties once per cycle, and spins for
-// as long as the buffer is full. Writing at most a quarter of it between two
-// cycles that we saw keeps well clear of the spin.
-constexpr size_t kJackWriteBudget = 4096;
+// buffer of 16384 bytes that its client empties once per server cycle, and
+// spins for as long as the buffer is full. What was written while the cycle
+// counter read c is taken by the time it reads c + kCyclesToDeliver; keeping
+// what may still wait below half the buffer keeps well clear of the spin.
+constexpr size_t kJackWriteBudget = 8192;
 constexpr size_t kJackLengthPrefix = sizeof(int);
+// A burst over the budget waits this long at most for the server to catch up.
+constexpr milliseconds kBurstWait{50};
 // How long opening and closing wait for the server to run the cycles that
 // connect a port or deliver what was written to it.
 constexpr milliseconds kCycleWait{200};
@@ -337,7 +340,7 @@ bool RtMidiOutService::Open(unsigned device) {
   portOpen_ = true;
   lastCycle_ = session_->Cycles();
   lastCycleSeen_ = Clock::now();
-  bytesSinceCycle_ = 0;
+  written_ = {};
   drainCycle_ = 0;
   return true;
 }
@@ -379,22 +382,34 @@ bool RtMidiOutService::SendShortMsg(uint32_t packed) {
 }
 
 bool RtMidiOutService::JackCanWrite(size_t length) {
-  const auto now = Clock::now();
-  const uint64_t cycle = session_->Cycles();
-  if (cycle != lastCycle_) {
-    lastCycle_ = cycle;
-    lastCycleSeen_ = now;
-    bytesSinceCycle_ = 0;
-  } else if (now - lastCycleSeen_ > limits_.stallLimit) {
-    // The server runs no cycles (stopped, hung or gone): nothing written now
-    // would be delivered, and RtMidi would spin once its buffer filled.
-    stalled_ = true;
-    return false;
-  }
   const size_t cost = length + kJackLengthPrefix;
-  if (bytesSinceCycle_ + cost > kJackWriteBudget) return false;
-  bytesSinceCycle_ += cost;
-  // Delivered by the end of the cycle after next.
-  drainCycle_ = cycle + 2;
-  return true;
+  const auto waitUntil = Clock::now() + kBurstWait;
+  for (;;) {
+    const auto now = Clock::now();
+    const uint64_t cycle = session_->Cycles();
+    if (cycle != lastCycle_) {
+      lastCycle_ = cycle;
+      lastCycleSeen_ = now;
+    } else if (now - lastCycleSeen_ > limits_.stallLimit) {
+      // The server runs no cycles (stopped, hung or gone): nothing written now
+      // would be delivered, and RtMidi would spin once its buffer filled.
+      stalled_ = true;
+      return false;
+    }
+    size_t waiting = 0;
+    for (const Written& w : written_) {
+      if (w.cycle + kCyclesToDeliver > cycle) waiting += w.bytes;
+    }
+    if (waiting + cost <= kJackWriteBudget) {
+      Written& slot = written_[cycle % kCyclesToDeliver];
+      if (slot.cycle != cycle) slot = Written{cycle, 0};
+      slot.bytes += cost;
+      drainCycle_ = cycle + kCyclesToDeliver;
+      return true;
+    }
+    // A burst, such as packets that queued up while the window was busy: the
+    // server takes what waits within a cycle or two.
+    if (now >= waitUntil) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
 }

@@ -65,7 +65,8 @@ class RtMidiOutService : public MidiOutService {
   bool Run(const std::function<void(Session&)>& work);
   /// Forgets the current session; its thread cleans up whenever it can.
   void Abandon();
-  /// JACK: true when the server is running its cycles and has room for more.
+  /// JACK: true when the server is running its cycles and RtMidi's buffer has
+  /// room; a burst waits a little for room, a stalled server fails at once.
   bool JackCanWrite(size_t length);
 
   Api api_;
@@ -74,8 +75,13 @@ class RtMidiOutService : public MidiOutService {
   bool portOpen_ = false;
   bool stalled_ = false;  ///< sends fail until a port is opened again
   // JACK cycle watch, kept by the sending thread.
+  static constexpr uint64_t kCyclesToDeliver = 3;
+  struct Written {
+    uint64_t cycle = 0;  ///< the cycle counter when the bytes were written
+    size_t bytes = 0;
+  };
   uint64_t lastCycle_ = 0;
   std::chrono::steady_clock::time_point lastCycleSeen_;
-  size_t bytesSinceCycle_ = 0;
+  std::array<Written, kCyclesToDeliver> written_{};
   uint64_t drainCycle_ = 0;  ///< cycle by which everything written is delivered
 };

@@ -208,9 +208,10 @@ int main(int argc, char** argv) {
   receiver.Clear();
   const int messages = std::min(events, 5000);
   std::vector<int64_t> sent(static_cast<size_t>(messages));
+  int refused = 0;
   for (int id = 0; id < messages; ++id) {
     sent[size_t(id)] = Clock::now().time_since_epoch().count();
-    jack.SendShortMsg(0x90u | uint32_t(id / 128) << 8 | uint32_t(id % 128) << 16);
+    refused += !jack.SendShortMsg(0x90u | uint32_t(id / 128) << 8 | uint32_t(id % 128) << 16);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -220,8 +221,8 @@ int main(int argc, char** argv) {
   }
   const Figures f = Summarise(delays);
   const double period = 1000.0 * JackServer::kPeriod / JackServer::kSampleRate;
-  std::printf("send to JACK receiver: %zu of %d arrived; median %.2f ms, p99 %.2f ms, max %.2f ms; "
+  std::printf("send to JACK receiver: %d refused, %zu of %d arrived; median %.2f ms, p99 %.2f ms, max %.2f ms; "
               "server period %d frames at %d Hz = %.2f ms\n",
-              delays.size(), messages, f.median, f.p99, f.max, JackServer::kPeriod, JackServer::kSampleRate, period);
+              refused, delays.size(), messages, f.median, f.p99, f.max, JackServer::kPeriod, JackServer::kSampleRate, period);
   return 0;
 }

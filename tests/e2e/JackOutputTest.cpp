@@ -147,6 +147,25 @@ TEST_F(JackOutputTest, MissingPortShowsTheOpenFailure) {
   EXPECT_NE(printed.find("! MIDI error\n", start.size()), std::string::npos) << printed;
 }
 
+TEST_F(JackOutputTest, BurstLargerThanRtMidisBufferArrivesWhole) {
+  // Packets that queued up while the window was busy go out back to back:
+  // more than RtMidi's buffer holds, so the service must pace them rather
+  // than refuse them, spin or lose any.
+  JackReceiver receiver("quill-receiver");
+  ASSERT_TRUE(receiver.Ready());
+  RtMidiOutService service(RtMidiOutService::Api::Jack);
+  const int device = FindDevice(service, receiver.PortName());
+  ASSERT_GE(device, 0);
+  ASSERT_TRUE(service.Open(device));
+  std::vector<Message> expected;
+  for (int i = 0; i < 4000; ++i) {
+    const uint8_t controller = uint8_t(i / 128 % 120), value = uint8_t(i % 128);
+    expected.push_back({0xB5, controller, value});
+    ASSERT_TRUE(service.SendShortMsg(0xB5u | controller << 8 | uint32_t(value) << 16)) << "message " << i;
+  }
+  EXPECT_EQ(receiver.WaitFor(expected.size(), 10s), expected);
+}
+
 TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {
   JackReceiver receiver("quill-receiver");
   ASSERT_TRUE(receiver.Ready());
