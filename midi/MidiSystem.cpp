@@ -24,18 +24,18 @@ std::optional<MidiSystem> ParseMidiSystem(std::string_view name) {
   return std::nullopt;
 }
 
-std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system) {
+std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName) {
   try {
     switch (system) {
       case MidiSystem::Alsa:
-        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Alsa);
+        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Alsa, MidiWaitLimits{}, clientName);
       case MidiSystem::Jack:
-        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Jack);
+        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Jack, MidiWaitLimits{}, clientName);
       case MidiSystem::Automatic:
         // RtMidi does not fall back from a missing ALSA sequencer to JACK by
         // itself, so each system is asked in turn.
         for (auto api : {RtMidiOutService::Api::Alsa, RtMidiOutService::Api::Jack}) {
-          auto service = std::make_unique<RtMidiOutService>(api);
+          auto service = std::make_unique<RtMidiOutService>(api, MidiWaitLimits{}, clientName);
           if (service->IsAvailable()) return service;
         }
         break;

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "midi/MidiOutService.h"
@@ -17,6 +18,7 @@ enum class MidiSystem {
 /// "alsa" or "jack" as given on the command line; nothing for any other name.
 std::optional<MidiSystem> ParseMidiSystem(std::string_view name);
 
-/// The output service of a system. Never throws: a system that is not there
-/// gives a service with no devices, which fails every open and every send.
-std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system);
+/// The output service of a system, its client there named `clientName`.
+/// Never throws: a system that is not there gives a service with no devices,
+/// which fails every open and every send.
+std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName = "Quill");

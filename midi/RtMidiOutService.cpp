@@ -31,7 +31,6 @@ constexpr milliseconds kBurstWait{50};
 // How long opening and closing wait for the server to run the cycles that
 // connect a port or deliver what was written to it.
 constexpr milliseconds kCycleWait{200};
-constexpr const char* kClientName = "Quill";
 constexpr const char* kAlsaSequencer = "/dev/snd/seq";
 constexpr const char* kPortName = "out";
 
@@ -93,11 +92,11 @@ class RtMidiOutService::Session {
  public:
   using Work = std::function<void(Session&)>;
 
-  explicit Session(Api api) : api_(api) {}
+  Session(Api api, std::string clientName) : api_(api), clientName_(std::move(clientName)) {}
 
   /// Starts the thread, which connects to the system first.
-  static std::shared_ptr<Session> Launch(Api api) {
-    auto session = std::make_shared<Session>(api);
+  static std::shared_ptr<Session> Launch(Api api, const std::string& clientName) {
+    auto session = std::make_shared<Session>(api, clientName);
     std::thread([session] { session->Run(); }).detach();
     return session;
   }
@@ -203,7 +202,8 @@ class RtMidiOutService::Session {
       // noticed before RtMidi's send would spin on a full buffer.
       SilenceJack();
       jack_status_t status{};
-      monitor_ = jack_client_open("Quill monitor", JackNoStartServer, &status);
+      const std::string monitorName = clientName_ + " monitor";
+      monitor_ = jack_client_open(monitorName.c_str(), JackNoStartServer, &status);
       if (!monitor_) return;
       if (jack_set_process_callback(monitor_, CountCycle, this) != 0 || jack_activate(monitor_) != 0) {
         jack_client_close(monitor_);
@@ -214,15 +214,19 @@ class RtMidiOutService::Session {
     // Without the sequencer's device node there is no ALSA; asking RtMidi
     // anyway would only print libasound's complaint.
     if (api_ == Api::Alsa && ::access(kAlsaSequencer, F_OK) != 0) return;
-    try {
-      const auto api = api_ == Api::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-      auto out = std::make_unique<RtMidiOut>(api, kClientName);
-      out->setErrorCallback(&Session::OnError, this);
-      error_ = false;
-      out->getPortCount();  // reports through the callback when the client has no connection
-      if (!error_.exchange(false)) out_ = std::move(out);
-    } catch (const std::exception&) {
-      // The ALSA sequencer is missing (no /dev/snd/seq): no devices.
+    // A busy server may turn a new client away although it just took our
+    // monitor; it usually takes it on a second try.
+    for (int attempt = 0; attempt < 3 && !out_; ++attempt) {
+      try {
+        const auto api = api_ == Api::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+        auto out = std::make_unique<RtMidiOut>(api, clientName_);
+        out->setErrorCallback(&Session::OnError, this);
+        error_ = false;
+        out->getPortCount();  // reports through the callback when the client has no connection
+        if (!error_.exchange(false)) out_ = std::move(out);
+      } catch (const std::exception&) {
+        return;  // the ALSA sequencer did not open: no devices
+      }
     }
   }
 
@@ -244,6 +248,7 @@ class RtMidiOutService::Session {
   static void OnError(RtMidiError::Type, const std::string&, void* arg) { static_cast<Session*>(arg)->error_ = true; }
 
   const Api api_;
+  const std::string clientName_;
   std::unique_ptr<RtMidiOut> out_;
   jack_client_t* monitor_ = nullptr;
   std::atomic<uint64_t> cycles_{0};
@@ -257,7 +262,8 @@ class RtMidiOutService::Session {
   bool ended_ = false;
 };
 
-RtMidiOutService::RtMidiOutService(Api api, MidiWaitLimits limits) : api_(api), limits_(limits) {}
+RtMidiOutService::RtMidiOutService(Api api, MidiWaitLimits limits, std::string clientName)
+    : api_(api), limits_(limits), clientName_(std::move(clientName)) {}
 
 RtMidiOutService::~RtMidiOutService() {
   Close();
@@ -268,7 +274,7 @@ RtMidiOutService::Session* RtMidiOutService::Connected() {
   if (session_ && stalled_) Abandon();
   if (session_) return session_.get();
   try {
-    session_ = Session::Launch(api_);
+    session_ = Session::Launch(api_, clientName_);
   } catch (const std::exception&) {
     return nullptr;  // no thread could be started
   }

@@ -39,7 +39,10 @@ class RtMidiOutService : public MidiOutService {
     Jack,  ///< a JACK server (never started by Quill)
   };
 
-  explicit RtMidiOutService(Api api, MidiWaitLimits limits = MidiWaitLimits{});
+  /// `clientName` names the client on the MIDI system. (JACK 2 names a
+  /// client's socket after it without the server's name, so clients of the
+  /// same name on different servers of one user disturb each other.)
+  explicit RtMidiOutService(Api api, MidiWaitLimits limits = MidiWaitLimits{}, std::string clientName = "Quill");
   ~RtMidiOutService() override;
   RtMidiOutService(const RtMidiOutService&) = delete;
   RtMidiOutService& operator=(const RtMidiOutService&) = delete;
@@ -71,6 +74,7 @@ class RtMidiOutService : public MidiOutService {
 
   Api api_;
   MidiWaitLimits limits_;
+  std::string clientName_;
   std::shared_ptr<Session> session_;
   bool portOpen_ = false;
   bool stalled_ = false;  ///< sends fail until a port is opened again

@@ -27,10 +27,14 @@ using namespace std::chrono_literals;
 /// fluidsynth rendering what it receives on its JACK MIDI input into a WAV file.
 class FluidSynth {
  public:
+  /// Its MIDI input port.
+  static std::string PortName() { return JackServer::UniqueClientName("fluidsynth") + ":midi_00"; }
+
   bool Start(const std::string& wav) {
     int fds[2];
     if (::pipe(fds) != 0) return false;
-    std::vector<std::string> args = {"fluidsynth", "-a", "file", "-o", "audio.file.name=" + wav, "-m", "jack",
+    std::vector<std::string> args = {"fluidsynth", "-a", "file", "-o", "audio.file.name=" + wav,
+                                     "-o", "midi.jack.id=" + JackServer::UniqueClientName("fluidsynth"), "-m", "jack",
                                      QUILL_SOUNDFONT};
     std::vector<char*> argv;
     for (auto& arg : args) argv.push_back(arg.data());
@@ -90,7 +94,7 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
   {
     FluidSynth synth;
     ASSERT_TRUE(synth.Start(wav));
-    ASSERT_TRUE(JackServer::WaitForPort("fluidsynth-midi:midi_00"));
+    ASSERT_TRUE(JackServer::WaitForPort(FluidSynth::PortName()));
 
     char* text = nullptr;
     size_t size = 0;
@@ -98,7 +102,7 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
     {
       ReplayOutput out(stream);
       // The synthesiser is the only MIDI input on the server: device 0.
-      ReplayRunner runner(std::make_unique<PrintingRealPort>(CreateMidiOutService(MidiSystem::Jack), out), out, false);
+      ReplayRunner runner(std::make_unique<PrintingRealPort>(CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill")), out), out, false);
       std::string error;
       // A flute holds a clear fundamental; the pen presses in the middle of the
       // tablet and holds the note for a second before lifting.

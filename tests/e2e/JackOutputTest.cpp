@@ -37,6 +37,11 @@ class JackOutputTest : public ::testing::Test {
   JackServer server_;
 };
 
+/// The JACK service under a client name of this process's own.
+std::unique_ptr<MidiOutService> JackService() {
+  return CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill"));
+}
+
 /// Runs script lines through quill-replay's runner with its output going to
 /// the real JACK service, and returns what it printed.
 std::string Replay(const std::vector<std::string>& lines) {
@@ -45,7 +50,7 @@ std::string Replay(const std::vector<std::string>& lines) {
   std::FILE* stream = open_memstream(&text, &size);
   {
     ReplayOutput out(stream);
-    auto port = std::make_unique<PrintingRealPort>(CreateMidiOutService(MidiSystem::Jack), out);
+    auto port = std::make_unique<PrintingRealPort>(JackService(), out);
     ReplayRunner runner(std::move(port), out, false);
     std::string error;
     for (const auto& line : lines) EXPECT_TRUE(runner.RunLine(line, error)) << line << ": " << error;
@@ -73,20 +78,20 @@ std::vector<Message> WireMessages(const std::string& printed) {
 }
 
 TEST_F(JackOutputTest, PortListShowsTheReceiver) {
-  JackReceiver receiver("quill-receiver");
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver.Ready());
   std::vector<MidiSystem> systems = {MidiSystem::Jack};
   // Without an ALSA sequencer the automatic choice must find the server.
   if (::access("/dev/snd/seq", F_OK) != 0) systems.push_back(MidiSystem::Automatic);
   for (MidiSystem system : systems) {
-    auto service = CreateMidiOutService(system);
+    auto service = CreateMidiOutService(system, JackServer::UniqueClientName("Quill"));
     EXPECT_GE(FindDevice(*service, receiver.PortName()), 0) << "system " << int(system);
     EXPECT_EQ(service->GetDeviceName(service->GetNumDevs()), "");
   }
 }
 
 TEST_F(JackOutputTest, ReplayedPhraseArrivesByteForByteInOrder) {
-  JackReceiver receiver("quill-receiver");
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver.Ready());
   // The receiver is the server's only MIDI input, so it is device 0, the
   // port of every default configuration.
@@ -122,14 +127,14 @@ TEST_F(JackOutputTest, MissingPortShowsTheOpenFailure) {
             "! MIDI error\n");
 
   // The receiver goes away during the performance; the next slot reopens its port.
-  auto receiver = std::make_unique<JackReceiver>("quill-receiver");
+  auto receiver = std::make_unique<JackReceiver>(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver->Ready());
   char* text = nullptr;
   size_t size = 0;
   std::FILE* stream = open_memstream(&text, &size);
   {
     ReplayOutput out(stream);
-    ReplayRunner runner(std::make_unique<PrintingRealPort>(CreateMidiOutService(MidiSystem::Jack), out), out, false);
+    ReplayRunner runner(std::make_unique<PrintingRealPort>(JackService(), out), out, false);
     std::string error;
     const std::string gone = receiver->PortName();
     receiver.reset();
@@ -151,9 +156,9 @@ TEST_F(JackOutputTest, BurstLargerThanRtMidisBufferArrivesWhole) {
   // Packets that queued up while the window was busy go out back to back:
   // more than RtMidi's buffer holds, so the service must pace them rather
   // than refuse them, spin or lose any.
-  JackReceiver receiver("quill-receiver");
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver.Ready());
-  RtMidiOutService service(RtMidiOutService::Api::Jack);
+  RtMidiOutService service(RtMidiOutService::Api::Jack, MidiWaitLimits{}, JackServer::UniqueClientName("Quill"));
   const int device = FindDevice(service, receiver.PortName());
   ASSERT_GE(device, 0);
   ASSERT_TRUE(service.Open(device));
@@ -167,9 +172,9 @@ TEST_F(JackOutputTest, BurstLargerThanRtMidisBufferArrivesWhole) {
 }
 
 TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {
-  JackReceiver receiver("quill-receiver");
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver.Ready());
-  RtMidiOutService service(RtMidiOutService::Api::Jack);
+  RtMidiOutService service(RtMidiOutService::Api::Jack, MidiWaitLimits{}, JackServer::UniqueClientName("Quill"));
   const int device = FindDevice(service, receiver.PortName());
   ASSERT_GE(device, 0);
   // Before any port is open RtMidi would buffer sends and, once its buffer is
@@ -198,5 +203,61 @@ TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {
   ASSERT_TRUE(service.Open(device));
   ASSERT_TRUE(service.SendShortMsg(0x003C80));
   EXPECT_TRUE(receiver.WaitForLast({0x80, 0x3C, 0x00}, 5s));
+}
+
+TEST_F(JackOutputTest, PerformanceOnStalledServerShowsMidiErrorUntilPortReopened) {
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(receiver.Ready());
+  char* text = nullptr;
+  size_t size = 0;
+  std::FILE* stream = open_memstream(&text, &size);
+  ReplayOutput out(stream);
+  auto printed = [&] {
+    out.Flush();
+    std::fflush(stream);
+    return std::string(text, size);
+  };
+  {
+    ReplayRunner runner(std::make_unique<PrintingRealPort>(JackService(), out), out, false);
+    std::string error;
+    ASSERT_EQ(printed(), "C0 6B 00\n");
+
+    server_.Pause();
+    // The pen keeps crossing bands; within a moment the sends fail.
+    size_t errorAt = std::string::npos;
+    for (int i = 0; i < 400 && errorAt == std::string::npos; ++i) {
+      ASSERT_TRUE(runner.RunLine(i % 2 ? "packet 1 1 960 100 600 0 900 0" : "packet 1 1 960 1000 600 0 900 0", error));
+      errorAt = printed().find("! MIDI error\n");
+      std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_NE(errorAt, std::string::npos) << "no send failed on a stopped server";
+    // From then on nothing is sent until the port is chosen again.
+    ASSERT_TRUE(runner.RunLine("packet 1 1 960 500 600 0 900 0", error));
+    std::string after = printed().substr(errorAt);
+    EXPECT_EQ(after.find(" 00\n"), std::string::npos) << after;
+
+    // Reopening the port (another slot) while the server is still stopped
+    // cannot open it...
+    const size_t before = printed().size();
+    ASSERT_TRUE(runner.RunLine("slot 2", error));
+    EXPECT_EQ(printed().substr(before), "! Unable to open the selected MIDI Out device!\n! MIDI error\n");
+
+    // ...once it runs again, reopening recovers the performance.
+    server_.Resume();
+    const size_t resumed = printed().size();
+    ASSERT_TRUE(runner.RunLine("slot 1", error));
+    ASSERT_TRUE(runner.RunLine("packet 1 1 960 100 600 0 900 0", error));
+    ASSERT_TRUE(runner.RunLine("packet 1 0 960 100 0 0 900 0", error));
+    after = printed().substr(resumed);
+    EXPECT_EQ(after.find('!'), std::string::npos) << after;
+    ASSERT_EQ(after.substr(0, 9), "C0 6B 00\n") << after;
+    ASSERT_NE(after.find("\n80 "), std::string::npos) << after;
+    const std::string last = after.substr(after.rfind('\n', after.size() - 2) + 1);
+    unsigned status = 0, data1 = 0, data2 = 0;
+    ASSERT_EQ(std::sscanf(last.c_str(), "%x %x %x", &status, &data1, &data2), 3) << after;
+    EXPECT_TRUE(receiver.WaitForLast({uint8_t(status), uint8_t(data1), uint8_t(data2)}, 5s)) << after;
+  }
+  std::fclose(stream);
+  std::free(text);
 }
 }  // namespace

@@ -36,6 +36,8 @@ std::string FindOnPath(std::string_view program) {
 int serverCount = 0;
 }  // namespace
 
+std::string JackServer::UniqueClientName(const std::string& base) { return base + "-" + std::to_string(::getpid()); }
+
 bool JackServer::Installed() { return !FindOnPath("jackd").empty(); }
 
 JackServer::JackServer() : name_("quill-test-" + std::to_string(::getpid()) + "-" + std::to_string(serverCount++)) {}
@@ -69,7 +71,7 @@ bool JackServer::Start() {
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < until) {
     jack_status_t status{};
-    if (jack_client_t* probe = jack_client_open("probe", JackNoStartServer, &status)) {
+    if (jack_client_t* probe = jack_client_open(UniqueClientName("probe").c_str(), JackNoStartServer, &status)) {
       jack_client_close(probe);
       return true;
     }
@@ -105,7 +107,7 @@ void JackServer::Stop() {
 
 bool JackServer::WaitForPort(const std::string& port, bool present) {
   jack_status_t status{};
-  jack_client_t* client = jack_client_open("port-watch", JackNoStartServer, &status);
+  jack_client_t* client = jack_client_open(UniqueClientName("port-watch").c_str(), JackNoStartServer, &status);
   if (!client) return false;
   bool done = false;
   for (int i = 0; i < 500 && !done; ++i) {

@@ -31,6 +31,10 @@ class JackServer {
   void Stop();
   const std::string& Name() const { return name_; }
 
+  /// A client name that no other test process uses: JACK 2 names a client's
+  /// socket after the client alone, so equal names on two servers collide.
+  static std::string UniqueClientName(const std::string& base);
+
   /// Waits until a port is (or is no longer) on the current server: other
   /// clients see a port only from a later cycle on.
   static bool WaitForPort(const std::string& port, bool present = true);
