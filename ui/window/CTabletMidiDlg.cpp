@@ -55,8 +55,11 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
       engine_(midi, messages_, *this, tablet) {
   engine_.Locations() = folders;
   setWindowTitle(QString::fromUtf8(ProgramInfo::kCaption));
-  // The layout is in dialog units of an 8-point font at 96 dpi: 11 pixels.
+  // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
+  // (11 pixels); an Arial-metric face fits the template's text widths.
   QFont dialogFont = font();
+  dialogFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                          QStringLiteral("DejaVu Sans Condensed"), dialogFont.family()});
   dialogFont.setPixelSize(11);
   setFont(dialogFont);
   setFixedSize(WindowClientSize());
