@@ -17,7 +17,7 @@ void AdviseAccess(const std::vector<EvdevTabletNode>& nodes) {
     std::cerr << "quill: the graphics tablet " << node.path << " cannot be read by this user.\n"
               << "quill: to let Quill read the whole tablet, install the rule 70-quill-tablet.rules\n"
               << "quill: (tablet/udev/ in the sources) into /etc/udev/rules.d/, then run\n"
-              << "quill:   sudo udevadm control --reload && sudo udevadm trigger\n"
+              << "quill:   sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=input\n"
               << "quill: and log in again or plug the tablet in again.\n";
     return;
   }
