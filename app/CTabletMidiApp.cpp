@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "tablet/TabletContext.h"
 #include "tablet/TabletService.h"
 #include "ui/window/CTabletMidiDlg.h"
 
@@ -33,7 +34,7 @@ bool CTabletMidiApp::InitInstance() {
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
-  if (!CheckTabletPresence()) return false;
+  if (!CheckTabletPresence(tablet_, messages_)) return false;
   orientation_ = OrientationScaling::FromAxes(tablet_.Orientation());
   return true;
 }
@@ -54,19 +55,6 @@ void CTabletMidiApp::PrepareFolders(const QString& programFolder, const QString&
   picturesFolder_ = base + QStringLiteral("Pictures");
   if (!EnsureFolder(configsFolder_)) messages_.ShowMessage("Unable to create the 'Configs' folder !");
   if (!EnsureFolder(picturesFolder_)) messages_.ShowMessage("Unable to create the 'Pictures' folder !");
-}
-
-bool CTabletMidiApp::CheckTabletPresence() {
-  if (!tablet_.ServicesPresent()) {
-    messages_.ShowMessage("WinTab services not available!", MessageIcon::Error);
-    return false;
-  }
-  // Exactly these five capitals; anything may follow.
-  if (tablet_.DeviceName().compare(0, 5, "WACOM") != 0) {
-    messages_.ShowMessage("Wacom tablet not installed!", MessageIcon::Error);
-    return false;
-  }
-  return true;
 }
 
 FileLocations CTabletMidiApp::Locations() const {

@@ -37,7 +37,6 @@ class CTabletMidiApp {
 
  private:
   void PrepareFolders(const QString& programFolder, const QString& dataFolder);
-  bool CheckTabletPresence();
 
   TabletService& tablet_;
   MidiOutService& midi_;

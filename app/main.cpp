@@ -3,19 +3,20 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/CTabletMidiApp.h"
 #include "app/NoMidiOutService.h"
-#include "app/NullTabletService.h"
+#include "tablet/layers/TabletLayers.h"
 #include "ui/ProgramInfo.h"
 #include "ui/window/QtMessageSink.h"
 
 namespace {
 
 struct Options {
-  std::string tablet;  // "", "evdev", "qt" or "mouse"
-  std::string midi;    // "", "alsa" or "jack"
+  TabletLayer tablet = TabletLayer::Automatic;
+  std::string midi;  // "", "alsa" or "jack"
 };
 
 void PrintUsage() {
@@ -26,8 +27,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.rfind("--tablet=", 0) == 0) {
-      options.tablet = arg.substr(9);
-      if (options.tablet != "evdev" && options.tablet != "qt" && options.tablet != "mouse") return false;
+      const std::optional<TabletLayer> layer = ParseTabletLayer(arg.substr(9));
+      if (!layer) return false;
+      options.tablet = *layer;
     } else if (arg.rfind("--midi=", 0) == 0) {
       options.midi = arg.substr(7);
       if (options.midi != "alsa" && options.midi != "jack") return false;
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
     PrintUsage();
     return 2;
   }
-  auto tablet = std::make_unique<NullTabletService>();
+  std::unique_ptr<TabletService> tablet = CreateTabletService(options.tablet);
   auto midi = std::make_unique<NoMidiOutService>();
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);

@@ -15,6 +15,7 @@
 
 #include "midi/MidiOutService.h"
 #include "music/NoteNames.h"
+#include "tablet/TabletContext.h"
 #include "tablet/TabletService.h"
 #include "ui/ProgramInfo.h"
 #include "ui/bitmaps/QuillBitmaps.h"
@@ -82,9 +83,10 @@ bool CTabletMidiDlg::OnInitDialog() {
   SetUpCustomControls();
   engine_.Start();
 
-  contextOpen_ = tablet_.OpenContext(this, controls_->TabletArea(), [this](const TabletPacket& packet) {
-    engine_.ProcessPacket(packet, CurrentGeometry());
-  });
+  contextOpen_ = OpenTabletContext(tablet_, this, controls_->TabletArea(),
+                                   [this](const TabletPacket& packet) {
+                                     engine_.ProcessPacket(packet, CurrentGeometry());
+                                   });
   if (!contextOpen_) {
     messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
     return false;
@@ -361,10 +363,8 @@ void CTabletMidiDlg::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTabletMidiDlg::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && contextOpen_) {
-    // Packets flow only while the window is active; the context goes on top
-    // of the overlap order either way.
-    tablet_.Enable(isActiveWindow());
-    tablet_.Overlap(true);
+    // Packets flow only while the window is active.
+    OnTabletActivate(tablet_, isActiveWindow());
   }
   QDialog::changeEvent(event);
 }
@@ -375,7 +375,7 @@ void CTabletMidiDlg::done(int result) {
 }
 
 void CTabletMidiDlg::DestroyWindow() {
-  if (initialized_ && contextOpen_) tablet_.Close();
+  if (contextOpen_) CloseTabletContext(tablet_, initialized_);
   contextOpen_ = false;
 }
 
