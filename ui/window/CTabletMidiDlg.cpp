@@ -423,11 +423,9 @@ void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
   }
 
   const QSize size = controls_->TabletArea()->size();
-  if (surface_.size() != size) surface_ = QImage(size, QImage::Format_RGB32);
   const int slot = engine_.CurrentSlot();
   const QImage* picture =
       engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
-  TabletAreaPainter::PaintArea(surface_, ToColor(tabColors[static_cast<size_t>(slot)]), picture, pen,
+  TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture, pen,
                                ComputeTilt(orientation_, pen.azimuth, pen.altitude));
-  painter.drawImage(0, 0, surface_);
 }

@@ -122,7 +122,6 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   std::unique_ptr<MainWindowControls> controls_;
   SlotKeyFilter* keyFilter_ = nullptr;
   PictureCache pictureCache_;
-  QImage surface_;
   bool initialized_ = false;
   bool contextOpen_ = false;
   FileChooser fileChooser_;

@@ -25,9 +25,18 @@ void DrawMarker(QPainter& p, int x, int y, int r, TiltVector tilt) {
 
 void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture,
                                   const PenState& pen, TiltVector tilt) {
-  surface.fill(slotColor);
-  QPainter p(&surface);
+  QPainter painter(&surface);
+  PaintArea(painter, surface.size(), slotColor, picture, pen, tilt);
+}
+
+void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotColor, const QImage* picture,
+                                  const PenState& pen, TiltVector tilt) {
+  p.save();
+  const QRect area(QPoint(0, 0), size);
+  p.setClipRect(area);
   const bool overPicture = picture != nullptr && !picture->isNull();
+  // A picture at the area's size covers every pixel: one copy, no fill.
+  if (!overPicture || picture->size() != size) p.fillRect(area, slotColor);
   if (overPicture) p.drawImage(0, 0, *picture);
 
   const int x = pen.areaX;
@@ -44,6 +53,7 @@ void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, cons
     p.setBrush(Qt::white);
   }
   DrawMarker(p, x, y, r, tilt);
+  p.restore();
 }
 
 void TabletAreaPainter::PaintTabs(QPainter& painter, const TabStrip& tabs) {
