@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: MIT
+#include "engine/NoteGenerator.h"
+
+#include "engine/Truncation.h"
+#include "midi/MidiPort.h"
+#include "music/ChordTable.h"
+#include "music/NoteNames.h"
+
+namespace {
+constexpr uint32_t kSingleNoteTool = 1;  // the pen tip plays single notes
+constexpr uint32_t kChordTool = 2;       // the eraser plays chords
+constexpr uint8_t kFixedVelocity = 80;
+
+// The chord of a configuration, or none for an index beyond the table (only a
+// damaged file could bring one).
+const Chord* ChordOf(const Configuration& config) {
+  return config.chord < kChordCount ? &ChordTable[config.chord] : nullptr;
+}
+}  // namespace
+
+void NoteGenerator::Build(const Configuration& config) {
+  noteList_.Build(config.scale, config.key, config.minNote, config.maxNote);
+}
+
+void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen, float nx, float ny) {
+  const uint8_t count = noteList_.GetCount();
+  const float p = config.noteDirection != 0 ? nx : 1.0f - ny;
+  uint8_t index = LowByte(TruncToInt32(count * p));
+  if (index == count) index = static_cast<uint8_t>(count - 1);  // the top or right edge
+  // An empty list, or a pen reported outside the tablet, plays nothing.
+  if (index >= count) return;
+
+  const uint8_t note = noteList_.GetAt(index);
+  const uint8_t pan = LowByte(TruncToInt32(nx * 127.0f));
+  if (note == lastNote_) return;  // moving inside one band
+
+  display_.SetDisplayText(DisplayId::kNoteName, FormatNoteName(note));
+  if (lastNote_ != kNoNote) {
+    StopNote(config, pen.cursor);
+    port_.ResetControllers(config);
+  }
+  if (pen.pressure == 0) return;  // hovering: the name follows the pen, nothing sounds
+
+  const uint8_t velocity = config.initialPressure ? LowByte(pen.pressure >> 3) : kFixedVelocity;
+  if (pen.cursor == kSingleNoteTool) {
+    port_.SendShortMessage(kNoteOn, config.midiChannel, note, velocity);
+  } else if (pen.cursor == kChordTool) {
+    if (const Chord* chord = ChordOf(config)) {
+      for (int i = 0; i < chord->count; ++i) {
+        const int chordNote = note + chord->intervals[i];
+        if (chordNote < 128) port_.SendShortMessage(kNoteOn, config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
+      }
+    }
+  }
+  if (config.initialPosition) port_.SendShortMessage(kControlChange, config.midiChannel, kPanController, pan);
+  lastNote_ = note;
+}
+
+void NoteGenerator::ReleaseNote(const Configuration& config, const PenState& pen) {
+  if (lastNote_ == kNoNote) return;
+  if (config.playNotes) StopNote(config, pen.cursor);
+  port_.ResetControllers(config);
+  lastNote_ = kNoNote;
+}
+
+// Stops the sounding note with the tool, channel and chord of this moment.
+void NoteGenerator::StopNote(const Configuration& config, uint32_t cursor) {
+  if (cursor == kSingleNoteTool) {
+    port_.SendShortMessage(kNoteOff, config.midiChannel, lastNote_, 0);
+  } else if (cursor == kChordTool) {
+    if (const Chord* chord = ChordOf(config)) {
+      for (int i = 0; i < chord->count; ++i) {
+        const int chordNote = lastNote_ + chord->intervals[i];
+        if (chordNote < 128) port_.SendShortMessage(kNoteOff, config.midiChannel, static_cast<uint8_t>(chordNote), 0);
+      }
+    }
+  }
+}

@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: MIT
+#include "engine/PerformanceEngine.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+// The copy buffer is shared by the whole process, like a clipboard; before the
+// first Copy every numeric field is 0 and there is no picture.
+Configuration clipboardConfig;
+bool clipboardHasPicture = false;
+
+constexpr Rgb kWhite{255, 255, 255};
+constexpr int kHighestControllerValue = 127;
+}  // namespace
+
+PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
+                                     const ToolNameSource& tools)
+    : messages_(messages), display_(display), tools_(tools), port_(midi, messages, display), notes_(port_, display) {
+  ResetConfigurations();
+}
+
+void PerformanceEngine::Start() {
+  display_.SetSectionHeaderColors(kWhite, tabColors[currentConfig_]);
+  ShowConfiguration();
+}
+
+void PerformanceEngine::MarkInitialised() {
+  packetCount_ = 0;
+  displayRequests_ = {};
+}
+
+// --- Slots
+
+void PerformanceEngine::ResetConfigurations() {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    configs_[slot] = DefaultConfiguration();
+    if (hasPicture_[slot]) {
+      pictures_[slot].Free();
+      hasPicture_[slot] = false;
+    }
+  }
+}
+
+void PerformanceEngine::SelectConfiguration(int slot) {
+  if (slot < 0 || slot >= kSlotCount) return;
+  // A sounding note is left alone: its note-off later goes out with this
+  // slot's port, channel and chord.
+  currentConfig_ = static_cast<uint8_t>(slot);
+  display_.InvalidateWindow();
+  display_.SetSectionHeaderColors(kWhite, tabColors[slot]);
+  ShowConfiguration();
+}
+
+void PerformanceEngine::OnCopy() {
+  clipboardConfig = Current();
+  clipboardHasPicture = hasPicture_[currentConfig_];
+}
+
+void PerformanceEngine::OnPaste() {
+  port_.ResetControllers(Current());
+  Current() = clipboardConfig;
+  // The picture is decoded again for this slot; the slot's own picture is kept
+  // (not freed) when the copy had none in use.
+  hasPicture_[currentConfig_] = clipboardHasPicture && pictures_[currentConfig_].Load(Current().picture);
+  ShowConfiguration();
+  display_.InvalidateWindow();
+}
+
+void PerformanceEngine::OnReset() {
+  if (!messages_.AskYesNo("Are you sure you want to reset the settings ?")) return;
+  port_.ResetControllers(Current());
+  ResetConfigurations();
+  ShowConfiguration();
+  display_.InvalidateWindow();
+}
+
+void PerformanceEngine::ShowConfiguration() {
+  port_.OpenMidiOut(Current().midiOutPort, false);
+  display_.ShowPortAndChannel(Current());
+  port_.SendProgramChange(Current());
+  RebuildNoteList();
+  for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
+  display_.ShowSettings(Current());
+}
+
+void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
+
+void PerformanceEngine::ClearDisplayRequests(bool position, bool pressure, bool orientation) {
+  if (position) displayRequests_.position = false;
+  if (pressure) displayRequests_.pressure = false;
+  if (orientation) displayRequests_.orientation = false;
+}
+
+// --- Change handlers of the setting controls
+
+void PerformanceEngine::SelectPort(int index) {
+  if (index < 0) return;
+  Current().midiOutPort = static_cast<uint8_t>(index);
+  port_.OpenMidiOut(Current().midiOutPort, false);
+}
+
+void PerformanceEngine::SelectChannel(int index) {
+  if (index >= 0) Current().midiChannel = static_cast<uint8_t>(index);
+}
+
+void PerformanceEngine::SelectPatch(int index) {
+  if (index < 0) return;
+  Current().midiPatch = static_cast<uint8_t>(index);
+  port_.SendProgramChange(Current());
+}
+
+void PerformanceEngine::SelectScale(int index) {
+  if (index < 0) return;
+  Current().scale = static_cast<uint16_t>(index);
+  RebuildNoteList();
+}
+
+void PerformanceEngine::SelectKey(int index) {
+  if (index < 0) return;
+  Current().key = static_cast<uint8_t>(index);
+  RebuildNoteList();
+}
+
+void PerformanceEngine::SelectChord(int index) {
+  if (index >= 0) Current().chord = static_cast<uint16_t>(index);
+}
+
+void PerformanceEngine::SelectNoteDirection(int index) {
+  if (index >= 0) Current().noteDirection = static_cast<uint16_t>(index);
+}
+
+void PerformanceEngine::SelectController(int input, int index) {
+  if (input < 0 || input >= kControllerInputCount || index < 0) return;
+  Current().cc[input] = static_cast<uint8_t>(index);
+}
+
+void PerformanceEngine::SetPlayNotes(bool checked) { Current().playNotes = checked ? 1 : 0; }
+
+void PerformanceEngine::SetInitialPressure(bool checked) { Current().initialPressure = checked ? 1 : 0; }
+
+void PerformanceEngine::SetInitialPosition(bool checked) { Current().initialPosition = checked ? 1 : 0; }
+
+void PerformanceEngine::SetNoteLimit(NoteLimit which, uint8_t key) {
+  Configuration& c = Current();
+  (which == NoteLimit::Lower ? c.minNote : c.maxNote) = key;
+  if (c.maxNote < c.minNote) std::swap(c.minNote, c.maxNote);
+  RebuildNoteList();
+}
+
+void PerformanceEngine::SetResponseCurve(int input, uint16_t code) {
+  if (input >= 0 && input < kControllerInputCount) Current().map[input] = code;
+}
+
+void PerformanceEngine::SetControllerMinimum(int input, int value) {
+  if (input >= 0 && input < kControllerInputCount)
+    Current().min[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
+}
+
+void PerformanceEngine::SetControllerMaximum(int input, int value) {
+  if (input >= 0 && input < kControllerInputCount)
+    Current().max[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
+}
+
+void PerformanceEngine::SetColorModel(uint16_t model) { Current().colorModel = model; }

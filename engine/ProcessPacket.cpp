@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// The packet engine: every pen sample is compared with the previous one and
+// each change becomes control changes (controller mode) or notes (note mode).
+#include <charconv>
+
+#include "engine/MapValue.h"
+#include "engine/PerformanceEngine.h"
+#include "engine/Truncation.h"
+#include "picture/ColorSampling.h"
+
+namespace {
+constexpr uint32_t kBarrelButton = 0x2;  // the pen's second button selects controller mode
+// Tilt and angle constants for orientation in tenths of a degree: altitudes
+// 200..900 cover the tilt range, azimuths 0..3599 one turn. Single-precision
+// values, multiplied in double precision.
+constexpr double kTiltPerTenth = static_cast<double>(0.18142857f);
+constexpr double kTurnPerTenth = static_cast<double>(0.00027777778f);
+constexpr int32_t kLowestTiltAltitude = 200;
+
+// 32-bit signed multiply that wraps instead of overflowing.
+int32_t WrappingMultiply(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+int32_t ScaleToArea(int32_t areaSize, int32_t position, int32_t screenSize) {
+  return WrappingMultiply(areaSize, position) / (screenSize > 0 ? screenSize : 1);
+}
+
+float Normalise(int32_t position, int32_t screenSize) {
+  const int32_t last = screenSize > 1 ? screenSize - 1 : 1;
+  return static_cast<float>(position) / static_cast<float>(last);
+}
+
+// Writes an unsigned number into a small buffer without allocating.
+template <typename T>
+std::string_view FormatNumber(char (&buffer)[16], T value) {
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return {buffer, static_cast<size_t>(result.ptr - buffer)};
+}
+}  // namespace
+
+void PerformanceEngine::SendController(int input, uint8_t value) {
+  const Configuration& c = Current();
+  const uint8_t out = MapValue(value, c.min[input], c.max[input], c.map[input]);
+  port_.SendShortMessage(kControlChange, c.midiChannel, c.cc[input], out);
+  char buffer[16];
+  display_.SetDisplayText(DisplayId::kValue[input], FormatNumber(buffer, static_cast<int>(out)));
+}
+
+void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry) {
+  packet_ = packet;
+  ++packetCount_;
+  char buffer[16];
+  display_.SetDisplayText(DisplayId::kPacketCounter, FormatNumber(buffer, packetCount_));
+
+  const PenState old = pen_;
+  pen_.areaX = ScaleToArea(geometry.areaWidth, packet.x, geometry.screenWidth);
+  pen_.areaY = ScaleToArea(geometry.areaHeight, packet.y, geometry.screenHeight);
+  pen_.cursor = packet.cursor;
+  pen_.pressure = packet.normalPressure;
+  pen_.azimuth = packet.azimuth;
+  pen_.altitude = packet.altitude;
+  pen_.twist = packet.twist;
+  pen_.buttons = packet.buttons;
+
+  if (pen_.buttons != old.buttons) controllerMode_ = (pen_.buttons & kBarrelButton) != 0;
+
+  const bool positionMoved = pen_.areaX != old.areaX || pen_.areaY != old.areaY;
+  const bool orientationMoved =
+      pen_.azimuth != old.azimuth || pen_.altitude != old.altitude || pen_.twist != old.twist;
+  if (positionMoved || pen_.pressure != old.pressure || orientationMoved) display_.InvalidateTabletArea();
+
+  // Position. A raw movement too small to change the area position does nothing.
+  if (positionMoved) {
+    displayRequests_.position = true;
+    const float nx = Normalise(packet.x, geometry.screenWidth);
+    const float ny = Normalise(packet.y, geometry.screenHeight);  // 0 at the top
+    if (controllerMode_) {
+      if (Current().cc[kInputX] != kNoController) SendController(kInputX, LowByte(TruncToInt32(nx * 127.0f)));
+      if (Current().cc[kInputY] != kNoController) SendController(kInputY, LowByte(TruncToInt32(ny * 127.0f)));
+      if (hasPicture_[currentConfig_]) {
+        const auto colour = SampleColor(pictures_[currentConfig_], nx, ny, Current().colorModel);
+        for (int i = 0; i < 3; ++i) {
+          if (Current().cc[kInputH + i] != kNoController) SendController(kInputH + i, colour[i]);
+        }
+      }
+    } else if (Current().playNotes) {
+      notes_.UpdateNote(Current(), pen_, nx, ny);
+    }
+  }
+
+  // Pressure. A lift releases the note in either mode and sends no controller.
+  if (pen_.pressure != old.pressure) {
+    displayRequests_.pressure = true;
+    if (pen_.pressure == 0) {
+      notes_.ReleaseNote(Current(), pen_);
+    } else if (controllerMode_ && Current().cc[kInputPressure] != kNoController) {
+      SendController(kInputPressure, LowByte(pen_.pressure >> 3));
+    }
+  }
+
+  // Orientation. The twist is compared but never sent.
+  if (orientationMoved) {
+    displayRequests_.orientation = true;
+    if (controllerMode_) {
+      const int32_t tiltAboveLowest =
+          static_cast<int32_t>(static_cast<uint32_t>(pen_.altitude) - static_cast<uint32_t>(kLowestTiltAltitude));
+      const uint8_t tilt = LowByte(TruncToInt32(tiltAboveLowest * kTiltPerTenth));
+      uint8_t angle = LowByte(TruncToInt32(static_cast<uint32_t>(pen_.azimuth) * 255.0 * kTurnPerTenth));
+      if (angle > 127) angle = static_cast<uint8_t>(254 - angle);  // rises over half a turn, then falls
+      if (Current().cc[kInputTilt] != kNoController) SendController(kInputTilt, tilt);
+      if (Current().cc[kInputAngle] != kNoController) SendController(kInputAngle, angle);
+    }
+  }
+
+  if (pen_.cursor != old.cursor) display_.SetDisplayText(DisplayId::kToolName, tools_.ToolName(pen_.cursor));
+}

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+#include "midi/MidiPort.h"
+
+#include <algorithm>
+
+#include "midi/MidiOutService.h"
+
+uint32_t PackShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
+  const uint32_t statusByte = static_cast<uint8_t>(status + (channel & 0x0F));
+  const uint32_t first = std::min<uint8_t>(data1, 127);
+  const uint32_t second = std::min<uint8_t>(data2, 127);
+  return (second << 16) | (first << 8) | statusByte;
+}
+
+bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
+  if (midiOutIsOpen_) {
+    if (!service_.Close()) {
+      // The old port stays open and in use.
+      messages_.ShowMessage("Unable to close the previous MIDI Out device!");
+      return false;
+    }
+    midiOutIsOpen_ = false;
+  }
+  if (closeOnly) return true;
+  if (!service_.Open(port)) {
+    messages_.ShowMessage("Unable to open the selected MIDI Out device!");
+    return false;
+  }
+  midiOutIsOpen_ = true;
+  return true;
+}
+
+void MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
+  if (service_.SendShortMsg(PackShortMessage(status, channel, data1, data2))) return;
+  // While one box is open (its modal loop keeps handling pen packets), further
+  // failures stay silent instead of stacking a box per packet.
+  if (errorBoxOpen_) return;
+  errorBoxOpen_ = true;
+  messages_.ShowMessage("MIDI error");
+  errorBoxOpen_ = false;
+}
+
+void MidiPort::SendProgramChange(const Configuration& config) {
+  if (config.midiPatch > 127) return;  // "------ None ------"
+  SendShortMessage(kProgramChange, config.midiChannel, config.midiPatch, 0);
+}
+
+void MidiPort::ResetControllers(const Configuration& config) {
+  for (int i = 0; i < kControllerInputCount; ++i) {
+    if (config.cc[i] != kNoController) SendShortMessage(kControlChange, config.midiChannel, config.cc[i], config.min[i]);
+  }
+  for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
+}

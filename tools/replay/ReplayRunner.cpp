@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: MIT
+#include "tools/replay/ReplayRunner.h"
+
+#include <array>
+
+#include "config/ConfigFields.h"
+#include "music/ChordTable.h"
+#include "music/GeneralMidiNames.h"
+#include "music/NoteNames.h"
+#include "music/ScaleTable.h"
+#include "tools/replay/ScriptParsing.h"
+
+using namespace ScriptParsing;
+
+namespace {
+constexpr int kChannelCount = 16;
+constexpr int kNoteDirectionCount = 2;  // "vertically", "horizontally"
+constexpr int kCurveCount = 4;
+constexpr int64_t kLargestSize = 1 << 30;
+
+// A drop-down list takes a value only when it has that entry.
+bool HasEntry(int32_t value, int entries) { return value >= 0 && value < entries; }
+}  // namespace
+
+ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays)
+    : midi_(std::move(midi)), messages_(out), display_(out, showDisplays), engine_(*midi_, messages_, display_, tools_) {
+  engine_.Start();
+  engine_.MarkInitialised();
+}
+
+bool ReplayRunner::RunLine(std::string_view line, std::string& error) {
+  if (IsIgnorable(line)) return true;
+  std::string_view rest;
+  const std::string_view command = SplitCommand(line, rest);
+  const auto words = Words(rest);
+  auto noArguments = [&]() {
+    if (!words.empty()) error = "'" + std::string(command) + "' takes no arguments";
+    return words.empty();
+  };
+
+  if (command == "packet") return RunPacket(rest, error);
+  if (command == "screen" || command == "area") {
+    const int64_t lowest = command == "screen" ? 2 : 0;
+    std::optional<int64_t> w, h;
+    if (words.size() == 2) {
+      w = ParseInRange(words[0], lowest, kLargestSize);
+      h = ParseInRange(words[1], lowest, kLargestSize);
+    }
+    if (!w || !h) {
+      error = "'" + std::string(command) + "' takes a width and a height of at least " + std::to_string(lowest);
+      return false;
+    }
+    if (command == "screen") {
+      geometry_.screenWidth = static_cast<int32_t>(*w);
+      geometry_.screenHeight = static_cast<int32_t>(*h);
+    } else {
+      geometry_.areaWidth = static_cast<int32_t>(*w);
+      geometry_.areaHeight = static_cast<int32_t>(*h);
+    }
+    return true;
+  }
+  if (command == "slot") {
+    std::optional<int64_t> slot;
+    if (words.size() == 1) slot = ParseInRange(words[0], 1, kSlotCount);
+    if (!slot) {
+      error = "'slot' takes a number from 1 to 12";
+      return false;
+    }
+    engine_.SelectConfiguration(static_cast<int>(*slot - 1));
+    return true;
+  }
+  if (command == "press" || command == "release") {
+    if (!noArguments()) return false;
+    engine_.SetControllerMode(command == "press");
+    return true;
+  }
+  if (command == "copy" || command == "paste" || command == "reset" || command == "clear" || command == "rgb" ||
+      command == "hsv") {
+    if (!noArguments()) return false;
+    if (command == "copy") engine_.OnCopy();
+    if (command == "paste") engine_.OnPaste();
+    if (command == "reset") engine_.OnReset();
+    if (command == "clear") engine_.ClearPicture();
+    if (command == "rgb") engine_.SetColorModel(0);
+    if (command == "hsv") engine_.SetColorModel(1);
+    return true;
+  }
+  if (command == "set") return RunSet(rest, error);
+  if (command == "picture" || command == "load" || command == "save") {
+    const std::string path(Trim(rest));
+    if (path.empty()) {
+      error = "'" + std::string(command) + "' needs a path";
+      return false;
+    }
+    if (command == "picture") engine_.LoadPicture(path);
+    if (command == "load") engine_.LoadConfigurations(path);
+    if (command == "save") engine_.SaveConfigurations(path);
+    return true;
+  }
+  error = "unknown command '" + std::string(command) + "'";
+  return false;
+}
+
+bool ReplayRunner::RunPacket(std::string_view arguments, std::string& error) {
+  const auto words = Words(arguments);
+  std::array<uint32_t, 8> fields{};
+  bool ok = words.size() == fields.size();
+  for (size_t i = 0; ok && i < fields.size(); ++i) {
+    const auto value = ParseWrapped32(words[i]);
+    ok = value.has_value();
+    if (ok) fields[i] = *value;
+  }
+  if (!ok) {
+    error = "'packet' takes CURSOR BUTTONS X Y PRESSURE AZIMUTH ALTITUDE TWIST as integers";
+    return false;
+  }
+  TabletPacket packet;
+  packet.cursor = fields[0];
+  packet.buttons = fields[1];
+  packet.x = static_cast<int32_t>(fields[2]);
+  packet.y = static_cast<int32_t>(fields[3]);
+  packet.normalPressure = fields[4];
+  packet.azimuth = static_cast<int32_t>(fields[5]);
+  packet.altitude = static_cast<int32_t>(fields[6]);
+  packet.twist = static_cast<int32_t>(fields[7]);
+  engine_.ProcessPacket(packet, geometry_);
+  return true;
+}
+
+bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
+  // The field line keeps its own spacing: names are matched as the file reader
+  // matches them, including the blanks around "=".
+  while (!fieldLine.empty() && (fieldLine.back() == '\r')) fieldLine.remove_suffix(1);
+  const ConfigField* field = MatchConfigField(fieldLine);
+  if (!field) {
+    error = "'set' needs a configuration line such as 'Scale = 5'";
+    return false;
+  }
+  const std::string_view value = fieldLine.substr(field->name.size());
+  if (field->kind == FieldKind::Picture) {
+    if (value.empty()) {
+      engine_.ClearPicture();
+    } else {
+      engine_.LoadPicture(std::string(value));
+    }
+    return true;
+  }
+  ApplyField(*field, ParseDecimal(value));
+  return true;
+}
+
+// Applies a value with exactly the effect of the control that shows the field.
+void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
+  const auto ports = static_cast<int>(std::min<unsigned>(midi_->GetNumDevs() & 0xFFu, 255u));
+  switch (field.kind) {
+    case FieldKind::MidiOutPort:
+      if (HasEntry(value, ports)) engine_.SelectPort(value);
+      break;
+    case FieldKind::MidiChannel:
+      if (HasEntry(value, kChannelCount)) engine_.SelectChannel(value);
+      break;
+    case FieldKind::MidiPatch:
+      if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectPatch(value);
+      break;
+    case FieldKind::Scale:
+      if (HasEntry(value, kScaleCount)) engine_.SelectScale(value);
+      break;
+    case FieldKind::Key:
+      if (HasEntry(value, kKeyCount)) engine_.SelectKey(value);
+      break;
+    case FieldKind::Chord:
+      if (HasEntry(value, kChordCount)) engine_.SelectChord(value);
+      break;
+    case FieldKind::NoteDirection:
+      if (HasEntry(value, kNoteDirectionCount)) engine_.SelectNoteDirection(value);
+      break;
+    case FieldKind::ControllerNumber:
+      if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectController(field.input, value);
+      break;
+    case FieldKind::PlayNotes:
+      engine_.SetPlayNotes(value == 1);
+      break;
+    case FieldKind::InitialPosition:
+      engine_.SetInitialPosition(value == 1);
+      break;
+    case FieldKind::InitialPressure:
+      engine_.SetInitialPressure(value == 1);
+      break;
+    case FieldKind::ControllerMinimum:
+      engine_.SetControllerMinimum(field.input, value);
+      break;
+    case FieldKind::ControllerMaximum:
+      engine_.SetControllerMaximum(field.input, value);
+      break;
+    case FieldKind::ResponseCurveCode:
+      if (HasEntry(value, kCurveCount)) engine_.SetResponseCurve(field.input, static_cast<uint16_t>(value));
+      break;
+    case FieldKind::MinNote:
+    case FieldKind::MaxNote:
+      if (HasEntry(value, 128))
+        engine_.SetNoteLimit(field.kind == FieldKind::MinNote ? NoteLimit::Lower : NoteLimit::Upper,
+                             static_cast<uint8_t>(value));
+      break;
+    case FieldKind::ColorModel:
+      if (value == 0 || value == 1) engine_.SetColorModel(static_cast<uint16_t>(value));
+      break;
+    case FieldKind::Picture:
+      break;  // handled by RunSet
+  }
+}

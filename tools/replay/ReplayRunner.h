@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/PerformanceEngine.h"
+#include "tools/replay/ReplayOutput.h"
+#include "tools/replay/ReplayServices.h"
+
+struct ConfigField;
+
+/// Runs script lines through the engine, started as the window is after a
+/// successful initialisation: twelve default configurations, slot 1 current,
+/// its port open and its programme change sent, the tablet context open.
+class ReplayRunner {
+ public:
+  /// `midi` is the output service; its accepted messages must reach `out`.
+  ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays);
+
+  /// Runs one line; false with a reason when the line is malformed.
+  bool RunLine(std::string_view line, std::string& error);
+
+  PerformanceEngine& Engine() { return engine_; }
+
+ private:
+  bool RunPacket(std::string_view arguments, std::string& error);
+  bool RunSet(std::string_view fieldLine, std::string& error);
+  void ApplyField(const ConfigField& field, int32_t value);
+
+  std::unique_ptr<MidiOutService> midi_;
+  PrintingMessages messages_;
+  PrintingDisplay display_;
+  StandardToolNames tools_;
+  PerformanceEngine engine_;
+  PacketGeometry geometry_;
+};
