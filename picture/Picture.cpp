@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "picture/Picture.h"
 
+#include "picture/PictureFileCheck.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -38,6 +40,7 @@ bool Picture::Load(const std::string& path) {
   try {
     QByteArray data;
     if (!ReadPictureFile(path, data)) return false;
+    if (IsTruncatedPictureFile(std::string_view(data.constData(), static_cast<size_t>(data.size())))) return false;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

@@ -79,7 +79,7 @@ TEST(ConfigReader, HeaderDecidesAcceptance) {
   } cases[] = {
       {"<header>\r\nQuill configuration file\r\nKey = 3\r\n", true},
       {"Quill configuration file\nKey = 3\n", true},
-      {"Quill configuration file", true},  // no line end at all
+      {"Quill configuration file\nKey = 3", true},  // no line end on the last line
       {"", false},
       {"<header>\n", false},
       {"<header>\n<header>\nQuill configuration file\nKey = 3\n", false},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QImageWriter>
 
 #include <cmath>
 #include <filesystem>
@@ -52,6 +53,15 @@ class PictureTest : public testing::Test {
     return path;
   }
 
+  std::string SaveProgressiveJpeg(const QImage& image, const std::string& name) {
+    const std::string path = PathOf(name);
+    QImageWriter writer(QString::fromStdString(path), "JPEG");
+    writer.setProgressiveScanWrite(true);
+    writer.setOptimizedWrite(true);
+    EXPECT_TRUE(writer.write(image)) << name;
+    return path;
+  }
+
   void WriteBytes(const std::string& name, const std::string& bytes) {
     std::ofstream(PathOf(name), std::ios::binary) << bytes;
   }
@@ -93,6 +103,10 @@ TEST_F(PictureTest, DecodesEveryPixelFormatToUprightRgb) {
     EXPECT_EQ(picture.Height(), 30);
     ExpectCorners(picture, test.tolerance, test.name);
   }
+  // Several scans, each followed by its own tables: the whole chain is read.
+  Picture picture;
+  ASSERT_TRUE(picture.Load(SaveProgressiveJpeg(Quadrants(), "progressive.jpg")));
+  ExpectCorners(picture, 6, "progressive.jpg");
 }
 
 TEST_F(PictureTest, GreyscaleBecomesEqualChannels) {
@@ -141,7 +155,11 @@ TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   const std::string good = Save(Quadrants(), "good.bmp", "BMP");
   std::ifstream in(good, std::ios::binary);
   const std::string bmp{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  WriteBytes("truncated.bmp", bmp.substr(0, bmp.size() / 2));
+  WriteBytes("truncated.bmp", bmp.substr(0, bmp.size() - 1));
+  std::ifstream jpegIn(Save(Quadrants(), "good.jpg", "JPEG"), std::ios::binary);
+  const std::string jpeg{std::istreambuf_iterator<char>(jpegIn), std::istreambuf_iterator<char>()};
+  WriteBytes("truncated.jpg", jpeg.substr(0, jpeg.size() * 9 / 10));
+  WriteBytes("headless.jpg", jpeg.substr(0, 40));
   WriteBytes("text.jpg", "Quill configuration file\r\n");
   WriteBytes("empty.jpg", "");
   // A valid header of a 30000 × 30000 picture (900 megapixels) and no pixels.
@@ -157,13 +175,16 @@ TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   Picture picture;
   ASSERT_TRUE(picture.Load(good));
   const uint64_t generation = picture.Generation();
-  for (const std::string name : {"truncated.bmp", "text.jpg", "empty.jpg", "huge.bmp", "folder.jpg", "absent.jpg"}) {
+  for (const std::string name : {"truncated.bmp", "truncated.jpg", "headless.jpg", "text.jpg", "empty.jpg", "huge.bmp", "folder.jpg", "absent.jpg"}) {
     EXPECT_FALSE(picture.Load(PathOf(name))) << name;
     EXPECT_EQ(picture.Generation(), generation) << name;
     EXPECT_EQ(picture.Width(), 40) << name;
     ExpectCorners(picture, 0, name);
   }
   EXPECT_FALSE(picture.Load(""));
+  WriteBytes("trailing.jpg", jpeg + "trailing bytes after the picture");
+  EXPECT_TRUE(picture.Load(PathOf("trailing.jpg")));
+  ExpectCorners(picture, 6, "trailing.jpg");
 
   picture.Free();
   EXPECT_TRUE(picture.IsEmpty());
