@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The engine's picture button, "Clear", "Save..." and "Load...", with small
-// fakes for the MIDI devices, message boxes and displays.
+// fakes for the MIDI devices, message boxes and displays. Saving, loading back
+// and the messages of a failed save and of a missing picture are checked by
+// the replay golden test (replay/files.replay).
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -80,12 +82,6 @@ class SlotFilesTest : public testing::Test {
     for (int s = 0; s < kSlotCount; ++s) all[s] = engine_.SlotConfiguration(s);
     return all;
   }
-  std::array<bool, kSlotCount> PictureFlags() const {
-    std::array<bool, kSlotCount> flags;
-    for (int s = 0; s < kSlotCount; ++s) flags[s] = engine_.HasPicture(s);
-    return flags;
-  }
-
   fs::path dir_;
   RecordingMidi midi_;
   RecordingMessages messages_;
@@ -119,62 +115,6 @@ TEST_F(SlotFilesTest, PictureButtonAndClear) {
   EXPECT_TRUE(midi_.sent.empty());
 }
 
-TEST_F(SlotFilesTest, SavedFileLoadsBackUnchanged) {
-  engine_.SelectConfiguration(2);
-  engine_.SelectPatch(5);
-  engine_.SelectScale(12);
-  engine_.SetControllerMinimum(kInputH, 33);
-  engine_.SetColorModel(1);
-  const std::string blue = MakePicture("blue.bmp", qRgb(0, 0, 255));
-  ASSERT_TRUE(engine_.LoadPicture(blue));
-  engine_.SelectConfiguration(11);
-  engine_.SelectKey(0);
-  engine_.SelectConfiguration(2);
-  const auto saved = AllSlots();
-  ClearRecords();
-
-  const std::string file = PathOf("set.qcf");
-  engine_.SaveConfigurations(file);
-  EXPECT_TRUE(messages_.shown.empty());
-  EXPECT_EQ(engine_.Locations().configsFolder, file);
-  EXPECT_TRUE(midi_.sent.empty());  // saving changes nothing else
-  EXPECT_EQ(AllSlots(), saved);
-
-  engine_.OnReset();
-  ASSERT_FALSE(engine_.HasPicture(2));
-  ClearRecords();
-  engine_.LoadConfigurations(file);
-  EXPECT_TRUE(messages_.shown.empty());
-  EXPECT_EQ(AllSlots(), saved);
-  std::array<bool, kSlotCount> flags{};
-  flags[2] = true;
-  EXPECT_EQ(PictureFlags(), flags);
-  EXPECT_EQ(engine_.SlotPicture(2).Row(0)[2], 255);
-  EXPECT_EQ(engine_.CurrentSlot(), 2);
-  // The window repaints, then the current slot is shown: programme change 5 on channel 1.
-  EXPECT_EQ(display_.windowInvalidations, 1);
-  EXPECT_EQ(midi_.sent, std::vector<uint32_t>{0x05C0});
-  ASSERT_EQ(display_.shownSettings.size(), 1u);
-  EXPECT_EQ(display_.shownSettings[0], saved[2]);
-}
-
-TEST_F(SlotFilesTest, MissingPictureIsNamedWithItsConfiguration) {
-  const std::string green = MakePicture("green.bmp", qRgb(0, 255, 0));
-  const std::string gone = PathOf("gone.jpg");
-  std::ofstream(PathOf("pictures.qcf"), std::ios::binary)
-      << "Quill configuration file\r\n</config>\r\nPicture = " << gone << "\r\nKey = 1\r\n</config>\r\nPicture = "
-      << green << "\r\n";
-  engine_.LoadConfigurations(PathOf("pictures.qcf"));
-  EXPECT_EQ(messages_.shown,
-            std::vector<std::string>{"Unable to read the picture '" + gone + "' referenced by configuration #2."});
-  EXPECT_EQ(engine_.SlotConfiguration(1).picture, "");
-  EXPECT_EQ(engine_.SlotConfiguration(1).key, 1);
-  EXPECT_EQ(engine_.SlotConfiguration(2).picture, green);
-  std::array<bool, kSlotCount> flags{};
-  flags[2] = true;
-  EXPECT_EQ(PictureFlags(), flags);
-}
-
 // A file that is refused or cannot be opened changes nothing but the folder.
 TEST_F(SlotFilesTest, RefusedLoadsChangeNothing) {
   ASSERT_TRUE(engine_.LoadPicture(MakePicture("red.bmp", qRgb(255, 0, 0))));
@@ -200,18 +140,6 @@ TEST_F(SlotFilesTest, RefusedLoadsChangeNothing) {
     EXPECT_TRUE(display_.shownSettings.empty());
     EXPECT_EQ(display_.windowInvalidations, 0);
   }
-}
-
-TEST_F(SlotFilesTest, FailedSaveKeepsTheOldFileAndSaysSo) {
-  // The target is a folder: nothing can replace it (permission bits would not
-  // stop a test running as root).
-  fs::create_directory(PathOf("taken.qcf"));
-  std::ofstream(PathOf("taken.qcf") + "/inside") << "kept";
-  engine_.SaveConfigurations(PathOf("taken.qcf"));
-  EXPECT_EQ(messages_.shown, std::vector<std::string>{"Unable to save the configuration file '" +
-                                                      PathOf("taken.qcf") + "'. Any file already there is unchanged."});
-  EXPECT_TRUE(fs::is_directory(PathOf("taken.qcf")));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -109,15 +109,6 @@ TEST_F(PictureTest, DecodesEveryPixelFormatToUprightRgb) {
   ExpectCorners(picture, 6, "progressive.jpg");
 }
 
-TEST_F(PictureTest, GreyscaleBecomesEqualChannels) {
-  QImage grey(3, 2, QImage::Format_Grayscale8);
-  grey.fill(200);
-  Picture picture;
-  ASSERT_TRUE(picture.Load(Save(grey, "grey.png", "PNG")));
-  const uint8_t* row = picture.Row(1);
-  EXPECT_EQ(std::vector<uint8_t>(row, row + 9), std::vector<uint8_t>(9, 200));
-}
-
 TEST_F(PictureTest, OnePixelPictureIsSampledEverywhereEvenOutsideTheTablet) {
   QImage dot(1, 1, QImage::Format_RGB32);
   dot.setPixel(0, 0, qRgb(255, 128, 0));
