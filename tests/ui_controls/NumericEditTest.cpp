@@ -141,6 +141,14 @@ TEST(NumericEdit, SteppingKeys) {
   f.edit->insert("ab");
   QTest::keyClick(f.edit, Qt::Key_Up);
   EXPECT_EQ(f.edit->text(), "13");
+
+  // A step that leaves the text as it was still writes the value.
+  Field g;
+  g.edit->setText("127");
+  uint8_t fresh = 0;
+  g.edit->SetTarget(&fresh);
+  QTest::keyClick(g.edit, Qt::Key_Home);
+  EXPECT_EQ(fresh, 127);
 }
 
 TEST(NumericEdit, SteppingKeysWinOverWindowShortcuts) {
