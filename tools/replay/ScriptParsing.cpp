@@ -27,16 +27,21 @@ std::string_view SplitCommand(std::string_view line, std::string_view& rest) {
   return command;
 }
 
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
+WordList Words(std::string_view text) {
+  WordList list;
   size_t i = 0;
   while (i < text.size()) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     const size_t start = i;
     while (i < text.size() && !IsBlank(text[i])) ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
+    if (i == start) break;
+    if (list.count == WordList::kMaxWords) {
+      list.overflow = true;
+      break;
+    }
+    list.words[list.count++] = text.substr(start, i - start);
   }
-  return words;
+  return list;
 }
 
 std::optional<uint32_t> ParseWrapped32(std::string_view word) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <vector>
+#include <array>
 
 /// Splitting and number reading for script lines.
 namespace ScriptParsing {
@@ -19,8 +19,19 @@ bool IsIgnorable(std::string_view line);
 /// blanks in between (kept verbatim otherwise).
 std::string_view SplitCommand(std::string_view line, std::string_view& rest);
 
-/// The blank-separated words of a text.
-std::vector<std::string_view> Words(std::string_view text);
+/// Up to kMaxWords blank-separated words of a text, without allocating;
+/// `overflow` tells that there were more.
+struct WordList {
+  static constexpr size_t kMaxWords = 12;
+  std::array<std::string_view, kMaxWords> words;
+  size_t count = 0;
+  bool overflow = false;
+
+  size_t size() const { return overflow ? kMaxWords + 1 : count; }
+  bool empty() const { return count == 0; }
+  std::string_view operator[](size_t i) const { return words[i]; }
+};
+WordList Words(std::string_view text);
 
 /// A decimal integer with an optional sign, wrapped to 32 bits as an
 /// assignment to a 32-bit field wraps it; nullopt when the word is not a number.

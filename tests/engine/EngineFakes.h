@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: MIT
+// Recording stand-ins for the engine's surroundings.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "engine/EngineViews.h"
+#include "engine/PerformanceEngine.h"
+#include "midi/MidiOutService.h"
+
+/// Output devices that record what was sent, as "90 3D 40" strings.
+class RecordingMidi : public MidiOutService {
+ public:
+  explicit RecordingMidi(unsigned devices = 1) : devices(devices) {}
+  unsigned GetNumDevs() override { return devices; }
+  std::string GetDeviceName(unsigned device) override { return "Device " + std::to_string(device); }
+  bool Open(unsigned device) override {
+    ++opens;
+    open = device < devices;
+    return open;
+  }
+  bool Close() override {
+    ++closes;
+    if (failClose) return false;
+    open = false;
+    return true;
+  }
+  bool SendShortMsg(uint32_t packed) override {
+    if (!open || failSends) return false;
+    char text[9];
+    std::snprintf(text, sizeof text, "%02X %02X %02X", packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+    sent.emplace_back(text);
+    return true;
+  }
+  std::vector<std::string> TakeSent() { return std::exchange(sent, {}); }
+
+  unsigned devices;
+  bool open = false;
+  bool failClose = false;
+  bool failSends = false;
+  int opens = 0;
+  int closes = 0;
+  std::vector<std::string> sent;
+};
+
+/// Message boxes recorded; the Yes/No question answered with `answer`.
+class RecordingMessages : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    shown.emplace_back(text);
+    icons.push_back(icon);
+    if (onShow) onShow();
+  }
+  bool AskYesNo(std::string_view text) override {
+    shown.emplace_back(text);
+    icons.push_back(MessageIcon::Question);
+    return answer;
+  }
+  std::vector<std::string> TakeShown() { return std::exchange(shown, {}); }
+
+  bool answer = true;
+  std::function<void()> onShow;  ///< runs inside a box, as a nested message loop would
+  std::vector<std::string> shown;
+  std::vector<MessageIcon> icons;
+};
+
+/// Display texts recorded as "ID TEXT"; the configuration views counted.
+class RecordingDisplay : public EngineDisplay {
+ public:
+  void SetDisplayText(int controlId, std::string_view text) override {
+    texts.push_back(std::to_string(controlId) + " " + std::string(text));
+  }
+  void InvalidateTabletArea() override { ++areaRepaints; }
+  void InvalidateWindow() override { ++windowRepaints; }
+  void SetSectionHeaderColors(Rgb text, Rgb back) override {
+    headerText = text;
+    headerBack = back;
+  }
+  void ShowPortAndChannel(const Configuration&) override { ++portShows; }
+  void ShowSettings(const Configuration& config) override {
+    ++settingsShows;
+    shownConfig = config;
+  }
+  std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
+
+  std::vector<std::string> texts;
+  int areaRepaints = 0;
+  int windowRepaints = 0;
+  int portShows = 0;
+  int settingsShows = 0;
+  Rgb headerText, headerBack;
+  Configuration shownConfig;
+};
+
+class FixedToolNames : public ToolNameSource {
+ public:
+  std::string ToolName(uint32_t cursor) const override { return "Tool " + std::to_string(cursor); }
+};
+
+/// An engine started as the window starts it, with recorders around it.
+struct EngineRig {
+  explicit EngineRig(unsigned devices = 1) : midi(devices), engine(midi, messages, display, tools) {
+    engine.Start();
+    engine.MarkInitialised();
+    midi.sent.clear();
+    messages.shown.clear();
+    display.texts.clear();
+  }
+
+  /// One packet at screen position (x, y) on the default 1920 x 1080 screen.
+  void Packet(uint32_t cursor, uint32_t buttons, int32_t x, int32_t y, uint32_t pressure, int32_t azimuth = 0,
+              int32_t altitude = 0, int32_t twist = 0) {
+    TabletPacket p;
+    p.cursor = cursor;
+    p.buttons = buttons;
+    p.x = x;
+    p.y = y;
+    p.normalPressure = pressure;
+    p.azimuth = azimuth;
+    p.altitude = altitude;
+    p.twist = twist;
+    engine.ProcessPacket(p, geometry);
+  }
+
+  RecordingMidi midi;
+  RecordingMessages messages;
+  RecordingDisplay display;
+  FixedToolNames tools;
+  PerformanceEngine engine;
+  PacketGeometry geometry;
+};

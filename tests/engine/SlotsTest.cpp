@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include "engine/EngineFakes.h"
+
+using Strings = std::vector<std::string>;
+
+TEST(Slots, StartOpensSlotOneAndSendsItsProgramme) {
+  RecordingMidi midi;
+  RecordingMessages messages;
+  RecordingDisplay display;
+  FixedToolNames tools;
+  PerformanceEngine engine(midi, messages, display, tools);
+  engine.Start();
+  EXPECT_EQ(midi.TakeSent(), (Strings{"C0 6B 00"}));
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(display.headerBack, (Rgb{50, 50, 100}));
+  EXPECT_EQ(display.shownConfig, DefaultConfiguration());
+  EXPECT_EQ(engine.Notes().NoteList().GetCount(), 10);
+}
+
+TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
+  EngineRig rig;
+  rig.engine.SelectConfiguration(4);
+  rig.midi.TakeSent();
+  rig.engine.OnPaste();
+  EXPECT_EQ(rig.engine.CurrentConfiguration(), Configuration{});
+  EXPECT_FALSE(rig.engine.HasPicture(4));
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C0 00 00"}));  // programme 0 on channel 1
+  EXPECT_EQ(rig.engine.SlotConfiguration(0), DefaultConfiguration());
+}
+
+TEST(Slots, CopyPastesIntoAnyNumberOfSlots) {
+  EngineRig rig;
+  rig.engine.SelectScale(269);
+  rig.engine.SelectChannel(3);
+  rig.engine.OnCopy();
+  const Configuration copied = rig.engine.CurrentConfiguration();
+  for (int slot : {5, 11}) {
+    rig.engine.SelectConfiguration(slot);
+    rig.engine.OnPaste();
+    EXPECT_EQ(rig.engine.CurrentConfiguration(), copied);
+  }
+  rig.engine.SelectConfiguration(0);
+  EXPECT_EQ(rig.display.shownConfig.scale, 269);
+}
+
+TEST(Slots, PasteResetsTheOldControllersFirst) {
+  EngineRig rig;
+  rig.engine.SelectConfiguration(1);
+  rig.engine.OnCopy();
+  rig.engine.SelectConfiguration(0);
+  rig.engine.SelectController(kInputPressure, 74);
+  rig.engine.SetControllerMinimum(kInputPressure, 9);
+  rig.midi.TakeSent();
+  rig.engine.OnPaste();
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 4A 09", "C0 6B 00"}));
+}
+
+TEST(Slots, ResetAsksFirstAndResetsAllTwelve) {
+  EngineRig rig;
+  rig.engine.SelectConfiguration(2);
+  rig.engine.SelectController(kInputX, 1);
+  rig.engine.SetControllerMinimum(kInputX, 30);
+  rig.engine.SelectConfiguration(7);
+  rig.engine.SelectChannel(2);
+  rig.engine.SelectController(kInputY, 2);
+  rig.midi.TakeSent();
+
+  rig.messages.answer = false;
+  rig.engine.OnReset();
+  EXPECT_EQ(rig.messages.TakeShown(), (Strings{"Are you sure you want to reset the settings ?"}));
+  EXPECT_TRUE(rig.midi.sent.empty());
+  EXPECT_EQ(rig.engine.CurrentConfiguration().midiChannel, 2);
+
+  rig.messages.answer = true;
+  rig.engine.OnReset();
+  EXPECT_EQ(rig.messages.icons.back(), MessageIcon::Question);
+  // The old controllers go to their minima on the old channel, then the
+  // defaults' programme goes out on channel 1.
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B2 02 00", "C0 6B 00"}));
+  EXPECT_EQ(rig.engine.CurrentSlot(), 7);
+  for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_EQ(rig.engine.SlotConfiguration(slot), DefaultConfiguration());
+}
+
+TEST(Slots, SlotChangeLeavesASoundingNoteForTheNextLift) {
+  EngineRig rig;
+  rig.engine.SelectConfiguration(3);
+  rig.engine.SelectChannel(9);
+  rig.engine.SelectConfiguration(0);
+  rig.Packet(1, 1, 960, 1070, 0);
+  rig.Packet(1, 1, 960, 900, 400);
+  rig.midi.TakeSent();
+  rig.engine.SelectConfiguration(3);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C9 6B 00"}));  // no note-off
+  EXPECT_EQ(rig.display.headerBack, (Rgb{50, 100, 50}));
+  rig.Packet(1, 0, 960, 900, 0);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"89 3E 00"}));  // note-off on the new slot's channel
+}
+
+TEST(Slots, SettingControlsSendOnlyWhatTheyShould) {
+  EngineRig rig;
+  rig.engine.SelectChannel(5);
+  EXPECT_TRUE(rig.midi.sent.empty());
+  rig.engine.SelectPatch(0);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C5 00 00"}));
+  rig.engine.SelectPatch(kNoPatch);
+  EXPECT_TRUE(rig.midi.sent.empty());
+  const int opens = rig.midi.opens;
+  rig.engine.SelectPort(0);  // the same port is closed and opened again
+  EXPECT_EQ(rig.midi.opens, opens + 1);
+}
+
+TEST(Slots, NoteLimitsAreSwappedWhenCrossed) {
+  EngineRig rig;
+  rig.engine.SetNoteLimit(NoteLimit::Lower, 90);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().minNote, 84);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().maxNote, 90);
+  rig.engine.SetNoteLimit(NoteLimit::Upper, 40);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().minNote, 40);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().maxNote, 84);
+  rig.engine.SetNoteLimit(NoteLimit::Lower, 84);
+  EXPECT_EQ(rig.engine.Notes().NoteList().Notes(), std::vector<uint8_t>{});  // 84 is not in the scale
+}

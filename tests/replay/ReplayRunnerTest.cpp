@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+#include "tools/replay/ReplayRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tools/replay/ScriptParsing.h"
+
+namespace {
+// A runner writing into a temporary file, one device.
+// The file is declared first so that it closes after the output's last flush.
+struct RunnerRig {
+  RunnerRig() : out(file.get()), runner(std::make_unique<PrintingDevices>(1, out), out, true) {}
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file{std::tmpfile(), &std::fclose};
+  ReplayOutput out;
+  ReplayRunner runner;
+};
+}  // namespace
+
+TEST(ReplayRunner, MalformedLinesAreRefusedWithAReason) {
+  const char* malformed[] = {
+      "packet 1 2 3",        "packet 1 2 3 4 5 6 7 8 9", "packet 1 2 3 4 5 6 7 x", "packet 1 2 3 4 5 6 7 --8",
+      "screen 1 100",        "screen 100",               "area -1 5",               "slot 0",
+      "slot 13",             "slot one",                 "press now",               "copy 2",
+      "set Scale=5",         "set scale = 5",            "set",                     "picture",
+      "load",                "fly 1 2",                  "reset yes",               "screen 3000000000 2",
+  };
+  for (const char* line : malformed) {
+    RunnerRig rig;
+    std::string error;
+    EXPECT_FALSE(rig.runner.RunLine(line, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
+  }
+}
+
+TEST(ReplayRunner, BlankAndCommentLinesAreIgnored) {
+  RunnerRig rig;
+  std::string error;
+  for (const char* line : {"", "   ", "\t", "# packet 1 2", "   # comment", "\r"}) {
+    EXPECT_TRUE(rig.runner.RunLine(line, error)) << '"' << line << '"';
+  }
+  EXPECT_EQ(rig.runner.Engine().PacketCount(), 0u);
+}
+
+TEST(ReplayRunner, SetLinesKeepTheirOwnSpacing) {
+  RunnerRig rig;
+  std::string error;
+  ASSERT_TRUE(rig.runner.RunLine("set Scale =  12", error));
+  EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 12);
+  ASSERT_TRUE(rig.runner.RunLine("set   Key = 3 ", error));
+  EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().key, 3);
+  ASSERT_TRUE(rig.runner.RunLine("set Scale = 270", error));
+  EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 12);
+}
+
+TEST(ScriptParsing, NumbersWrapTo32Bits) {
+  using ScriptParsing::ParseWrapped32;
+  EXPECT_EQ(ParseWrapped32("0"), 0u);
+  EXPECT_EQ(ParseWrapped32("-1"), 0xFFFFFFFFu);
+  EXPECT_EQ(ParseWrapped32("4294967296"), 0u);
+  EXPECT_EQ(ParseWrapped32("+7"), 7u);
+  EXPECT_EQ(ParseWrapped32("-2147483648"), 0x80000000u);
+  EXPECT_FALSE(ParseWrapped32("").has_value());
+  EXPECT_FALSE(ParseWrapped32("-").has_value());
+  EXPECT_FALSE(ParseWrapped32("1e3").has_value());
+}
