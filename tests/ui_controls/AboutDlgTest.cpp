@@ -69,17 +69,6 @@ TEST(AboutDlg, ClickOpensTheShownAddressAndTurnsPurple) {
   EXPECT_EQ(again.Link()->LinkColor(), CStaticLink::kUnvisitedColor);
 }
 
-TEST(StaticLink, GivenTargetComesBeforeTheText) {
-  Handler handler;
-  CStaticLink link("https://target.example.org/");
-  link.setText("https://shown.example.org/");
-  link.resize(200, 20);
-  link.show();
-  Click(&link);
-  ASSERT_EQ(handler.recorder.opened.size(), 1);
-  EXPECT_EQ(handler.recorder.opened[0], QUrl("https://target.example.org/"));
-}
-
 TEST(StaticLink, NothingToOpenMakesItPlainText) {
   CStaticLink link;
   link.setText("https://quill.example.org");
@@ -96,17 +85,6 @@ TEST(StaticLink, NothingToOpenMakesItPlainText) {
   Click(&link);
   EXPECT_TRUE(handler.recorder.opened.isEmpty());
   EXPECT_TRUE(link.IsBroken());
-}
-
-TEST(StaticLink, EmptyLinkAndTextFailsWithoutOpening) {
-  Handler handler;
-  CStaticLink link;
-  EXPECT_FALSE(link.Navigate());
-  link.resize(50, 20);
-  link.show();
-  Click(&link);
-  EXPECT_TRUE(link.IsBroken());
-  EXPECT_TRUE(handler.recorder.opened.isEmpty());
 }
 
 }  // namespace

@@ -11,14 +11,6 @@ namespace {
 
 using namespace KeyboardGeometry;
 
-TEST(Bitmaps, KeyStripOffsets) {
-  EXPECT_EQ(KeyStripOffset(0), 0);
-  EXPECT_EQ(KeyStripOffset(1), 12);
-  EXPECT_EQ(KeyStripOffset(12), 126);
-  EXPECT_EQ(KeyStripOffset(60), 630);
-  EXPECT_EQ(KeyStripOffset(127), 1340);  // G8, the last key
-}
-
 // Row of the curve in one column: the topmost pixel of the curve's colour
 // inside the frame, or -1.
 int CurveRow(const QImage& image, int x, QColor color) {
@@ -57,32 +49,6 @@ TEST(Bitmaps, CurvePicturesShowTheirShapeInTheirColour) {
   EXPECT_TRUE(QuillBitmaps::CurveBitmap(-1).isNull());
 }
 
-TEST(Bitmaps, KeyButtonPictures) {
-  const QImage normal = QuillBitmaps::KeyButtonBitmap(false).toImage();
-  const QImage pressed = QuillBitmaps::KeyButtonBitmap(true).toImage();
-  EXPECT_EQ(normal.size(), QSize(31, 20));
-  EXPECT_EQ(pressed.size(), QSize(31, 20));
-  EXPECT_NE(normal, pressed);
-}
-
-bool IsBlackKeyPixel(QColor c) { return c.red() < 128 && c.green() < 128 && c.blue() < 128; }
-
-// Every column of the black keys' part shows the key that its strip belongs
-// to, and the lower part shows only white keys.
-TEST(Bitmaps, KeyboardFollowsTheStripWidths) {
-  const QImage keyboard = QuillBitmaps::KeyboardImage();
-  ASSERT_EQ(keyboard.size(), QSize(kWidth, kHeight));
-  EXPECT_EQ(keyboard.depth(), 24);
-  for (int key = 0; key < kNoteCount; ++key) {
-    for (int column = KeyStripOffset(key) + 1; column <= KeyStripOffset(key + 1) && column < kWidth; ++column) {
-      for (int row : {kBandHeight, 35, kBlackKeyBottom})
-        EXPECT_EQ(IsBlackKeyPixel(keyboard.pixelColor(column, row)), IsBlackKey(key))
-            << "key " << key << " column " << column << " row " << row;
-      EXPECT_FALSE(IsBlackKeyPixel(keyboard.pixelColor(column, kBlackKeyBottom + 1))) << "column " << column;
-    }
-  }
-}
-
 TEST(Bitmaps, KeyboardBandCarriesALabelAboveEachC) {
   const QImage keyboard = QuillBitmaps::KeyboardImage();
   const QColor band(255, 160, 65);
@@ -101,10 +67,7 @@ TEST(Bitmaps, ProgramIconHasSmallAndBigSizes) {
   const QList<QSize> sizes = icon.availableSizes();
   EXPECT_TRUE(sizes.contains(QSize(16, 16)));
   EXPECT_TRUE(sizes.contains(QSize(32, 32)));
-  // Drawn, not blank.
-  const QImage small = QuillBitmaps::ProgramIconImage(16);
-  EXPECT_GT(small.pixelColor(8, 8).alpha(), 0);
-  EXPECT_EQ(QuillBitmaps::ProgramIconImage(32), QuillBitmaps::ProgramIconImage(32));
+  EXPECT_GT(QuillBitmaps::ProgramIconImage(16).pixelColor(8, 8).alpha(), 0);  // drawn, not blank
 }
 
 }  // namespace

@@ -46,18 +46,6 @@ TEST(SectionHeader, CaptionPositionFollowsTheFlags) {
   }
 }
 
-TEST(SectionHeader, SetFontSpecRefusesUnusableFonts) {
-  CSectionHeader header;
-  EXPECT_FALSE(header.SetFontSpec("", 10));
-  EXPECT_FALSE(header.SetFontSpec("DejaVu Sans", 0));
-  EXPECT_FALSE(header.SetFontSpec("DejaVu Sans", CSectionHeader::kMaxFontPoints + 1));
-  EXPECT_EQ(header.FontFace(), "Arial");
-  EXPECT_EQ(header.FontPoints(), 8);
-  EXPECT_TRUE(header.SetFontSpec("DejaVu Sans", 12));
-  EXPECT_EQ(header.FontFace(), "DejaVu Sans");
-  EXPECT_EQ(header.FontPoints(), 12);
-}
-
 // Horizontal extent of the caption's pixels (white text on a dark ground,
 // antialiased edges included), or (-1, -1).
 std::pair<int, int> TextColumns(const QImage& image) {

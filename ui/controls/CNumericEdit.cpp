@@ -67,7 +67,13 @@ void CNumericEdit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
     return;
   }
-  setText(QString::number(newValue));  // validation writes the value to the target
+  // Validation writes the value to the target; an unchanged text reports no
+  // change, so it is validated here instead.
+  const QString newText = QString::number(newValue);
+  if (text() == newText)
+    Validate();
+  else
+    setText(newText);
   e->accept();
 }
 

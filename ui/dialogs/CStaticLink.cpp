@@ -21,8 +21,8 @@ bool CStaticLink::Navigate() {
   return true;
 }
 
-// A click tries the given target, then the shown text; the program has no
-// third address for a link. When both fail the link beeps once and goes inert.
+// A click tries the given target, then the shown text. When both fail the link
+// beeps once and goes inert: it is plain text for the rest of its life.
 void CStaticLink::mousePressEvent(QMouseEvent* e) {
   if (broken_ || e->button() != Qt::LeftButton) {
     QLabel::mousePressEvent(e);
@@ -30,8 +30,6 @@ void CStaticLink::mousePressEvent(QMouseEvent* e) {
   }
   if (Navigate()) return;
   link_ = text();
-  if (Navigate()) return;
-  link_.clear();
   if (Navigate()) return;
   QApplication::beep();
   broken_ = true;
