@@ -1,0 +1,415 @@
+// SPDX-License-Identifier: MIT
+#include "midi/RtMidiOutService.h"
+
+#include <jack/jack.h>
+#include <unistd.h>
+
+#include <RtMidi.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// RtMidi's JACK output writes each message with a 4-byte length into a ring
+// buffer of 16384 bytes that its client empties once per server cycle, and
+// spins for as long as the buffer is full. What was written while the cycle
+// counter read c is taken by the time it reads c + kCyclesToDeliver; keeping
+// what may still wait below half the buffer keeps well clear of the spin.
+constexpr size_t kJackWriteBudget = 8192;
+constexpr size_t kJackLengthPrefix = sizeof(int);
+// A burst over the budget waits this long at most for the server to catch up.
+constexpr milliseconds kBurstWait{50};
+// How long opening and closing wait for the server to run the cycles that
+// connect a port or deliver what was written to it.
+constexpr milliseconds kCycleWait{200};
+constexpr const char* kClientName = "Quill";
+constexpr const char* kAlsaSequencer = "/dev/snd/seq";
+constexpr const char* kPortName = "out";
+
+void Silent(const char*) {}
+
+// Without a server libjack writes its connection attempts to standard error;
+// Quill reports a missing system through its own messages instead.
+void SilenceJack() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    jack_set_error_function(Silent);
+    jack_set_info_function(Silent);
+  });
+}
+
+size_t SystemMessageLength(uint8_t status) {
+  switch (status) {
+    case 0xF1:  // time code quarter frame
+    case 0xF3:  // song select
+      return 2;
+    case 0xF2:  // song position
+      return 3;
+    case 0xF6:  // tune request
+    case 0xF8:
+    case 0xFA:
+    case 0xFB:
+    case 0xFC:
+    case 0xFE:
+    case 0xFF:  // real-time messages
+      return 1;
+    default:  // system exclusive and the undefined status bytes
+      return 0;
+  }
+}
+}  // namespace
+
+size_t ShortMessageBytes(uint32_t packed, std::array<uint8_t, 3>& bytes) {
+  bytes = {static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8), static_cast<uint8_t>(packed >> 16)};
+  const uint8_t status = bytes[0];
+  size_t length = 0;
+  if (status < 0x80) return 0;
+  if (status >= 0xF0) {
+    length = SystemMessageLength(status);
+  } else if (status >= 0xC0 && status < 0xE0) {
+    length = 2;  // programme change, channel pressure
+  } else {
+    length = 3;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    if (bytes[i] >= 0x80) return 0;
+  }
+  return length;
+}
+
+/// One connection to the MIDI system, owned by its own thread: every RtMidi
+/// call that may wait for the system runs there, so a caller can stop waiting
+/// and leave the thread behind when the system stalls.
+class RtMidiOutService::Session {
+ public:
+  using Work = std::function<void(Session&)>;
+
+  explicit Session(Api api) : api_(api) {}
+
+  /// Starts the thread, which connects to the system first.
+  static std::shared_ptr<Session> Launch(Api api) {
+    auto session = std::make_shared<Session>(api);
+    std::thread([session] { session->Run(); }).detach();
+    return session;
+  }
+
+  /// Runs `work` on the session's thread, after everything queued before it;
+  /// false when it did not finish within the deadline.
+  bool Call(Work work, milliseconds deadline) {
+    auto command = std::make_shared<Command>();
+    command->work = std::move(work);
+    std::unique_lock lock(mutex_);
+    if (abandoned_) return false;
+    queue_.push_back(command);
+    wake_.notify_one();
+    return done_.wait_for(lock, deadline, [&] { return command->finished; });
+  }
+
+  /// Nobody waits for this session any more: its thread closes the port and
+  /// the connection as soon as the system lets it, then ends.
+  void Abandon() {
+    std::lock_guard lock(mutex_);
+    abandoned_ = true;
+    wake_.notify_one();
+  }
+
+  /// Abandons the session and waits, up to the deadline, for its thread to end.
+  void Stop(milliseconds deadline) {
+    Abandon();
+    std::unique_lock lock(mutex_);
+    done_.wait_for(lock, deadline, [&] { return ended_; });
+  }
+
+  /// The output; null when the system did not answer. Used by the session's
+  /// thread, and by the owner's thread between calls (never both at once).
+  RtMidiOut* Out() const { return out_.get(); }
+  jack_client_t* Monitor() const { return monitor_; }
+  /// JACK cycles run since the session connected.
+  uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
+
+  void ClearError() { error_.store(false); }
+  bool TakeError() { return error_.exchange(false); }
+
+  /// JACK: waits until `target` has a connection and a full cycle has run
+  /// since; false when that did not happen within kCycleWait.
+  bool WaitForConnection(const std::string& target) const {
+    const auto until = Clock::now() + kCycleWait;
+    do {
+      const uint64_t cycle = Cycles();
+      if (jack_port_t* port = jack_port_by_name(monitor_, target.c_str())) {
+        if (const char** links = jack_port_get_all_connections(monitor_, port)) {
+          jack_free(links);
+          WaitForCycle(cycle + 2, kCycleWait);
+          return true;
+        }
+      }
+      std::this_thread::sleep_for(milliseconds(1));
+    } while (Clock::now() < until);
+    return false;
+  }
+
+  /// Waits until the server has run `cycle` cycles, or up to `limit`.
+  void WaitForCycle(uint64_t cycle, milliseconds limit) const {
+    const auto until = Clock::now() + limit;
+    while (Cycles() < cycle && Clock::now() < until) std::this_thread::sleep_for(milliseconds(1));
+  }
+
+ private:
+  struct Command {
+    Work work;
+    bool finished = false;
+  };
+
+  void Run() {
+    Connect();
+    for (;;) {
+      std::shared_ptr<Command> command;
+      {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [&] { return abandoned_ || !queue_.empty(); });
+        if (abandoned_) break;
+        command = std::move(queue_.front());
+        queue_.pop_front();
+      }
+      try {
+        command->work(*this);
+      } catch (const std::exception&) {
+        // An RtMidi call that threw despite the error callback: the command
+        // reports failure through its own result, left unset.
+      }
+      std::lock_guard lock(mutex_);
+      command->finished = true;
+      done_.notify_all();
+    }
+    Disconnect();
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    done_.notify_all();
+  }
+
+  void Connect() {
+    if (api_ == Api::Jack) {
+      // A client of our own tells whether a server runs (RtMidi would only
+      // print a warning) and counts its cycles, so that a stalled server is
+      // noticed before RtMidi's send would spin on a full buffer.
+      SilenceJack();
+      jack_status_t status{};
+      monitor_ = jack_client_open("Quill monitor", JackNoStartServer, &status);
+      if (!monitor_) return;
+      if (jack_set_process_callback(monitor_, CountCycle, this) != 0 || jack_activate(monitor_) != 0) {
+        jack_client_close(monitor_);
+        monitor_ = nullptr;
+        return;
+      }
+    }
+    // Without the sequencer's device node there is no ALSA; asking RtMidi
+    // anyway would only print libasound's complaint.
+    if (api_ == Api::Alsa && ::access(kAlsaSequencer, F_OK) != 0) return;
+    try {
+      const auto api = api_ == Api::Jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+      auto out = std::make_unique<RtMidiOut>(api, kClientName);
+      out->setErrorCallback(&Session::OnError, this);
+      error_ = false;
+      out->getPortCount();  // reports through the callback when the client has no connection
+      if (!error_.exchange(false)) out_ = std::move(out);
+    } catch (const std::exception&) {
+      // The ALSA sequencer is missing (no /dev/snd/seq): no devices.
+    }
+  }
+
+  void Disconnect() {
+    try {
+      if (out_ && out_->isPortOpen()) out_->closePort();
+      out_.reset();
+    } catch (const std::exception&) {
+    }
+    if (monitor_) jack_client_close(monitor_);
+    monitor_ = nullptr;
+  }
+
+  static int CountCycle(jack_nframes_t, void* arg) {
+    static_cast<Session*>(arg)->cycles_.fetch_add(1, std::memory_order_release);
+    return 0;
+  }
+
+  static void OnError(RtMidiError::Type, const std::string&, void* arg) { static_cast<Session*>(arg)->error_ = true; }
+
+  const Api api_;
+  std::unique_ptr<RtMidiOut> out_;
+  jack_client_t* monitor_ = nullptr;
+  std::atomic<uint64_t> cycles_{0};
+  std::atomic<bool> error_{false};
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  std::deque<std::shared_ptr<Command>> queue_;
+  bool abandoned_ = false;
+  bool ended_ = false;
+};
+
+RtMidiOutService::RtMidiOutService(Api api, MidiWaitLimits limits) : api_(api), limits_(limits) {}
+
+RtMidiOutService::~RtMidiOutService() {
+  Close();
+  if (session_) session_->Stop(limits_.commandDeadline);
+}
+
+RtMidiOutService::Session* RtMidiOutService::Connected() {
+  if (session_ && stalled_) Abandon();
+  if (session_) return session_.get();
+  try {
+    session_ = Session::Launch(api_);
+  } catch (const std::exception&) {
+    return nullptr;  // no thread could be started
+  }
+  if (!session_->Call([](Session&) {}, limits_.commandDeadline)) {
+    Abandon();
+    return nullptr;
+  }
+  if (!session_->Out()) {
+    // The system is not there; the next call tries again.
+    session_->Stop(limits_.commandDeadline);
+    session_.reset();
+    return nullptr;
+  }
+  return session_.get();
+}
+
+void RtMidiOutService::Abandon() {
+  if (session_) session_->Abandon();
+  session_.reset();
+  portOpen_ = false;
+  stalled_ = false;
+}
+
+bool RtMidiOutService::Run(const std::function<void(Session&)>& work) {
+  Session* session = Connected();
+  if (!session) return false;
+  if (session->Call(work, limits_.commandDeadline)) return true;
+  Abandon();  // the system stalled; its thread finishes whenever it can
+  return false;
+}
+
+bool RtMidiOutService::IsAvailable() { return Connected() != nullptr; }
+
+unsigned RtMidiOutService::GetNumDevs() {
+  auto count = std::make_shared<unsigned>(0);
+  if (!Run([count](Session& s) { *count = s.Out()->getPortCount(); })) return 0;
+  return *count;
+}
+
+std::string RtMidiOutService::GetDeviceName(unsigned device) {
+  auto name = std::make_shared<std::string>();
+  Run([name, device](Session& s) {
+    if (device < s.Out()->getPortCount()) *name = s.Out()->getPortName(device);
+  });
+  return *name;
+}
+
+bool RtMidiOutService::Open(unsigned device) {
+  Close();
+  auto opened = std::make_shared<bool>(false);
+  const bool jack = api_ == Api::Jack;
+  const bool finished = Run([opened, device, jack](Session& s) {
+    RtMidiOut& out = *s.Out();
+    if (device >= out.getPortCount()) return;
+    const std::string target = out.getPortName(device);
+    s.ClearError();
+    out.openPort(device, kPortName);
+    bool ok = !s.TakeError() && out.isPortOpen();
+    if (ok && jack) {
+      // RtMidi does not check the connection: the target may have gone since
+      // the list was read. The server puts a new connection in place at the
+      // start of a cycle; the first message must not go out before that.
+      ok = s.WaitForConnection(target);
+    }
+    if (!ok && out.isPortOpen()) out.closePort();
+    *opened = ok;
+  });
+  if (!finished || !*opened) return false;
+  portOpen_ = true;
+  lastCycle_ = session_->Cycles();
+  lastCycleSeen_ = Clock::now();
+  written_ = {};
+  drainCycle_ = 0;
+  return true;
+}
+
+bool RtMidiOutService::Close() {
+  if (!portOpen_) return true;
+  portOpen_ = false;
+  if (stalled_) {
+    // The port is given up as it is; its thread closes it when it can.
+    Abandon();
+    return true;
+  }
+  const uint64_t drainCycle = drainCycle_;
+  // Whether or not the system answers in time, the port is no longer ours.
+  Run([drainCycle](Session& s) {
+    // What was written must reach the server before the port goes, or a
+    // last note off could be lost and the note would hang.
+    if (drainCycle) s.WaitForCycle(drainCycle, kCycleWait);
+    if (s.Out()->isPortOpen()) s.Out()->closePort();
+    s.ClearError();
+  });
+  return true;
+}
+
+bool RtMidiOutService::SendShortMsg(uint32_t packed) {
+  if (!portOpen_ || stalled_ || !session_) return false;
+  std::array<uint8_t, 3> bytes{};
+  const size_t length = ShortMessageBytes(packed, bytes);
+  if (length == 0) return false;
+  if (api_ == Api::Jack && !JackCanWrite(length)) return false;
+  Session& session = *session_;
+  session.ClearError();
+  try {
+    session.Out()->sendMessage(bytes.data(), length);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return !session.TakeError();
+}
+
+bool RtMidiOutService::JackCanWrite(size_t length) {
+  const size_t cost = length + kJackLengthPrefix;
+  const auto waitUntil = Clock::now() + kBurstWait;
+  for (;;) {
+    const auto now = Clock::now();
+    const uint64_t cycle = session_->Cycles();
+    if (cycle != lastCycle_) {
+      lastCycle_ = cycle;
+      lastCycleSeen_ = now;
+    } else if (now - lastCycleSeen_ > limits_.stallLimit) {
+      // The server runs no cycles (stopped, hung or gone): nothing written now
+      // would be delivered, and RtMidi would spin once its buffer filled.
+      stalled_ = true;
+      return false;
+    }
+    size_t waiting = 0;
+    for (const Written& w : written_) {
+      if (w.cycle + kCyclesToDeliver > cycle) waiting += w.bytes;
+    }
+    if (waiting + cost <= kJackWriteBudget) {
+      Written& slot = written_[cycle % kCyclesToDeliver];
+      if (slot.cycle != cycle) slot = Written{cycle, 0};
+      slot.bytes += cost;
+      drainCycle_ = cycle + kCyclesToDeliver;
+      return true;
+    }
+    // A burst, such as packets that queued up while the window was busy: the
+    // server takes what waits within a cycle or two.
+    if (now >= waitUntil) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+}

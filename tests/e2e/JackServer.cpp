@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+#include "JackServer.h"
+
+#include <jack/jack.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+void Silent(const char*) {}
+
+std::string FindOnPath(std::string_view program) {
+  const char* path = std::getenv("PATH");
+  std::string_view rest = path ? path : "/usr/bin:/bin";
+  while (!rest.empty()) {
+    const size_t colon = rest.find(':');
+    std::string candidate(rest.substr(0, colon));
+    candidate.append("/").append(program);
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (colon == std::string_view::npos) break;
+    rest.remove_prefix(colon + 1);
+  }
+  return {};
+}
+
+int serverCount = 0;
+}  // namespace
+
+bool JackServer::Installed() { return !FindOnPath("jackd").empty(); }
+
+JackServer::JackServer() : name_("quill-test-" + std::to_string(::getpid()) + "-" + std::to_string(serverCount++)) {}
+
+JackServer::~JackServer() { Stop(); }
+
+bool JackServer::Start() {
+  const std::string jackd = FindOnPath("jackd");
+  if (jackd.empty()) return false;
+  ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+  ::setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+  jack_set_error_function(Silent);
+  jack_set_info_function(Silent);
+
+  const std::string rate = std::to_string(kSampleRate);
+  const std::string period = std::to_string(kPeriod);
+  std::vector<std::string> args = {jackd, "-n", name_, "--no-realtime", "-d", "dummy", "-r", rate, "-p", period};
+  std::vector<char*> argv;
+  for (auto& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  const int spawned = posix_spawn(&pid_, jackd.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    pid_ = -1;
+    return false;
+  }
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < until) {
+    jack_status_t status{};
+    if (jack_client_t* probe = jack_client_open("probe", JackNoStartServer, &status)) {
+      jack_client_close(probe);
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+void JackServer::Pause() {
+  if (pid_ > 0) ::kill(pid_, SIGSTOP);
+}
+
+void JackServer::Resume() {
+  if (pid_ > 0) ::kill(pid_, SIGCONT);
+}
+
+void JackServer::Stop() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGCONT);
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > until) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  pid_ = -1;
+}
+
+bool JackServer::WaitForPort(const std::string& port, bool present) {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open("port-watch", JackNoStartServer, &status);
+  if (!client) return false;
+  bool done = false;
+  for (int i = 0; i < 500 && !done; ++i) {
+    done = (jack_port_by_name(client, port.c_str()) != nullptr) == present;
+    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  jack_client_close(client);
+  return done;
+}

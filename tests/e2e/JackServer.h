@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+/// A private JACK server for one test: a dummy driver, no audio hardware, a
+/// name of its own so that tests can run side by side. Clients started
+/// afterwards in this process, and child processes, reach it through
+/// JACK_DEFAULT_SERVER.
+class JackServer {
+ public:
+  /// Period of the server in frames at 48 kHz.
+  static constexpr int kPeriod = 256;
+  static constexpr int kSampleRate = 48000;
+
+  /// True when jackd can be found on the PATH.
+  static bool Installed();
+
+  JackServer();
+  ~JackServer();
+  JackServer(const JackServer&) = delete;
+  JackServer& operator=(const JackServer&) = delete;
+
+  /// Starts jackd and waits until it takes clients; false if it never did.
+  bool Start();
+  /// SIGSTOP and SIGCONT: the server stalls as under a debugger or a hung driver.
+  void Pause();
+  void Resume();
+  void Stop();
+  const std::string& Name() const { return name_; }
+
+  /// Waits until a port is (or is no longer) on the current server: other
+  /// clients see a port only from a later cycle on.
+  static bool WaitForPort(const std::string& port, bool present = true);
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
+};
