@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/CTabletMidiApp.h"
-#include "app/NoMidiOutService.h"
+#include "midi/MidiSystem.h"
 #include "tablet/layers/TabletLayers.h"
 #include "ui/ProgramInfo.h"
 #include "ui/window/QtMessageSink.h"
@@ -16,7 +15,7 @@ namespace {
 
 struct Options {
   TabletLayer tablet = TabletLayer::Automatic;
-  std::string midi;  // "", "alsa" or "jack"
+  MidiSystem midi = MidiSystem::Automatic;
 };
 
 void PrintUsage() {
@@ -31,8 +30,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       if (!layer) return false;
       options.tablet = *layer;
     } else if (arg.rfind("--midi=", 0) == 0) {
-      options.midi = arg.substr(7);
-      if (options.midi != "alsa" && options.midi != "jack") return false;
+      const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
+      if (!system) return false;
+      options.midi = *system;
     } else {
       return false;
     }
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::unique_ptr<TabletService> tablet = CreateTabletService(options.tablet);
-  auto midi = std::make_unique<NoMidiOutService>();
+  std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
   app.InitInstance();
