@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
 
   // Slot 3 with a picture and the pen pressing, tilted to the right.
   window.Engine().SelectConfiguration(2);
-  window.Engine().LoadPicture(MakePicture(folder).toStdString());
+  const QString picture = MakePicture(folder);
+  window.SetFileChooser([&picture](FileDialogKind, const QString&) { return picture; });
+  window.OnPictureBrowse();
   TabletPacket packet;
   packet.cursor = 1;
   packet.x = 800;

@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <QDialog>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
 #include <QMouseEvent>
 #include <set>
 
@@ -247,6 +250,54 @@ TEST_F(WindowFixture, ResetAsksAndCopyPasteCarrySettings) {
   Button(kReset)->click();
   EXPECT_EQ(List(kScale)->currentIndex(), 137);
   EXPECT_EQ(window->Engine().CurrentSlot(), 6);
+}
+
+TEST_F(WindowFixture, PictureAndConfigurationFilesGoThroughTheFileDialogs) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QImage image(40, 30, QImage::Format_RGB32);
+  image.fill(QColor(200, 10, 10));
+  const QString picture = dir.filePath("red.bmp");
+  ASSERT_TRUE(image.save(picture));
+  const QString broken = dir.filePath("broken.jpg");
+  QFile(broken).open(QIODevice::WriteOnly);
+  const QString configs = dir.filePath("set.qcf");
+
+  QString chosen;
+  std::vector<FileDialogKind> asked;
+  window->SetFileChooser([&](FileDialogKind kind, const QString&) {
+    asked.push_back(kind);
+    return chosen;
+  });
+  chosen = picture;
+  Button(kPictureButton)->click();
+  EXPECT_EQ(Button(kPictureButton)->text(), picture);
+  EXPECT_TRUE(window->Engine().HasPicture(0));
+
+  chosen = broken;
+  Button(kPictureButton)->click();
+  ASSERT_FALSE(messages.shown.empty());
+  EXPECT_EQ(messages.shown.back().first, "Unable to load the picture!\n");
+  EXPECT_EQ(Button(kPictureButton)->text(), picture);  // unchanged
+
+  Button(kPictureClear)->click();
+  EXPECT_EQ(Button(kPictureButton)->text(), "---");
+  EXPECT_FALSE(window->Engine().HasPicture(0));
+
+  chosen = configs;
+  Choose(kScale, 42);
+  Button(kSave)->click();
+  Choose(kScale, 7);
+  chosen.clear();  // cancelled: nothing happens
+  Button(kLoad)->click();
+  EXPECT_EQ(List(kScale)->currentIndex(), 7);
+  chosen = configs;
+  Button(kLoad)->click();
+  EXPECT_EQ(List(kScale)->currentIndex(), 42);
+  EXPECT_EQ(asked, (std::vector<FileDialogKind>{FileDialogKind::Picture, FileDialogKind::Picture,
+                                                FileDialogKind::SaveConfigurations,
+                                                FileDialogKind::LoadConfigurations,
+                                                FileDialogKind::LoadConfigurations}));
 }
 
 TEST(WindowStartup, TabletContextFailureLeavesAUsableWindow) {
