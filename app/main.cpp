@@ -22,9 +22,12 @@ void PrintUsage() {
   std::fprintf(stderr, "usage: quill [--tablet=evdev|qt|mouse] [--midi=alsa|jack]\n");
 }
 
+// Quill's own options start with "--"; anything else (such as Qt's
+// "-platform offscreen") is left to Qt.
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0) continue;
     if (arg.rfind("--tablet=", 0) == 0) {
       const std::optional<TabletLayer> layer = ParseTabletLayer(arg.substr(9));
       if (!layer) return false;
@@ -43,13 +46,13 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     PrintUsage();
     return 2;
   }
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
   std::unique_ptr<TabletService> tablet = CreateTabletService(options.tablet);
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
