@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 #include <QPixmap>
 #include <QString>
 #include <array>

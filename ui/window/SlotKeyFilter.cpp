@@ -24,7 +24,11 @@ bool SlotKeyFilter::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   const int k = key->key();
   const bool slotKey = k >= Qt::Key_F1 && k <= Qt::Key_F12;
-  const bool swallowed = k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape;
+  // An open drop-down list takes Enter and Escape itself (to choose or to
+  // close); they never reach the window from there.
+  auto* widget = qobject_cast<QWidget*>(watched);
+  const bool inPopup = widget != nullptr && widget->window()->windowType() == Qt::Popup;
+  const bool swallowed = !inPopup && (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape);
   if (!slotKey && !swallowed) return false;
   if (type == QEvent::ShortcutOverride) {
     // Claim the key so no shortcut takes it; the key press follows.
