@@ -300,6 +300,19 @@ TEST_F(WindowFixture, PictureAndConfigurationFilesGoThroughTheFileDialogs) {
                                                 FileDialogKind::LoadConfigurations}));
 }
 
+TEST_F(WindowFixture, ActivationFollowsTheContextAndClosingSendsNothing) {
+  QEvent activation(QEvent::ActivationChange);
+  QApplication::sendEvent(window.get(), &activation);
+  ASSERT_FALSE(tablet.enableCalls.empty());
+  EXPECT_FALSE(tablet.enableCalls.back());  // not the active window
+  EXPECT_EQ(tablet.overlapCalls, 1);
+  const size_t sent = midi.sent.size();
+  window->done(0);
+  window.reset();
+  EXPECT_EQ(tablet.closeCalls, 1);
+  EXPECT_EQ(midi.sent.size(), sent);
+}
+
 TEST(WindowStartup, TabletContextFailureLeavesAUsableWindow) {
   FakeMidiOut midi(1);
   ScriptedTablet tablet;
