@@ -100,11 +100,4 @@ TEST(TabletContextRules, ClosingOnlyAfterACompleteInitialisation) {
   EXPECT_EQ(tablet.calls, std::vector<std::string>{"close"});
 }
 
-TEST(TabletContextRules, ToolNamesOfTheCursorNumbers) {
-  EXPECT_EQ(StandardToolName(0), "Puck");
-  EXPECT_EQ(StandardToolName(1), "Pressure Stylus");
-  EXPECT_EQ(StandardToolName(2), "Eraser");
-  EXPECT_EQ(StandardToolName(3), "");
-}
-
 }  // namespace
