@@ -20,11 +20,16 @@ bool IsTabletPen(const QInputDevice* device) {
          type == QInputDevice::DeviceType::Puck;
 }
 
+// The pen itself rather than its eraser end or a puck, when Qt lists one.
 const QInputDevice* FirstTabletPen() {
+  const QInputDevice* found = nullptr;
   for (const QInputDevice* device : QInputDevice::devices()) {
-    if (IsTabletPen(device)) return device;
+    if (!IsTabletPen(device)) continue;
+    const auto* pointing = qobject_cast<const QPointingDevice*>(device);
+    if (pointing && pointing->pointerType() == QPointingDevice::PointerType::Pen) return device;
+    if (!found) found = device;
   }
-  return nullptr;
+  return found;
 }
 
 uint32_t CursorOf(QPointingDevice::PointerType type) {
@@ -74,9 +79,10 @@ bool QtTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHa
   area_ = tabletArea;
   // Hover moves reach the area only with tablet tracking on.
   area_->setTabletTracking(true);
-  area_->installEventFilter(this);
-  // Leaving proximity is announced to the application, not to a widget.
-  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+  // One filter on the application sees the area's tablet events and leaving
+  // proximity, which is announced to the application, not to a widget.
+  if (!QCoreApplication::instance()) return false;
+  QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;
 }
@@ -91,7 +97,6 @@ void QtTabletService::Close() {
 }
 
 void QtTabletService::RemoveFilters() {
-  if (area_) area_->removeEventFilter(this);
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
 }
 
