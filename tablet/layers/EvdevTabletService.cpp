@@ -5,6 +5,7 @@
 #include <libevdev/libevdev.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <utility>
@@ -36,7 +37,10 @@ EvdevTabletService::EvdevTabletService(std::string path) : path_(std::move(path)
   present_ = OpenDevice(path_);
 }
 
-EvdevTabletService::~EvdevTabletService() { CloseDevice(); }
+EvdevTabletService::~EvdevTabletService() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+  CloseDevice();
+}
 
 std::string EvdevTabletService::ReportedName(const std::string& deviceName, int vendorId) {
   if (vendorId != kWacomVendorId) return deviceName;
@@ -60,9 +64,11 @@ OrientationAxes EvdevTabletService::Orientation() const {
   return axes;
 }
 
-bool EvdevTabletService::OpenContext(QWidget* window, QWidget*, PacketHandler handler) {
+bool EvdevTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
   if (!present_ || !handler) return false;
   window_ = window;
+  area_ = tabletArea;
+  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;
 }
@@ -72,6 +78,7 @@ void EvdevTabletService::Enable(bool enable) { delivery_.Enable(enable); }
 void EvdevTabletService::Overlap(bool) {}
 
 void EvdevTabletService::Close() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
   delivery_.Close();
   rescanTimer_.stop();
   CloseDevice();
@@ -183,4 +190,18 @@ void EvdevTabletService::LookForDevice() {
       return;
     }
   }
+}
+
+bool EvdevTabletService::eventFilter(QObject* watched, QEvent* event) {
+  // The pen also moves the pointer. Over the tablet area its packets do the
+  // playing; a tip press there must not also become a left click in the
+  // window, which would switch controller mode on. Taking the tablet event
+  // keeps Qt from making a mouse event of it.
+  const QEvent::Type type = event->type();
+  if (area_ && watched == area_ &&
+      (type == QEvent::TabletPress || type == QEvent::TabletMove || type == QEvent::TabletRelease)) {
+    event->accept();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
 }
