@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "tablet/TabletContext.h"
+#include "tablet/TiltConversion.h"
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/ScreenSize.h"
 
@@ -55,13 +56,7 @@ std::string EvdevTabletService::ReportedName(const std::string& deviceName, int 
 std::string EvdevTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
 OrientationAxes EvdevTabletService::Orientation() const {
-  OrientationAxes axes;
-  if (!axes_.HasTilt()) return axes;
-  axes.supported = true;
-  axes.azimuthResolution = 3600u << 16;
-  axes.altitudeResolution = 3600u << 16;
-  axes.altitudeMax = 900;
-  return axes;
+  return axes_.HasTilt() ? TenthsOfDegreeAxes() : OrientationAxes{};
 }
 
 bool EvdevTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {

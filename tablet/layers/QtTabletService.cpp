@@ -58,18 +58,13 @@ std::string QtTabletService::DeviceName() const {
 std::string QtTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
 OrientationAxes QtTabletService::Orientation() const {
-  OrientationAxes axes;
   for (const QInputDevice* device : QInputDevice::devices()) {
     if (IsTabletPen(device) && device->hasCapability(QInputDevice::Capability::XTilt) &&
         device->hasCapability(QInputDevice::Capability::YTilt)) {
-      axes.supported = true;
-      axes.azimuthResolution = 3600u << 16;
-      axes.altitudeResolution = 3600u << 16;
-      axes.altitudeMax = 900;
-      break;
+      return TenthsOfDegreeAxes();
     }
   }
-  return axes;
+  return {};
 }
 
 bool QtTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
