@@ -12,7 +12,7 @@ namespace {
 class ScriptedTablet : public TabletService {
  public:
   bool present = true;
-  std::string name = "WACOM Intuos";
+  std::string name = "WACOM Pen Tablet";
   bool openSucceeds = true;
   std::vector<std::string> calls;
 
@@ -47,11 +47,11 @@ TEST(CheckTabletPresence, NeedsServicesAndANameStartingWithTheCapitalMakerName) 
     const char* message;  // nullptr: passes
   };
   const Case cases[] = {
-      {false, "WACOM Intuos", "WinTab services not available!"},
-      {true, "WACOM Intuos Pro M", nullptr},
+      {false, "WACOM Pen Tablet", "WinTab services not available!"},
+      {true, "WACOM Pen Tablet M", nullptr},
       {true, "WACOM", nullptr},
       {true, "WACOMX", nullptr},
-      {true, "Wacom Intuos", "Wacom tablet not installed!"},
+      {true, "Wacom Pen Tablet", "Wacom tablet not installed!"},
       {true, "wacom", "Wacom tablet not installed!"},
       {true, "WACO", "Wacom tablet not installed!"},
       {true, "", "Wacom tablet not installed!"},
