@@ -35,3 +35,12 @@ PenOrientation TiltToOrientation(double tiltX, double tiltY) {
 PenOrientation TiltDegreesToOrientation(double tiltX, double tiltY) {
   return TiltToOrientation(tiltX * std::numbers::pi / 180.0, tiltY * std::numbers::pi / 180.0);
 }
+
+OrientationAxes TenthsOfDegreeAxes() {
+  OrientationAxes axes;
+  axes.supported = true;
+  axes.azimuthResolution = 3600u << 16;
+  axes.altitudeResolution = 3600u << 16;
+  axes.altitudeMax = 900;
+  return axes;
+}

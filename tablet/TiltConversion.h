@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "tablet/TabletService.h"
+
 /// Pen orientation in tenths of a degree, as packets carry it.
 struct PenOrientation {
   int32_t azimuth = 0;     ///< 0..3599 clockwise, 0 = the pen's top leaning towards the tablet's top
@@ -20,3 +22,7 @@ PenOrientation TiltToOrientation(double tiltX, double tiltY);
 
 /// The same with the angles in degrees, as Qt reports them.
 PenOrientation TiltDegreesToOrientation(double tiltX, double tiltY);
+
+/// The orientation axes of a pen that reports tilt, as every layer converts
+/// it: azimuth and altitude 3600 units per turn, 900 for an upright pen.
+OrientationAxes TenthsOfDegreeAxes();

@@ -5,11 +5,13 @@
 #include <libevdev/libevdev.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <utility>
 
 #include "tablet/TabletContext.h"
+#include "tablet/TiltConversion.h"
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/ScreenSize.h"
 
@@ -36,7 +38,10 @@ EvdevTabletService::EvdevTabletService(std::string path) : path_(std::move(path)
   present_ = OpenDevice(path_);
 }
 
-EvdevTabletService::~EvdevTabletService() { CloseDevice(); }
+EvdevTabletService::~EvdevTabletService() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+  CloseDevice();
+}
 
 std::string EvdevTabletService::ReportedName(const std::string& deviceName, int vendorId) {
   if (vendorId != kWacomVendorId) return deviceName;
@@ -51,18 +56,14 @@ std::string EvdevTabletService::ReportedName(const std::string& deviceName, int 
 std::string EvdevTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
 OrientationAxes EvdevTabletService::Orientation() const {
-  OrientationAxes axes;
-  if (!axes_.HasTilt()) return axes;
-  axes.supported = true;
-  axes.azimuthResolution = 3600u << 16;
-  axes.altitudeResolution = 3600u << 16;
-  axes.altitudeMax = 900;
-  return axes;
+  return axes_.HasTilt() ? TenthsOfDegreeAxes() : OrientationAxes{};
 }
 
-bool EvdevTabletService::OpenContext(QWidget* window, QWidget*, PacketHandler handler) {
+bool EvdevTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
   if (!present_ || !handler) return false;
   window_ = window;
+  area_ = tabletArea;
+  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;
 }
@@ -72,6 +73,7 @@ void EvdevTabletService::Enable(bool enable) { delivery_.Enable(enable); }
 void EvdevTabletService::Overlap(bool) {}
 
 void EvdevTabletService::Close() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
   delivery_.Close();
   rescanTimer_.stop();
   CloseDevice();
@@ -183,4 +185,18 @@ void EvdevTabletService::LookForDevice() {
       return;
     }
   }
+}
+
+bool EvdevTabletService::eventFilter(QObject* watched, QEvent* event) {
+  // The pen also moves the pointer. Over the tablet area its packets do the
+  // playing; a tip press there must not also become a left click in the
+  // window, which would switch controller mode on. Taking the tablet event
+  // keeps Qt from making a mouse event of it.
+  const QEvent::Type type = event->type();
+  if (area_ && watched == area_ &&
+      (type == QEvent::TabletPress || type == QEvent::TabletMove || type == QEvent::TabletRelease)) {
+    event->accept();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -19,8 +20,11 @@ struct libevdev;
 /// whole screen, packets delivered while the window is active wherever the
 /// pointer is. Events are read on the window's thread as the node becomes
 /// readable. A tablet that goes away lifts the pen and is looked for again
-/// every second until it returns.
-class EvdevTabletService : public TabletService {
+/// every second until it returns. The pen's own pointer events over the
+/// tablet area are taken away, so that playing there clicks nothing.
+class EvdevTabletService : public QObject, public TabletService {
+  Q_OBJECT
+
  public:
   /// How often a lost tablet is looked for.
   static constexpr int kRescanMilliseconds = 1000;
@@ -45,6 +49,9 @@ class EvdevTabletService : public TabletService {
   /// vendor is Wacom (0x056a), the device's own name otherwise.
   static std::string ReportedName(const std::string& deviceName, int vendorId);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   bool OpenDevice(const std::string& path);
   void CloseDevice();
@@ -66,4 +73,5 @@ class EvdevTabletService : public TabletService {
   EvdevTabletAxes axes_;
   PacketDelivery delivery_;
   QPointer<QWidget> window_;
+  QPointer<QWidget> area_;
 };

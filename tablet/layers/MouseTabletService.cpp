@@ -24,9 +24,10 @@ bool MouseTabletService::OpenContext(QWidget* window, QWidget* tabletArea, Packe
   window_ = window;
   area_ = tabletArea;
   area_->setMouseTracking(true);
-  area_->installEventFilter(this);
-  // Shift may go down while any control has the focus.
-  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+  // One filter on the application sees the area's mouse events and Shift,
+  // which may go down while any control has the focus.
+  if (!QCoreApplication::instance()) return false;
+  QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;
 }
@@ -41,7 +42,6 @@ void MouseTabletService::Close() {
 }
 
 void MouseTabletService::RemoveFilters() {
-  if (area_) area_->removeEventFilter(this);
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
 }
 

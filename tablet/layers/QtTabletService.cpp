@@ -20,11 +20,16 @@ bool IsTabletPen(const QInputDevice* device) {
          type == QInputDevice::DeviceType::Puck;
 }
 
+// The pen itself rather than its eraser end or a puck, when Qt lists one.
 const QInputDevice* FirstTabletPen() {
+  const QInputDevice* found = nullptr;
   for (const QInputDevice* device : QInputDevice::devices()) {
-    if (IsTabletPen(device)) return device;
+    if (!IsTabletPen(device)) continue;
+    const auto* pointing = qobject_cast<const QPointingDevice*>(device);
+    if (pointing && pointing->pointerType() == QPointingDevice::PointerType::Pen) return device;
+    if (!found) found = device;
   }
-  return nullptr;
+  return found;
 }
 
 uint32_t CursorOf(QPointingDevice::PointerType type) {
@@ -53,18 +58,13 @@ std::string QtTabletService::DeviceName() const {
 std::string QtTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
 OrientationAxes QtTabletService::Orientation() const {
-  OrientationAxes axes;
   for (const QInputDevice* device : QInputDevice::devices()) {
     if (IsTabletPen(device) && device->hasCapability(QInputDevice::Capability::XTilt) &&
         device->hasCapability(QInputDevice::Capability::YTilt)) {
-      axes.supported = true;
-      axes.azimuthResolution = 3600u << 16;
-      axes.altitudeResolution = 3600u << 16;
-      axes.altitudeMax = 900;
-      break;
+      return TenthsOfDegreeAxes();
     }
   }
-  return axes;
+  return {};
 }
 
 bool QtTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
@@ -74,9 +74,10 @@ bool QtTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHa
   area_ = tabletArea;
   // Hover moves reach the area only with tablet tracking on.
   area_->setTabletTracking(true);
-  area_->installEventFilter(this);
-  // Leaving proximity is announced to the application, not to a widget.
-  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+  // One filter on the application sees the area's tablet events and leaving
+  // proximity, which is announced to the application, not to a widget.
+  if (!QCoreApplication::instance()) return false;
+  QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;
 }
@@ -91,7 +92,6 @@ void QtTabletService::Close() {
 }
 
 void QtTabletService::RemoveFilters() {
-  if (area_) area_->removeEventFilter(this);
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
 }
 

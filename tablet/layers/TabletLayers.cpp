@@ -11,9 +11,12 @@
 
 namespace {
 
+// Only needed when no tablet node at all can be read.
 void AdviseAccess(const std::vector<EvdevTabletNode>& nodes) {
   for (const EvdevTabletNode& node : nodes) {
-    if (node.readable) continue;
+    if (node.readable) return;
+  }
+  for (const EvdevTabletNode& node : nodes) {
     std::cerr << "quill: the graphics tablet " << node.path << " cannot be read by this user.\n"
               << "quill: to let Quill read the whole tablet, install the rule 70-quill-tablet.rules\n"
               << "quill: (tablet/udev/ in the sources) into /etc/udev/rules.d/, then run\n"

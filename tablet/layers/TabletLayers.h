@@ -20,5 +20,6 @@ std::optional<TabletLayer> ParseTabletLayer(std::string_view name);
 
 /// Creates the layer; Automatic: evdev when a readable tablet node exists,
 /// otherwise qt. Writes advice to standard error when a tablet node exists
-/// but cannot be read, and when no tablet is found at all.
+/// but cannot be read, and when no tablet is found at all. Call it once the
+/// QApplication exists: the layers read screens, input devices and events.
 std::unique_ptr<TabletService> CreateTabletService(TabletLayer layer);

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QPointingDevice>
+#include <QTabletEvent>
 #include <QWidget>
 #include <vector>
 
@@ -17,6 +19,19 @@
 #include "tablet/layers/EvdevTabletService.h"
 
 namespace {
+
+// The tablet area; it counts the tablet events that get through to it.
+class Area : public QWidget {
+ public:
+  using QWidget::QWidget;
+  int tabletEvents = 0;
+
+ protected:
+  void tabletEvent(QTabletEvent* event) override {
+    ++tabletEvents;
+    event->ignore();
+  }
+};
 
 class VirtualTablet {
  public:
@@ -84,8 +99,18 @@ TEST(EvdevUinput, AVirtualTabletPlaysAndUnpluggingLiftsThePen) {
   EXPECT_TRUE(service.Orientation().supported);
 
   QWidget window;
+  auto* area = new Area(&window);
   std::vector<TabletPacket> packets;
-  ASSERT_TRUE(OpenTabletContext(service, &window, nullptr, [&](const TabletPacket& p) { packets.push_back(p); }));
+  ASSERT_TRUE(OpenTabletContext(service, &window, area, [&](const TabletPacket& p) { packets.push_back(p); }));
+
+  // The pen's pointer events over the area are the layer's: no click comes of them.
+  QPointingDevice pointer("Pointer", 1, QInputDevice::DeviceType::Stylus, QPointingDevice::PointerType::Pen,
+                          QInputDevice::Capability::Position, 1, 3);
+  QTabletEvent press(QEvent::TabletPress, &pointer, {5, 5}, {5, 5}, 0.5, 0, 0, 0, 0, 0, Qt::NoModifier,
+                     Qt::LeftButton, Qt::LeftButton);
+  QCoreApplication::sendEvent(area, &press);
+  EXPECT_EQ(area->tabletEvents, 0);
+  EXPECT_TRUE(press.isAccepted());
 
   tablet.Write(EV_KEY, BTN_TOOL_PEN, 1);
   tablet.Write(EV_ABS, ABS_X, 10000);

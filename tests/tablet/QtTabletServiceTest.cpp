@@ -100,25 +100,6 @@ TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {
   EXPECT_EQ(packets[2].y, screen.height() - 1);
 }
 
-TEST_F(QtTabletServiceTest, PacketsFollowActivationAndStopOnClose) {
-  Open();
-  auto pen = MakePen(QPointingDevice::PointerType::Pen, true);
-  Send(QEvent::TabletPress, pen.get(), {10, 10}, 0.5, 0, 0, Qt::LeftButton, Qt::LeftButton);
-  OnTabletActivate(service, false);  // lifts the pressing pen
-  Send(QEvent::TabletMove, pen.get(), {20, 10}, 0.5, 0, 0, Qt::NoButton, Qt::LeftButton);
-  OnTabletActivate(service, true);
-  Send(QEvent::TabletMove, pen.get(), {30, 10}, 0.5, 0, 0, Qt::NoButton, Qt::LeftButton);
-  service.Close();
-  Send(QEvent::TabletMove, pen.get(), {40, 10}, 0.5, 0, 0, Qt::NoButton, Qt::LeftButton);
-
-  const std::vector<TabletPacket> expected = {
-      Expected(1, 1, {10, 10}, 512, 0, 900),
-      Expected(1, 0, {10, 10}, 0, 0, 900),
-      Expected(1, 1, {30, 10}, 512, 0, 900),
-  };
-  EXPECT_EQ(Untimed(), expected);
-}
-
 TEST_F(QtTabletServiceTest, LeavingProximityWhilePressingLifts) {
   Open();
   auto pen = MakePen(QPointingDevice::PointerType::Pen, true);

@@ -36,8 +36,8 @@ TEST(TabletLayers, EachChoiceGivesItsLayer) {
 }
 
 TEST(TabletLayers, WacomDevicesAreReportedWithTheMakerInCapitals) {
-  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Intuos Pro M Pen", 0x056a), "WACOM Intuos Pro M Pen");
-  EXPECT_EQ(EvdevTabletService::ReportedName("Intuos S", 0x056a), "WACOM Intuos S");
+  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Pen Tablet M Pen", 0x056a), "WACOM Pen Tablet M Pen");
+  EXPECT_EQ(EvdevTabletService::ReportedName("Pen Tablet S", 0x056a), "WACOM Pen Tablet S");
   EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Lookalike Pen", 0x1234), "Wacom Lookalike Pen");
 }
 
