@@ -11,6 +11,7 @@
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
 #include "ui/window/ControlIds.h"
+#include "ui/window/WindowLayout.h"
 
 namespace {
 
@@ -68,6 +69,37 @@ TEST_F(WindowFixture, ShowsConfigurationOneDefaultsAfterStart) {
   EXPECT_TRUE(window->Initialized());
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(midi.sent, std::vector<uint32_t>{ProgramChange(0, 107)});
+}
+
+TEST_F(WindowFixture, TabOrderFollowsTheTemplate) {
+  // Tab stops in creation order: every control but labels, headers, the radio
+  // buttons, the group box and the tablet area.
+  std::vector<int> expected;
+  for (const ControlSpec& spec : MainWindowLayout()) {
+    switch (spec.kind) {
+      case ControlKind::List:
+      case ControlKind::Push:
+      case ControlKind::Check:
+      case ControlKind::NumericField:
+      case ControlKind::ReadOnlyField:
+      case ControlKind::KeyButton:
+      case ControlKind::CurveButton:
+        expected.push_back(spec.id);
+        break;
+      default:
+        break;
+    }
+  }
+  std::vector<int> chain;
+  QWidget* first = window->Control(expected.front());
+  QWidget* w = first;
+  do {
+    if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == window.get()) {
+      chain.push_back(w->objectName().toInt());
+    }
+    w = w->nextInFocusChain();
+  } while (w != first && chain.size() < 200);
+  EXPECT_EQ(chain, expected);
 }
 
 TEST_F(WindowFixture, SwitchingSlotsRefreshesThePanelAndHeaders) {
