@@ -59,8 +59,10 @@ const std::array<ConfigField, kConfigFieldCount> kConfigFields = {{
 }};
 
 const ConfigField* MatchConfigField(std::string_view line) {
+  if (line.empty()) return nullptr;
   for (const ConfigField& field : kConfigFields) {
-    if (line.starts_with(field.name)) return &field;
+    // The first byte settles most lines without a full comparison.
+    if (field.name[0] == line[0] && line.starts_with(field.name)) return &field;
   }
   return nullptr;
 }

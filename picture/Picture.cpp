@@ -1,11 +1,81 @@
 // SPDX-License-Identifier: MIT
 #include "picture/Picture.h"
 
-// Placeholder until picture decoding lands: nothing decodes.
-bool Picture::Load(const std::string&) { return false; }
+#include "picture/PictureFileCheck.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+namespace {
+
+// Reads a whole regular file of at most kMaxPictureFileBytes. The path is used
+// byte for byte: a file name that is not valid text still opens.
+bool ReadPictureFile(const std::string& path, QByteArray& data) {
+  std::error_code error;
+  const std::filesystem::path file(path);
+  // Only regular files: a pipe or a device could block or never end.
+  if (path.empty() || !std::filesystem::is_regular_file(file, error)) return false;
+  const auto size = std::filesystem::file_size(file, error);
+  if (error || size > Picture::kMaxPictureFileBytes) return false;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  data.resize(static_cast<qsizetype>(size));
+  in.read(data.data(), data.size());
+  // The file may have shrunk since its size was taken; keep what was read.
+  data.resize(static_cast<qsizetype>(in.gcount()));
+  return !in.bad();
+}
+
+bool TooManyPixels(qint64 width, qint64 height) { return width * height > Picture::kMaxPixels; }
+
+}  // namespace
+
+bool Picture::Load(const std::string& path) {
+  try {
+    QByteArray data;
+    if (!ReadPictureFile(path, data)) return false;
+    if (IsTruncatedPictureFile(std::string_view(data.constData(), static_cast<size_t>(data.size())))) return false;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    // Refuse enormous pictures before decoding them, by the size the header
+    // declares; the allocation limit catches decoders that cannot tell.
+    reader.setAllocationLimit(kDecodeAllocationLimitMb);
+    const QSize declared = reader.size();
+    if (declared.isValid() && TooManyPixels(declared.width(), declared.height())) return false;
+    QImage image = reader.read();
+    if (image.isNull() || TooManyPixels(image.width(), image.height())) return false;
+    // Palette, greyscale, 16-bit and alpha pictures all become plain RGB bytes.
+    image.convertTo(QImage::Format_RGB888);
+    if (image.isNull()) return false;
+
+    const int width = image.width();
+    const int height = image.height();
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> pixels(rowBytes * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+      const uchar* source = image.constScanLine(y);
+      std::copy(source, source + rowBytes, pixels.begin() + static_cast<ptrdiff_t>(rowBytes * y));
+    }
+    pixels_ = std::move(pixels);
+    width_ = width;
+    height_ = height;
+    ++generation_;
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;  // too large for this machine: keep what was held
+  }
+}
 
 void Picture::Free() {
   pixels_.clear();
+  pixels_.shrink_to_fit();
   width_ = height_ = 0;
   ++generation_;
 }

@@ -9,7 +9,17 @@
 /// blue bytes, rows counted from the top; or nothing.
 class Picture {
  public:
-  /// Decodes a picture file. On failure the previously held picture stays.
+  /// Pictures with more pixels than this are refused before they are decoded.
+  static constexpr int64_t kMaxPixels = 100'000'000;
+  /// Files larger than this are not read at all.
+  static constexpr uint64_t kMaxPictureFileBytes = uint64_t{512} << 20;
+  /// Memory a decoder may ask for, in megabytes, when the file does not
+  /// declare its size up front.
+  static constexpr int kDecodeAllocationLimitMb = 1024;
+
+  /// Decodes a picture file (whatever Qt reads: JPEG, BMP, PNG, ...) into RGB
+  /// bytes. On failure (no such file, not a picture, truncated, too large) the
+  /// previously held picture stays and the answer is false.
   bool Load(const std::string& path);
   /// Drops the picture, leaving the object empty.
   void Free();
@@ -17,6 +27,8 @@ class Picture {
   bool IsEmpty() const { return pixels_.empty(); }
   int Width() const { return width_; }
   int Height() const { return height_; }
+  /// The pixels start at Row(0), rows follow each other without padding, so a
+  /// view can wrap them as one RGB888 image with a stride of Width() × 3.
   /// The width × 3 bytes (red, green, blue) of a row counted from the top.
   const uint8_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_ * 3; }
   /// Changes whenever a new picture is decoded or the picture is freed, so a

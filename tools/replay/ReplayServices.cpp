@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tools/replay/ReplayServices.h"
 
+#include "tablet/TabletContext.h"
+
 namespace {
 void PrintPacked(ReplayOutput& out, uint32_t packed) {
   out.WriteMessageBytes(static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
@@ -43,11 +45,4 @@ void PrintingDisplay::SetDisplayText(int controlId, std::string_view text) {
   if (showDisplays_) out_.WriteDisplay(controlId, text);
 }
 
-std::string StandardToolNames::ToolName(uint32_t cursor) const {
-  switch (cursor) {
-    case 0: return "Puck";
-    case 1: return "Pressure Stylus";
-    case 2: return "Eraser";
-    default: return "";
-  }
-}
+std::string StandardToolNames::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }

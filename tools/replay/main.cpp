@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "midi/MidiSystem.h"
 #include "tools/replay/ReplayRunner.h"
 #include "tools/replay/ScriptParsing.h"
 
@@ -15,7 +17,7 @@ namespace {
 constexpr int kUsageError = 2;
 
 int Usage(const char* problem) {
-  std::fprintf(stderr, "quill-replay: %s\nusage: quill-replay [--devices N] [--show-displays] [SCRIPT]\n", problem);
+  std::fprintf(stderr, "quill-replay: %s\nusage: quill-replay [--devices N] [--show-displays] [--midi=alsa|jack] [SCRIPT]\n", problem);
   return kUsageError;
 }
 
@@ -23,6 +25,7 @@ struct Options {
   unsigned devices = 1;
   bool showDisplays = false;
   const char* script = nullptr;
+  std::optional<MidiSystem> midi;  ///< real ports instead of the pretended devices
 };
 
 // Reads one line of any length; false at the end of the input.
@@ -58,6 +61,9 @@ int main(int argc, char** argv) {
       const auto count = ScriptParsing::ParseInRange(value, 0, 4096);
       if (!count) return Usage("--devices needs a number from 0 to 4096");
       options.devices = static_cast<unsigned>(*count);
+    } else if (arg.starts_with("--midi=")) {
+      options.midi = ParseMidiSystem(arg.substr(std::strlen("--midi=")));
+      if (!options.midi) return Usage("--midi takes alsa or jack");
     } else if (arg.starts_with("-") && arg != "-") {
       return Usage(("unknown option " + std::string(arg)).c_str());
     } else if (!options.script) {
@@ -77,7 +83,12 @@ int main(int argc, char** argv) {
   }
 
   ReplayOutput out(stdout);
-  auto midi = std::make_unique<PrintingDevices>(options.devices, out);
+  std::unique_ptr<MidiOutService> midi;
+  if (options.midi) {
+    midi = std::make_unique<PrintingRealPort>(CreateMidiOutService(*options.midi), out);
+  } else {
+    midi = std::make_unique<PrintingDevices>(options.devices, out);
+  }
   ReplayRunner runner(std::move(midi), out, options.showDisplays);
 
   std::string line;

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#include "app/CTabletMidiApp.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "tablet/TabletContext.h"
+#include "tablet/TabletService.h"
+#include "ui/window/CTabletMidiDlg.h"
+
+namespace {
+
+QString WithSlash(const QString& folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
+
+// Creates a folder that does not exist yet; false only when creating failed.
+bool EnsureFolder(const QString& path) {
+  if (QFileInfo::exists(path)) return true;
+  return QDir().mkdir(path);
+}
+
+}  // namespace
+
+CTabletMidiApp::CTabletMidiApp(TabletService& tablet, MidiOutService& midi, MessageSink& messages)
+    : tablet_(tablet), midi_(midi), messages_(messages) {}
+
+bool CTabletMidiApp::InitInstance() {
+  const QString programFolder = QCoreApplication::applicationDirPath();
+  const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  if (Prepare(programFolder, dataFolder)) RunMainWindow();
+  return false;
+}
+
+bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
+  PrepareFolders(programFolder, dataFolder);
+  if (!CheckTabletPresence(tablet_, messages_)) return false;
+  orientation_ = OrientationScaling::FromAxes(tablet_.Orientation());
+  return true;
+}
+
+void CTabletMidiApp::PrepareFolders(const QString& programFolder, const QString& dataFolder) {
+  programFolder_ = WithSlash(programFolder);
+  // Relative paths resolve beside the program.
+  QDir::setCurrent(programFolder_);
+  // An installed program cannot write beside itself: its folders then live in
+  // the user's data folder instead.
+  QString base = programFolder_;
+  const QFileInfo programInfo(programFolder_);
+  if (!(programInfo.isDir() && programInfo.isWritable()) && !dataFolder.isEmpty()) {
+    QDir().mkpath(dataFolder);
+    base = WithSlash(dataFolder);
+  }
+  configsFolder_ = base + QStringLiteral("Configs");
+  picturesFolder_ = base + QStringLiteral("Pictures");
+  if (!EnsureFolder(configsFolder_)) messages_.ShowMessage("Unable to create the 'Configs' folder !");
+  if (!EnsureFolder(picturesFolder_)) messages_.ShowMessage("Unable to create the 'Pictures' folder !");
+}
+
+FileLocations CTabletMidiApp::Locations() const {
+  return FileLocations{configsFolder_.toStdString(), picturesFolder_.toStdString()};
+}
+
+int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages) {
+  // A local object: the window and everything it owns go when the run ends.
+  CTabletMidiDlg window(midi_, tablet_, orientation_, Locations(), windowMessages);
+  return window.DoModal();
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QString>
+
+#include "engine/PerformanceEngine.h"
+#include "ui/window/OrientationScaling.h"
+
+class MessageSink;
+class MidiOutService;
+class TabletService;
+
+/// The program as a whole: prepares its folders, checks for a tablet, reads the
+/// orientation scaling and runs the main window modally until it is closed.
+class CTabletMidiApp {
+ public:
+  CTabletMidiApp(TabletService& tablet, MidiOutService& midi, MessageSink& messages);
+
+  /// The whole start-up, the modal run and the shut-down. Always false: the
+  /// program ends when the window has closed (or never opened).
+  bool InitInstance();
+
+  /// Start-up up to the window: the folders beside the program (or in
+  /// `dataFolder` when the program's folder cannot be written), the tablet
+  /// check and the orientation scaling. False when there is no usable tablet;
+  /// its message has been shown then.
+  bool Prepare(const QString& programFolder, const QString& dataFolder);
+  /// Runs the main window modally and destroys it; `windowMessages` replaces
+  /// the window's own message boxes.
+  int RunMainWindow(MessageSink* windowMessages = nullptr);
+
+  const QString& ProgramFolder() const { return programFolder_; }
+  const QString& ConfigsFolder() const { return configsFolder_; }
+  const QString& PicturesFolder() const { return picturesFolder_; }
+  const OrientationScaling& Orientation() const { return orientation_; }
+  FileLocations Locations() const;
+
+ private:
+  void PrepareFolders(const QString& programFolder, const QString& dataFolder);
+
+  TabletService& tablet_;
+  MidiOutService& midi_;
+  MessageSink& messages_;
+  QString programFolder_;
+  QString configsFolder_;
+  QString picturesFolder_;
+  OrientationScaling orientation_;
+};

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "engine/Configuration.h"
+
+/// The first line of every configuration file, and the line that identifies it.
+inline constexpr std::string_view kConfigHeaderLine = "<header>";
+inline constexpr std::string_view kConfigIdentificationLine = "Quill configuration file";
+inline constexpr std::string_view kConfigBlockEndLine = "</config>";
+
+/// The bytes of a configuration file holding the twelve configurations: the
+/// eight-line header, then one 49-line block per slot, every line ended by
+/// CR LF whatever the platform's text convention.
+std::string FormatConfigFile(const std::array<Configuration, kSlotCount>& configs);

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "engine/EngineViews.h"
+#include "tablet/TabletService.h"
+
+class QWidget;
+
+/// Start-up check: tablet services exist and the tablet is a Wacom device.
+/// Shows "WinTab services not available!" or "Wacom tablet not installed!"
+/// with the error icon and returns false when the program must not go on.
+bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages);
+
+/// Opens the context for the main window, enabled from the start. False on
+/// failure; the caller then shows "Could not open tablet context!".
+bool OpenTabletContext(TabletService& tablet, QWidget* window, QWidget* area,
+                       TabletService::PacketHandler handler);
+
+/// Follows the window's activation: Enable(active), then Overlap(true), on
+/// deactivation as well.
+void OnTabletActivate(TabletService& tablet, bool active);
+
+/// Closes the context when the window goes, only if its initialisation had
+/// completed (and so had opened the context).
+void CloseTabletContext(TabletService& tablet, bool initialized);
+
+/// The tool names of the cursor numbers every layer reports: 0 "Puck",
+/// 1 "Pressure Stylus", 2 "Eraser"; empty for any other number.
+std::string StandardToolName(uint32_t cursor);

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+#include "tablet/layers/EvdevTabletService.h"
+
+#include <fcntl.h>
+#include <libevdev/libevdev.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <utility>
+
+#include "tablet/TabletContext.h"
+#include "tablet/TiltConversion.h"
+#include "tablet/layers/EvdevTabletFinder.h"
+#include "tablet/layers/ScreenSize.h"
+
+namespace {
+
+constexpr int kWacomVendorId = 0x056a;
+
+EvdevAxisInfo AxisOf(const libevdev* device, unsigned int code) {
+  EvdevAxisInfo axis;
+  const input_absinfo* info = libevdev_get_abs_info(device, code);
+  if (!info) return axis;
+  axis.present = true;
+  axis.minimum = info->minimum;
+  axis.maximum = info->maximum;
+  axis.resolution = info->resolution;
+  return axis;
+}
+
+}  // namespace
+
+EvdevTabletService::EvdevTabletService(std::string path) : path_(std::move(path)) {
+  rescanTimer_.setInterval(kRescanMilliseconds);
+  QObject::connect(&rescanTimer_, &QTimer::timeout, &rescanTimer_, [this] { LookForDevice(); });
+  present_ = OpenDevice(path_);
+}
+
+EvdevTabletService::~EvdevTabletService() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+  CloseDevice();
+}
+
+std::string EvdevTabletService::ReportedName(const std::string& deviceName, int vendorId) {
+  if (vendorId != kWacomVendorId) return deviceName;
+  std::string product = deviceName;
+  // The kernel names Wacom devices "Wacom <product>"; the maker goes in capitals.
+  if (product.size() >= 6 && (product.compare(0, 6, "Wacom ") == 0 || product.compare(0, 6, "WACOM ") == 0)) {
+    product.erase(0, 6);
+  }
+  return "WACOM " + product;
+}
+
+std::string EvdevTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
+
+OrientationAxes EvdevTabletService::Orientation() const {
+  return axes_.HasTilt() ? TenthsOfDegreeAxes() : OrientationAxes{};
+}
+
+bool EvdevTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
+  if (!present_ || !handler) return false;
+  window_ = window;
+  area_ = tabletArea;
+  if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
+  delivery_.Open(std::move(handler));
+  return true;
+}
+
+void EvdevTabletService::Enable(bool enable) { delivery_.Enable(enable); }
+
+void EvdevTabletService::Overlap(bool) {}
+
+void EvdevTabletService::Close() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+  delivery_.Close();
+  rescanTimer_.stop();
+  CloseDevice();
+}
+
+bool EvdevTabletService::OpenDevice(const std::string& path) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  if (libevdev_new_from_fd(fd_, &device_) != 0 || !libevdev_has_event_code(device_, EV_ABS, ABS_PRESSURE)) {
+    CloseDevice();
+    return false;
+  }
+  path_ = path;
+  name_ = ReportedName(libevdev_get_name(device_) ? libevdev_get_name(device_) : "", libevdev_get_id_vendor(device_));
+  axes_ = EvdevTabletAxes{AxisOf(device_, ABS_X), AxisOf(device_, ABS_Y), AxisOf(device_, ABS_PRESSURE),
+                          AxisOf(device_, ABS_TILT_X), AxisOf(device_, ABS_TILT_Y)};
+  decoder_ = std::make_unique<EvdevFrameDecoder>(axes_);
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { ReadEvents(); });
+  FeedCurrentState();
+  return true;
+}
+
+void EvdevTabletService::CloseDevice() {
+  notifier_.reset();
+  if (device_) libevdev_free(device_);
+  device_ = nullptr;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+void EvdevTabletService::FeedCurrentState() {
+  // A pen already in proximity when the node opens is reported at once.
+  static constexpr unsigned int kAxes[] = {ABS_X, ABS_Y, ABS_PRESSURE, ABS_TILT_X, ABS_TILT_Y};
+  static constexpr unsigned int kKeys[] = {BTN_TOOL_PEN,   BTN_TOOL_BRUSH, BTN_TOOL_PENCIL, BTN_TOOL_AIRBRUSH,
+                                           BTN_TOOL_RUBBER, BTN_TOOL_MOUSE, BTN_TOOL_LENS,   BTN_TOUCH,
+                                           BTN_STYLUS,      BTN_STYLUS2,    BTN_LEFT,        BTN_RIGHT,
+                                           BTN_MIDDLE};
+  input_event event{};
+  for (unsigned int code : kAxes) {
+    if (!libevdev_has_event_code(device_, EV_ABS, code)) continue;
+    event.type = EV_ABS;
+    event.code = static_cast<uint16_t>(code);
+    event.value = libevdev_get_event_value(device_, EV_ABS, code);
+    Handle(event);
+  }
+  for (unsigned int code : kKeys) {
+    if (!libevdev_has_event_code(device_, EV_KEY, code)) continue;
+    event.type = EV_KEY;
+    event.code = static_cast<uint16_t>(code);
+    event.value = libevdev_get_event_value(device_, EV_KEY, code);
+    if (event.value != 0) Handle(event);
+  }
+  event.type = EV_SYN;
+  event.code = SYN_REPORT;
+  event.value = 0;
+  Handle(event);
+}
+
+void EvdevTabletService::ReadEvents() {
+  if (!device_) return;
+  input_event event{};
+  int status = LIBEVDEV_READ_STATUS_SUCCESS;
+  while (device_) {
+    status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_NORMAL, &event);
+    if (status == LIBEVDEV_READ_STATUS_SUCCESS) {
+      Handle(event);
+    } else if (status == LIBEVDEV_READ_STATUS_SYNC) {
+      // Events were dropped: libevdev replays the differences to the device state.
+      Handle(event);
+      while ((status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_SYNC, &event)) == LIBEVDEV_READ_STATUS_SYNC) {
+        Handle(event);
+      }
+    } else {
+      break;
+    }
+  }
+  if (device_ && status != -EAGAIN) LoseDevice();
+}
+
+void EvdevTabletService::Handle(const input_event& event) {
+  const QSize screen = TabletScreenSize(window_);
+  decoder_->SetScreenSize(screen.width(), screen.height());
+  Deliver(decoder_->Feed(event));
+}
+
+void EvdevTabletService::Deliver(const std::optional<TabletPacket>& packet) {
+  if (!packet) return;
+  const QSize screen = TabletScreenSize(window_);
+  delivery_.Deliver(*packet, screen.width(), screen.height());
+}
+
+void EvdevTabletService::LoseDevice() {
+  // Losing the tablet lifts the pen, so no note keeps sounding.
+  if (decoder_) Deliver(decoder_->DeviceLost());
+  // This runs inside the notifier's own signal: it goes once that is over.
+  if (notifier_) {
+    notifier_->setEnabled(false);
+    notifier_.release()->deleteLater();
+  }
+  CloseDevice();
+  rescanTimer_.start();
+}
+
+void EvdevTabletService::LookForDevice() {
+  for (const EvdevTabletNode& node : EvdevTabletFinder::Find()) {
+    if (node.readable && OpenDevice(node.path)) {
+      rescanTimer_.stop();
+      return;
+    }
+  }
+}
+
+bool EvdevTabletService::eventFilter(QObject* watched, QEvent* event) {
+  // The pen also moves the pointer. Over the tablet area its packets do the
+  // playing; a tip press there must not also become a left click in the
+  // window, which would switch controller mode on. Taking the tablet event
+  // keeps Qt from making a mouse event of it.
+  const QEvent::Type type = event->type();
+  if (area_ && watched == area_ &&
+      (type == QEvent::TabletPress || type == QEvent::TabletMove || type == QEvent::TabletRelease)) {
+    event->accept();
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}

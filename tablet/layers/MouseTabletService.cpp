@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "tablet/layers/MouseTabletService.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <utility>
+
+#include "tablet/TabletContext.h"
+#include "tablet/TabletScaling.h"
+#include "tablet/layers/ScreenSize.h"
+
+MouseTabletService::MouseTabletService() = default;
+
+MouseTabletService::~MouseTabletService() { RemoveFilters(); }
+
+std::string MouseTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
+
+bool MouseTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
+  if (!tabletArea || !handler) return false;
+  RemoveFilters();
+  window_ = window;
+  area_ = tabletArea;
+  area_->setMouseTracking(true);
+  // One filter on the application sees the area's mouse events and Shift,
+  // which may go down while any control has the focus.
+  if (!QCoreApplication::instance()) return false;
+  QCoreApplication::instance()->installEventFilter(this);
+  delivery_.Open(std::move(handler));
+  return true;
+}
+
+void MouseTabletService::Enable(bool enable) { delivery_.Enable(enable); }
+
+void MouseTabletService::Overlap(bool) {}
+
+void MouseTabletService::Close() {
+  RemoveFilters();
+  delivery_.Close();
+}
+
+void MouseTabletService::RemoveFilters() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+}
+
+void MouseTabletService::SendPen() {
+  if (!area_ || !positionKnown_) return;
+  const QSize screen = TabletScreenSize(window_ ? window_.data() : area_->window());
+  TabletPacket packet;
+  packet.cursor = eraser_ ? 2 : 1;
+  packet.buttons = (tipDown_ ? 0x1u : 0u) | (barrelDown_ ? 0x2u : 0u);
+  packet.x = MapAreaToScreen(position_.x(), area_->width(), screen.width());
+  packet.y = MapAreaToScreen(position_.y(), area_->height(), screen.height());
+  packet.normalPressure = tipDown_ ? pressureLevel_ : 0;
+  // Shift seen again on its way through parent widgets changes nothing.
+  const auto& last = delivery_.LastDelivered();
+  if (last && *last == packet) return;
+  delivery_.Deliver(packet, screen.width(), screen.height());
+}
+
+bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Shift && eraser_ != (type == QEvent::KeyPress)) {
+      eraser_ = type == QEvent::KeyPress;
+      SendPen();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+  if (watched != area_) return QObject::eventFilter(watched, event);
+
+  switch (type) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      position_ = mouse->position();
+      positionKnown_ = true;
+      eraser_ = mouse->modifiers().testFlag(Qt::ShiftModifier);
+      tipDown_ = mouse->buttons().testFlag(Qt::RightButton);
+      barrelDown_ = mouse->buttons().testFlag(Qt::MiddleButton);
+      SendPen();
+      // The right and middle buttons belong to the pen; the left one stays
+      // the window's (it selects controller mode there).
+      return type != QEvent::MouseMove &&
+             (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton);
+    }
+    case QEvent::Wheel: {
+      auto* wheel = static_cast<QWheelEvent*>(event);
+      // Fine-grained wheels and touchpads add up to whole notches.
+      wheelDelta_ += wheel->angleDelta().y();
+      const int notches = wheelDelta_ / 120;
+      wheelDelta_ %= 120;
+      const int level = static_cast<int>(pressureLevel_) + notches * static_cast<int>(kPressureStep);
+      pressureLevel_ = static_cast<uint32_t>(std::clamp(level, 1, static_cast<int>(kMaxPacketPressure)));
+      SendPen();
+      return true;
+    }
+    case QEvent::ContextMenu:
+      return true;  // the right button is the pen tip here
+    default: break;
+  }
+  return QObject::eventFilter(watched, event);
+}

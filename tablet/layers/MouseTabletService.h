@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QWidget>
+
+#include "tablet/PacketDelivery.h"
+#include "tablet/TabletService.h"
+
+/// A pen made of the mouse, so Quill can be played without a tablet: the
+/// mouse over the tablet area is the pen, hovering while no button is held;
+/// the right button presses the tip with a pressure the wheel sets; Shift
+/// turns the pen round to its eraser; the middle button is the barrel switch.
+/// It reports itself as a Wacom pen without orientation.
+class MouseTabletService : public QObject, public TabletService {
+  Q_OBJECT
+
+ public:
+  /// The pressure the right button presses with before the wheel turns.
+  static constexpr uint32_t kInitialPressure = 512;
+  /// The pressure one wheel notch adds or takes away.
+  static constexpr uint32_t kPressureStep = 64;
+
+  MouseTabletService();
+  ~MouseTabletService() override;
+
+  bool ServicesPresent() const override { return true; }
+  std::string DeviceName() const override { return "WACOM Mouse Pen"; }
+  std::string ToolName(uint32_t cursor) const override;
+  OrientationAxes Orientation() const override { return {}; }
+  bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) override;
+  void Enable(bool enable) override;
+  void Overlap(bool toTop) override;
+  void Close() override;
+
+  /// The pressure the right button presses with now.
+  uint32_t PressureLevel() const { return pressureLevel_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void SendPen();
+  void RemoveFilters();
+
+  QPointer<QWidget> window_;
+  QPointer<QWidget> area_;
+  PacketDelivery delivery_;
+  QPointF position_;       ///< last mouse position in the area
+  bool positionKnown_ = false;
+  bool tipDown_ = false;   ///< right button
+  bool barrelDown_ = false;  ///< middle button
+  bool eraser_ = false;    ///< Shift held
+  uint32_t pressureLevel_ = kInitialPressure;
+  int wheelDelta_ = 0;     ///< wheel turn not yet a whole notch
+};

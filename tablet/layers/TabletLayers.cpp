@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "tablet/layers/TabletLayers.h"
+
+#include <iostream>
+#include <vector>
+
+#include "tablet/layers/EvdevTabletFinder.h"
+#include "tablet/layers/EvdevTabletService.h"
+#include "tablet/layers/MouseTabletService.h"
+#include "tablet/layers/QtTabletService.h"
+
+namespace {
+
+// Only needed when no tablet node at all can be read.
+void AdviseAccess(const std::vector<EvdevTabletNode>& nodes) {
+  for (const EvdevTabletNode& node : nodes) {
+    if (node.readable) return;
+  }
+  for (const EvdevTabletNode& node : nodes) {
+    std::cerr << "quill: the graphics tablet " << node.path << " cannot be read by this user.\n"
+              << "quill: to let Quill read the whole tablet, install the rule 70-quill-tablet.rules\n"
+              << "quill: (tablet/udev/ in the sources) into /etc/udev/rules.d/, then run\n"
+              << "quill:   sudo udevadm control --reload && sudo udevadm trigger --subsystem-match=input\n"
+              << "quill: and log in again or plug the tablet in again.\n";
+    return;
+  }
+}
+
+const EvdevTabletNode* FirstReadable(const std::vector<EvdevTabletNode>& nodes) {
+  for (const EvdevTabletNode& node : nodes) {
+    if (node.readable) return &node;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<TabletLayer> ParseTabletLayer(std::string_view name) {
+  if (name == "evdev") return TabletLayer::Evdev;
+  if (name == "qt") return TabletLayer::Qt;
+  if (name == "mouse") return TabletLayer::Mouse;
+  return std::nullopt;
+}
+
+std::unique_ptr<TabletService> CreateTabletService(TabletLayer layer) {
+  if (layer == TabletLayer::Mouse) return std::make_unique<MouseTabletService>();
+  if (layer == TabletLayer::Qt) return std::make_unique<QtTabletService>();
+
+  const std::vector<EvdevTabletNode> nodes = EvdevTabletFinder::Find();
+  AdviseAccess(nodes);
+  const EvdevTabletNode* readable = FirstReadable(nodes);
+  if (readable) {
+    auto evdev = std::make_unique<EvdevTabletService>(readable->path);
+    if (evdev->ServicesPresent() || layer == TabletLayer::Evdev) return evdev;
+  }
+  if (layer == TabletLayer::Evdev) {
+    std::cerr << "quill: no readable graphics tablet found for --tablet=evdev.\n";
+    return std::make_unique<EvdevTabletService>(std::string());
+  }
+
+  auto qt = std::make_unique<QtTabletService>();
+  if (qt->DeviceName().empty() && nodes.empty()) {
+    std::cerr << "quill: no graphics tablet found; to play with the mouse, start quill --tablet=mouse\n";
+  }
+  return qt;
+}

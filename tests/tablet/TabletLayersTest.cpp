@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include "tablet/layers/TabletLayers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "TestApplication.h"
+#include "tablet/layers/EvdevTabletFinder.h"
+#include "tablet/layers/EvdevTabletService.h"
+#include "tablet/layers/MouseTabletService.h"
+#include "tablet/layers/QtTabletService.h"
+
+namespace {
+
+TEST(TabletLayers, LayerNames) {
+  EXPECT_EQ(ParseTabletLayer("evdev"), TabletLayer::Evdev);
+  EXPECT_EQ(ParseTabletLayer("qt"), TabletLayer::Qt);
+  EXPECT_EQ(ParseTabletLayer("mouse"), TabletLayer::Mouse);
+  for (const char* wrong : {"", "Mouse", "wintab", "evdev ", "auto"}) {
+    EXPECT_EQ(ParseTabletLayer(wrong), std::nullopt) << wrong;
+  }
+}
+
+TEST(TabletLayers, EachChoiceGivesItsLayer) {
+  TestApplication();
+  EXPECT_NE(dynamic_cast<MouseTabletService*>(CreateTabletService(TabletLayer::Mouse).get()), nullptr);
+  EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Qt).get()), nullptr);
+  if (!EvdevTabletFinder::Find().empty()) GTEST_SKIP() << "this machine has a tablet node";
+  // Without tablet nodes the automatic choice is Qt, and a forced evdev layer has no services.
+  EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Automatic).get()), nullptr);
+  auto evdev = CreateTabletService(TabletLayer::Evdev);
+  EXPECT_FALSE(evdev->ServicesPresent());
+  EXPECT_FALSE(evdev->OpenContext(nullptr, nullptr, [](const TabletPacket&) {}));
+}
+
+TEST(TabletLayers, WacomDevicesAreReportedWithTheMakerInCapitals) {
+  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Pen Tablet M Pen", 0x056a), "WACOM Pen Tablet M Pen");
+  EXPECT_EQ(EvdevTabletService::ReportedName("Pen Tablet S", 0x056a), "WACOM Pen Tablet S");
+  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Lookalike Pen", 0x1234), "Wacom Lookalike Pen");
+}
+
+TEST(EvdevTabletFinder, UdevMarksOnlyTabletsThatAreNotPads) {
+  EXPECT_TRUE(EvdevTabletFinder::UdevDataMarksTablet("I:123\nE:ID_INPUT=1\nE:ID_INPUT_TABLET=1\nG:seat\n"));
+  EXPECT_TRUE(EvdevTabletFinder::UdevDataMarksTablet("E:ID_INPUT_TABLET=1"));
+  EXPECT_FALSE(EvdevTabletFinder::UdevDataMarksTablet("E:ID_INPUT_TABLET=1\nE:ID_INPUT_TABLET_PAD=1\n"));
+  EXPECT_FALSE(EvdevTabletFinder::UdevDataMarksTablet("E:ID_INPUT_MOUSE=1\nE:ID_INPUT_TABLET=10\n"));
+  EXPECT_FALSE(EvdevTabletFinder::UdevDataMarksTablet(""));
+}
+
+TEST(EvdevTabletFinder, FilesThatAreNoInputDevicesAreSkipped) {
+  const auto dir = std::filesystem::temp_directory_path() / "quill-tablet-finder-test";
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"event0", "event12", "mouse0"}) std::ofstream(dir / name) << "not a device";
+  EXPECT_TRUE(EvdevTabletFinder::Find(dir.string()).empty());
+  EXPECT_TRUE(EvdevTabletFinder::Find((dir / "missing").string()).empty());
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace

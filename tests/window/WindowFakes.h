@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/EngineViews.h"
+#include "midi/MidiOutService.h"
+#include "tablet/TabletService.h"
+
+/// MIDI output with a given number of devices that records every message sent.
+class FakeMidiOut : public MidiOutService {
+ public:
+  explicit FakeMidiOut(unsigned devices = 2) : devices_(devices) {}
+  unsigned GetNumDevs() override { return devices_; }
+  std::string GetDeviceName(unsigned device) override { return "Synth " + std::to_string(device); }
+  bool Open(unsigned device) override {
+    open_ = device < devices_;
+    return open_;
+  }
+  bool Close() override {
+    open_ = false;
+    return true;
+  }
+  bool SendShortMsg(uint32_t packed) override {
+    if (!open_) return false;
+    sent.push_back(packed);
+    return true;
+  }
+  /// Messages whose status nibble is `status` (e.g. 0xC0 for programme changes).
+  std::vector<uint32_t> SentWithStatus(uint8_t status) const {
+    std::vector<uint32_t> out;
+    for (uint32_t m : sent) {
+      if ((m & 0xF0u) == status) out.push_back(m);
+    }
+    return out;
+  }
+  std::vector<uint32_t> sent;
+
+ private:
+  unsigned devices_;
+  bool open_ = false;
+};
+
+/// Message boxes recorded instead of shown; the Yes/No question answers `answer`.
+class RecordingMessages : public MessageSink {
+ public:
+  void ShowMessage(std::string_view text, MessageIcon icon) override { shown.emplace_back(text, icon); }
+  bool AskYesNo(std::string_view text) override {
+    shown.emplace_back(text, MessageIcon::Question);
+    return answer;
+  }
+  std::vector<std::pair<std::string, MessageIcon>> shown;
+  bool answer = true;
+};
+
+/// A tablet whose answers a test sets, and whose packets a test delivers.
+class ScriptedTablet : public TabletService {
+ public:
+  bool ServicesPresent() const override { return servicesPresent; }
+  std::string DeviceName() const override { return deviceName; }
+  std::string ToolName(uint32_t cursor) const override { return "Tool " + std::to_string(cursor); }
+  OrientationAxes Orientation() const override { return axes; }
+  bool OpenContext(QWidget*, QWidget*, PacketHandler h) override {
+    ++openCalls;
+    if (opens) handler = std::move(h);
+    return opens;
+  }
+  void Enable(bool enable) override { enableCalls.push_back(enable); }
+  void Overlap(bool) override { ++overlapCalls; }
+  void Close() override { ++closeCalls; }
+  void Deliver(const TabletPacket& packet) {
+    if (handler) handler(packet);
+  }
+
+  bool servicesPresent = true;
+  std::string deviceName = "WACOM Test Tablet";
+  OrientationAxes axes{true, 3600u << 16, 3600u << 16, 900};
+  bool opens = true;
+  int openCalls = 0;
+  int overlapCalls = 0;
+  int closeCalls = 0;
+  std::vector<bool> enableCalls;
+  PacketHandler handler;
+};

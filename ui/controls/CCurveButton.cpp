@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#include "ui/controls/CCurveButton.h"
+
+#include "engine/PerformanceEngine.h"
+
+CCurveButton::CCurveButton(int controlId, PerformanceEngine& engine, QWidget* parent)
+    : CBitmapCycleButton(parent), controlId_(controlId), engine_(engine) {
+  setObjectName(QString::number(controlId));
+}
+
+int CCurveButton::InputForControl(int controlId) {
+  if (controlId >= 1065 && controlId <= 1069) return controlId - 1065;  // X, Y, pressure, tilt, angle
+  if (controlId >= 1091 && controlId <= 1093) return controlId - 1091 + 5;  // the colour inputs
+  return -1;
+}
+
+void CCurveButton::OnValueChanged() {
+  const int input = InputForControl(controlId_);
+  if (input < 0) return;
+  engine_.SetResponseCurve(input, uint16_t(GetCurrent()));
+}

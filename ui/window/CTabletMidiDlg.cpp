@@ -1,0 +1,431 @@
+// SPDX-License-Identifier: MIT
+#include "ui/window/CTabletMidiDlg.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+#include "midi/MidiOutService.h"
+#include "music/NoteNames.h"
+#include "tablet/TabletContext.h"
+#include "tablet/TabletService.h"
+#include "ui/ProgramInfo.h"
+#include "ui/bitmaps/QuillBitmaps.h"
+#include "ui/controls/CCurveButton.h"
+#include "ui/controls/CNumericEdit.h"
+#include "ui/controls/CSectionHeader.h"
+#include "ui/dialogs/CAboutDlg.h"
+#include "ui/dialogs/CKeySelectDlg.h"
+#include "ui/window/ControlIds.h"
+#include "ui/window/ListContents.h"
+#include "ui/window/SlotKeyFilter.h"
+#include "ui/window/TabletAreaPainter.h"
+#include "ui/window/TabletAreaWidget.h"
+#include "ui/window/WindowLayout.h"
+
+namespace {
+
+QColor ToColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Values shown in the status labels, formatted as the driver reports them.
+QString Degrees(long value) { return QString::number(value) + QChar(0x00B0); }
+
+}  // namespace
+
+CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
+                               const OrientationScaling& orientation, const FileLocations& folders,
+                               MessageSink* messages)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint),
+      tablet_(tablet),
+      midi_(midi),
+      orientation_(orientation),
+      ownMessages_(this),
+      messages_(messages != nullptr ? *messages : ownMessages_),
+      engine_(midi, messages_, *this, tablet) {
+  engine_.Locations() = folders;
+  setWindowTitle(QString::fromUtf8(ProgramInfo::kCaption));
+  // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
+  // (11 pixels); an Arial-metric face fits the template's text widths.
+  QFont dialogFont = font();
+  dialogFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                          QStringLiteral("DejaVu Sans Condensed"), dialogFont.family()});
+  dialogFont.setPixelSize(11);
+  setFont(dialogFont);
+  setFixedSize(WindowClientSize());
+  setSizeGripEnabled(false);
+
+  controls_ = std::make_unique<MainWindowControls>(this, engine_);
+  controls_->TabletArea()->SetPaintHandler([this](QPainter& p) { PaintTabletArea(p); });
+  keyFilter_ = new SlotKeyFilter(this, [this](int slot) { engine_.SelectConfiguration(slot); });
+  qApp->installEventFilter(keyFilter_);
+  ConnectHandlers();
+}
+
+CTabletMidiDlg::~CTabletMidiDlg() {
+  qApp->removeEventFilter(keyFilter_);
+  DestroyWindow();
+}
+
+bool CTabletMidiDlg::OnInitDialog() {
+  FillLists();
+  SetUpCustomControls();
+  engine_.Start();
+
+  contextOpen_ = OpenTabletContext(tablet_, this, controls_->TabletArea(),
+                                   [this](const TabletPacket& packet) {
+                                     engine_.ProcessPacket(packet, CurrentGeometry());
+                                   });
+  if (!contextOpen_) {
+    messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
+    return false;
+  }
+  engine_.MarkInitialised();
+  setWindowIcon(QuillBitmaps::ProgramIcon());
+  controls_->Label(ControlIds::kDeviceName)->setText(QString::fromStdString(tablet_.DeviceName()));
+  initialized_ = true;
+  return true;
+}
+
+int CTabletMidiDlg::DoModal() {
+  OnInitDialog();
+  return exec();
+}
+
+void CTabletMidiDlg::FillLists() {
+  controls_->List(ControlIds::kPort)->addItems(ListContents::PortNames(midi_));
+  controls_->List(ControlIds::kChannel)->addItems(ListContents::ChannelNames());
+  controls_->List(ControlIds::kPatch)->addItems(ListContents::PatchNames());
+  controls_->List(ControlIds::kScale)->addItems(ListContents::ScaleNames());
+  controls_->List(ControlIds::kKey)->addItems(ListContents::KeyNames());
+  controls_->List(ControlIds::kChord)->addItems(ListContents::ChordNames());
+  controls_->List(ControlIds::kNoteDirection)->addItems(ListContents::NoteDirectionNames());
+  const QStringList controllers = ListContents::ControllerNames();
+  for (int id : ControlIds::kControllerBoxes) controls_->List(id)->addItems(controllers);
+}
+
+void CTabletMidiDlg::SetUpCustomControls() {
+  for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, 127);
+  for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, 127);
+  for (int code = 0; code < 4; ++code) {
+    curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
+  }
+  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(4, curveBitmaps_.data());
+  const QStringList captions = {QStringLiteral("C o n t r o l l e r s"),
+                                QStringLiteral("N o t e   G e n e r a t i o n"),
+                                QStringLiteral("M I D I   o u t")};
+  const Rgb first = tabColors[0];
+  for (size_t i = 0; i < ControlIds::kSectionHeaders.size(); ++i) {
+    CSectionHeader* header = controls_->Header(ControlIds::kSectionHeaders[i]);
+    header->SetCaption(captions[static_cast<qsizetype>(i)]);
+    header->SetFontSpec(QStringLiteral("Arial"), 8);
+    header->SetAlignment(3);  // centred both ways
+    header->SetColors(Qt::white, ToColor(first));
+  }
+}
+
+void CTabletMidiDlg::ConnectHandlers() {
+  using namespace ControlIds;
+  auto onList = [this](int id, auto handler) {
+    connect(controls_->List(id), &QComboBox::activated, this, handler);
+  };
+  onList(kPort, [this](int i) { engine_.SelectPort(i); });
+  onList(kChannel, [this](int i) { engine_.SelectChannel(i); });
+  onList(kPatch, [this](int i) { engine_.SelectPatch(i); });
+  onList(kScale, [this](int i) { engine_.SelectScale(i); });
+  onList(kKey, [this](int i) { engine_.SelectKey(i); });
+  onList(kChord, [this](int i) { engine_.SelectChord(i); });
+  onList(kNoteDirection, [this](int i) { engine_.SelectNoteDirection(i); });
+  for (int input = 0; input < kControllerInputCount; ++input) {
+    onList(kControllerBoxes[static_cast<size_t>(input)],
+           [this, input](int i) { engine_.SelectController(input, i); });
+  }
+
+  auto onClick = [this](int id, auto handler) {
+    connect(controls_->Button(id), &QAbstractButton::clicked, this, handler);
+  };
+  onClick(kPlayNotes, [this](bool checked) {
+    engine_.SetPlayNotes(checked);
+    EnableNoteControls(engine_.CurrentConfiguration().playNotes != 0);
+  });
+  onClick(kInitialPressure, [this](bool checked) { engine_.SetInitialPressure(checked); });
+  onClick(kInitialPosition, [this](bool checked) { engine_.SetInitialPosition(checked); });
+  onClick(kMinKey, [this] { SelectNoteLimit(NoteLimit::Lower); });
+  onClick(kMaxKey, [this] { SelectNoteLimit(NoteLimit::Upper); });
+  onClick(kAbout, [this] { OnAbout(); });
+  onClick(kLoad, [this] { OnLoad(); });
+  onClick(kSave, [this] { OnSave(); });
+  onClick(kReset, [this] { engine_.OnReset(); });
+  onClick(kCopy, [this] { engine_.OnCopy(); });
+  onClick(kPaste, [this] { engine_.OnPaste(); });
+  onClick(kPictureButton, [this] { OnPictureBrowse(); });
+  onClick(kPictureClear, [this] { OnPictureClear(); });
+  onClick(kRgb, [this] { OnColorModel(0); });
+  onClick(kHsv, [this] { OnColorModel(1); });
+}
+
+// ---- Showing the current configuration ----
+
+void CTabletMidiDlg::ShowPortAndChannel(const Configuration& config) {
+  controls_->List(ControlIds::kPort)->setCurrentIndex(config.midiOutPort);
+  controls_->List(ControlIds::kChannel)->setCurrentIndex(config.midiChannel);
+}
+
+void CTabletMidiDlg::ShowSettings(const Configuration& config) {
+  using namespace ControlIds;
+  // An index outside a list leaves it without a selection.
+  controls_->List(kPatch)->setCurrentIndex(config.midiPatch);
+  controls_->List(kScale)->setCurrentIndex(config.scale);
+  controls_->List(kKey)->setCurrentIndex(config.key);
+  controls_->List(kChord)->setCurrentIndex(config.chord);
+  ShowNoteRange(config);
+  controls_->List(kNoteDirection)->setCurrentIndex(config.noteDirection);
+  for (size_t i = 0; i < kControllerBoxes.size(); ++i) {
+    controls_->List(kControllerBoxes[i])->setCurrentIndex(config.cc[i]);
+  }
+  for (int id : DisplayId::kValue) controls_->Label(id)->setText(QStringLiteral("---"));
+  // Bind first, then write the text, so the fields validate into the new slot.
+  for (int i = 0; i < kControllerInputCount; ++i) {
+    controls_->Numeric(kMinimumFields[static_cast<size_t>(i)])->SetTarget(engine_.ControllerMinimumByte(i));
+    controls_->Numeric(kMaximumFields[static_cast<size_t>(i)])->SetTarget(engine_.ControllerMaximumByte(i));
+  }
+  for (size_t i = 0; i < kMinimumFields.size(); ++i) {
+    controls_->Numeric(kMinimumFields[i])->setText(QString::number(config.min[i]));
+  }
+  for (size_t i = 0; i < kMaximumFields.size(); ++i) {
+    controls_->Numeric(kMaximumFields[i])->setText(QString::number(config.max[i]));
+  }
+  for (size_t i = 0; i < kCurveButtons.size(); ++i) {
+    CCurveButton* curve = controls_->Curve(kCurveButtons[i]);
+    curve->SetCurrent(config.map[i]);  // a code outside 0..3 keeps the previous picture
+    curve->update();
+  }
+  controls_->Button(kPlayNotes)->setChecked(config.playNotes != 0);
+  controls_->Button(kInitialPressure)->setChecked(config.initialPressure != 0);
+  controls_->Button(kInitialPosition)->setChecked(config.initialPosition != 0);
+  EnableNoteControls(config.playNotes != 0);
+  ShowPictureAndColorModel(config);
+}
+
+void CTabletMidiDlg::ShowNoteRange(const Configuration& config) {
+  controls_->Field(ControlIds::kMinNoteName)->setText(QString::fromStdString(FormatNoteName(config.minNote)));
+  controls_->Field(ControlIds::kMaxNoteName)->setText(QString::fromStdString(FormatNoteName(config.maxNote)));
+}
+
+void CTabletMidiDlg::ShowPictureAndColorModel(const Configuration& config) {
+  using namespace ControlIds;
+  controls_->Button(kPictureButton)
+      ->setText(config.picture.empty() ? QStringLiteral("---") : QString::fromStdString(config.picture));
+  const bool rgb = config.colorModel == 0;
+  controls_->Button(rgb ? kRgb : kHsv)->setChecked(true);
+  static const char* const kRgbLabels[] = {"Red", "Green", "Blue"};
+  static const char* const kHsvLabels[] = {"Color", "Saturation", "Brightness"};
+  for (size_t i = 0; i < kColorLabels.size(); ++i) {
+    controls_->Label(kColorLabels[i])->setText(QString::fromUtf8(rgb ? kRgbLabels[i] : kHsvLabels[i]));
+  }
+}
+
+void CTabletMidiDlg::EnableNoteControls(bool on) {
+  for (int id : ControlIds::kNoteControls) controls_->Control(id)->setEnabled(on);
+}
+
+// ---- EngineDisplay ----
+
+void CTabletMidiDlg::SetDisplayText(int controlId, std::string_view text) {
+  if (QLabel* label = controls_->Label(controlId)) label->setText(ToQString(text));
+}
+
+void CTabletMidiDlg::InvalidateTabletArea() { controls_->TabletArea()->update(); }
+
+void CTabletMidiDlg::InvalidateWindow() {
+  update();
+  controls_->TabletArea()->update();
+}
+
+void CTabletMidiDlg::SetSectionHeaderColors(Rgb text, Rgb back) {
+  for (int id : ControlIds::kSectionHeaders) controls_->Header(id)->SetColors(ToColor(text), ToColor(back));
+}
+
+// ---- Control handlers ----
+
+void CTabletMidiDlg::SelectNoteLimit(NoteLimit which) {
+  const std::optional<uint8_t> key = ChooseKey();
+  // A keyboard closed without a click leaves the limit as it was.
+  if (!key) return;
+  engine_.SetNoteLimit(which, *key);
+  ShowNoteRange(engine_.CurrentConfiguration());
+}
+
+void CTabletMidiDlg::OnLoad() {
+  const QString path = ChooseFile(FileDialogKind::LoadConfigurations, engine_.Locations().configsFolder);
+  if (!path.isEmpty()) engine_.LoadConfigurations(path.toStdString());
+}
+
+void CTabletMidiDlg::OnSave() {
+  const QString path = ChooseFile(FileDialogKind::SaveConfigurations, engine_.Locations().configsFolder);
+  if (!path.isEmpty()) engine_.SaveConfigurations(path.toStdString());
+}
+
+void CTabletMidiDlg::OnPictureBrowse() {
+  const QString path = ChooseFile(FileDialogKind::Picture, engine_.Locations().picturesFolder);
+  if (path.isEmpty()) return;
+  if (engine_.LoadPicture(path.toStdString())) ShowPictureAndColorModel(engine_.CurrentConfiguration());
+}
+
+void CTabletMidiDlg::OnPictureClear() {
+  engine_.ClearPicture();
+  ShowPictureAndColorModel(engine_.CurrentConfiguration());
+}
+
+void CTabletMidiDlg::OnColorModel(uint16_t model) {
+  engine_.SetColorModel(model);
+  ShowPictureAndColorModel(engine_.CurrentConfiguration());
+}
+
+void CTabletMidiDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+QString CTabletMidiDlg::ChooseFile(FileDialogKind kind, const std::string& start) {
+  // The starting location is a folder at first and the last file chosen later.
+  const QFileInfo startInfo(QString::fromStdString(start));
+  const QString folder = startInfo.isDir() || !startInfo.exists() ? startInfo.filePath() : startInfo.path();
+  if (fileChooser_) return fileChooser_(kind, folder);
+
+  QFileDialog dialog(this);
+  dialog.setDirectory(folder);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (kind == FileDialogKind::Picture) {
+    dialog.setNameFilters({QStringLiteral("Image files (*.jpg)"), QStringLiteral("Image files (*.bmp)"),
+                           QStringLiteral("All files (*)")});
+  } else {
+    dialog.setNameFilters({QStringLiteral("Quill config files (*.qcf)"), QStringLiteral("All files (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("qcf"));
+    if (kind == FileDialogKind::SaveConfigurations) {
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      // Saving replaces an existing file without asking, as it always has.
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
+}
+
+std::optional<uint8_t> CTabletMidiDlg::ChooseKey() {
+  if (keyChooser_) return keyChooser_();
+  CKeySelectDlg keyboard(this);
+  keyboard.exec();
+  if (!keyboard.KeyChosen()) return std::nullopt;
+  return keyboard.GetSelectedKey();
+}
+
+// ---- Keys, clicks, activation, closing ----
+
+void CTabletMidiDlg::keyPressEvent(QKeyEvent* event) {
+  // Enter and Escape never close the window, even if the filter missed them.
+  const int k = event->key();
+  if (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CTabletMidiDlg::OnLeftButtonDown(const QPoint& clientPoint) {
+  // Every tab under the point is selected in turn: at an overlap column the
+  // right-hand one ends up current.
+  for (int slot : Tabs().TabsAt(clientPoint)) engine_.SelectConfiguration(slot);
+  engine_.SetControllerMode(true);
+}
+
+void CTabletMidiDlg::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) OnLeftButtonDown(event->position().toPoint());
+  QDialog::mousePressEvent(event);
+}
+
+void CTabletMidiDlg::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) engine_.SetControllerMode(false);
+  QDialog::mouseReleaseEvent(event);
+}
+
+void CTabletMidiDlg::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && contextOpen_) {
+    // Packets flow only while the window is active.
+    OnTabletActivate(tablet_, isActiveWindow());
+  }
+  QDialog::changeEvent(event);
+}
+
+void CTabletMidiDlg::done(int result) {
+  DestroyWindow();
+  QDialog::done(result);
+}
+
+void CTabletMidiDlg::DestroyWindow() {
+  if (contextOpen_) CloseTabletContext(tablet_, initialized_);
+  contextOpen_ = false;
+}
+
+// ---- Painting ----
+
+TabStrip CTabletMidiDlg::Tabs() const {
+  const QRect area = controls_->TabletArea()->geometry();
+  const QRect angle = controls_->Control(ControlIds::kAngleBox)->geometry();
+  return TabStrip(area, angle.top() + angle.height());
+}
+
+PacketGeometry CTabletMidiDlg::CurrentGeometry() const {
+  PacketGeometry g;
+  const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  if (s != nullptr) {
+    g.screenWidth = s->geometry().width();
+    g.screenHeight = s->geometry().height();
+  }
+  g.areaWidth = controls_->TabletArea()->width();
+  g.areaHeight = controls_->TabletArea()->height();
+  return g;
+}
+
+void CTabletMidiDlg::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  TabletAreaPainter::PaintTabs(painter, Tabs());
+}
+
+void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
+  const DisplayRequests pending = engine_.PendingDisplays();
+  const PenState& pen = engine_.Pen();
+  const bool orientation = orientation_.orientationSupported && pending.orientation;
+  if (orientation) {
+    controls_->Label(ControlIds::kTilt)->setText(Degrees(pen.altitude / 10));
+    controls_->Label(ControlIds::kAngle)->setText(Degrees(static_cast<long>(static_cast<uint32_t>(pen.azimuth) / 10)));
+  }
+  if (pending.pressure) controls_->Label(ControlIds::kPressure)->setText(QString::number(pen.pressure));
+  if (pending.position) {
+    const TabletPacket& packet = engine_.LastPacket();
+    controls_->Label(ControlIds::kPenX)->setText(QString::number(static_cast<uint32_t>(packet.x)));
+    controls_->Label(ControlIds::kPenY)->setText(QString::number(static_cast<uint32_t>(packet.y)));
+  }
+  if (pending.position || pending.pressure || orientation) {
+    engine_.ClearDisplayRequests(pending.position, pending.pressure, orientation);
+  }
+
+  const QSize size = controls_->TabletArea()->size();
+  const int slot = engine_.CurrentSlot();
+  const QImage* picture =
+      engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
+  TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture, pen,
+                               ComputeTilt(orientation_, pen.azimuth, pen.altitude));
+}

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+#include "ui/window/MainWindowControls.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/controls/CCurveButton.h"
+#include "ui/controls/CNumericEdit.h"
+#include "ui/controls/CSectionHeader.h"
+#include "ui/window/KeyLimitButton.h"
+#include "ui/window/TabletAreaWidget.h"
+#include "ui/window/WindowLayout.h"
+
+namespace {
+
+QWidget* CreateControl(const ControlSpec& spec, QWidget* window, PerformanceEngine& engine,
+                       QButtonGroup* colorModelGroup) {
+  const QString text = QString::fromUtf8(spec.text);
+  switch (spec.kind) {
+    case ControlKind::Label:
+    case ControlKind::CentredLabel: {
+      auto* label = new QLabel(text, window);
+      label->setAlignment((spec.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
+                          Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::GroupBox: {
+      auto* box = new QGroupBox(window);
+      box->setFocusPolicy(Qt::NoFocus);
+      // Behind the status labels created before it.
+      box->lower();
+      return box;
+    }
+    case ControlKind::TabletArea:
+      return new TabletAreaWidget(window);
+    case ControlKind::List: {
+      auto* box = new QComboBox(window);
+      box->setEditable(false);
+      box->setFocusPolicy(Qt::StrongFocus);
+      return box;
+    }
+    case ControlKind::Push: {
+      auto* button = new QPushButton(text, window);
+      // Enter never presses a button of this window.
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case ControlKind::Check:
+      return new QCheckBox(text, window);
+    case ControlKind::Radio: {
+      auto* button = new QPushButton(text, window);
+      button->setCheckable(true);
+      button->setAutoDefault(false);
+      button->setFocusPolicy(Qt::ClickFocus);
+      colorModelGroup->addButton(button);
+      return button;
+    }
+    case ControlKind::NumericField:
+      return new CNumericEdit(window);
+    case ControlKind::ReadOnlyField: {
+      auto* field = new QLineEdit(window);
+      field->setReadOnly(true);
+      return field;
+    }
+    case ControlKind::KeyButton: {
+      auto* button = new KeyLimitButton(window);
+      button->setText(text);  // named, not shown
+      return button;
+    }
+    case ControlKind::CurveButton:
+      return new CCurveButton(spec.id, engine, window);
+    case ControlKind::SectionHeader: {
+      auto* header = new CSectionHeader(window);
+      header->SetCaption(text);
+      return header;
+    }
+  }
+  return nullptr;
+}
+
+// A closed drop-down list is one line high; the template's height is that of
+// the opened list and sets how many entries it shows.
+QRect ControlRect(const ControlSpec& spec) {
+  QRect r = DialogUnitsToPixels(spec.x, spec.y, spec.w, spec.h);
+  if (spec.kind == ControlKind::List) r.setHeight(kClosedListHeight);
+  return r;
+}
+
+}  // namespace
+
+MainWindowControls::MainWindowControls(QWidget* window, PerformanceEngine& engine) {
+  auto* colorModelGroup = new QButtonGroup(window);
+  colorModelGroup->setExclusive(true);
+  for (const ControlSpec& spec : MainWindowLayout()) {
+    QWidget* w = CreateControl(spec, window, engine, colorModelGroup);
+    w->setGeometry(ControlRect(spec));
+    if (spec.kind == ControlKind::List) {
+      auto* box = static_cast<QComboBox*>(w);
+      const int openedRows = (DialogUnitsToPixelsY(spec.h) - kClosedListHeight) / 14;
+      box->setMaxVisibleItems(openedRows < 1 ? 1 : openedRows);
+    }
+    if (spec.id != 0) {
+      w->setObjectName(QString::number(spec.id));
+      byId_[spec.id] = w;
+    }
+    if (spec.kind == ControlKind::TabletArea) tabletArea_ = static_cast<TabletAreaWidget*>(w);
+  }
+}
+
+QWidget* MainWindowControls::Control(int id) const {
+  auto found = byId_.find(id);
+  return found == byId_.end() ? nullptr : found->second;
+}
+
+QComboBox* MainWindowControls::List(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
+QLabel* MainWindowControls::Label(int id) const { return qobject_cast<QLabel*>(Control(id)); }
+QLineEdit* MainWindowControls::Field(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
+QAbstractButton* MainWindowControls::Button(int id) const {
+  return qobject_cast<QAbstractButton*>(Control(id));
+}
+CNumericEdit* MainWindowControls::Numeric(int id) const { return dynamic_cast<CNumericEdit*>(Control(id)); }
+CCurveButton* MainWindowControls::Curve(int id) const { return dynamic_cast<CCurveButton*>(Control(id)); }
+CSectionHeader* MainWindowControls::Header(int id) const {
+  return dynamic_cast<CSectionHeader*>(Control(id));
+}

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#include "ui/window/WindowLayout.h"
+
+#include <array>
+#include <cmath>
+
+namespace {
+
+using K = ControlKind;
+
+// The template of the main window. The order is the creation and tab order.
+constexpr std::array kLayout = {
+    ControlSpec{0, K::Label, "MIDI Out Port", 387, 25, 84, 8},
+    ControlSpec{1055, K::Push, "Load...", 44, 393, 52, 14},
+    ControlSpec{1056, K::Push, "Save...", 96, 393, 52, 14},
+    ControlSpec{1070, K::Push, "Reset", 248, 393, 52, 14},
+    ControlSpec{1051, K::Push, "About...", 300, 393, 52, 14},
+    ControlSpec{0, K::Label, "Packet #", 319, 337, 31, 8},
+    ControlSpec{1003, K::Label, "Device:", 21, 337, 25, 8},
+    ControlSpec{1004, K::Label, "---", 49, 337, 54, 8},
+    ControlSpec{1005, K::Label, "Tool:", 109, 337, 17, 8},
+    ControlSpec{1006, K::Label, "---", 129, 337, 54, 8},
+    ControlSpec{1007, K::Label, "Pressure:", 93, 348, 31, 8},
+    ControlSpec{1008, K::Label, "---", 129, 348, 20, 8},
+    ControlSpec{1009, K::Label, "Tilt:", 153, 348, 13, 8},
+    ControlSpec{1010, K::Label, "---", 169, 348, 15, 8},
+    ControlSpec{1011, K::Label, "Angle:", 195, 348, 21, 8},
+    ControlSpec{1012, K::Label, "---", 221, 348, 20, 8},
+    ControlSpec{1013, K::Label, "X:", 21, 348, 8, 8},
+    ControlSpec{1014, K::Label, "---", 33, 348, 19, 8},
+    ControlSpec{1015, K::Label, "Y:", 55, 348, 8, 8},
+    ControlSpec{1016, K::Label, "---", 69, 348, 20, 8},
+    ControlSpec{1017, K::Label, "---", 351, 337, 32, 8},
+    ControlSpec{1002, K::TabletArea, "", 16, 7, 364, 306},
+    ControlSpec{1019, K::List, "", 386, 36, 136, 126},
+    ControlSpec{1020, K::List, "", 527, 36, 30, 166},
+    ControlSpec{1021, K::Label, "Channel", 527, 25, 28, 8},
+    ControlSpec{1022, K::List, "", 386, 122, 99, 177},
+    ControlSpec{0, K::Label, "Scale", 387, 140, 84, 8},
+    ControlSpec{1024, K::List, "", 386, 150, 99, 126},
+    ControlSpec{1025, K::List, "", 492, 150, 30, 145},
+    ControlSpec{1026, K::Label, "Key", 492, 140, 28, 8},
+    ControlSpec{1027, K::KeyButton, "MinKey", 516, 123, 21, 14},
+    ControlSpec{1028, K::KeyButton, "MaxKey", 571, 123, 21, 14},
+    ControlSpec{1029, K::ReadOnlyField, "", 489, 123, 23, 12},
+    ControlSpec{1032, K::ReadOnlyField, "", 544, 123, 23, 12},
+    ControlSpec{1031, K::List, "", 386, 205, 147, 177},
+    ControlSpec{1033, K::Label, "X position", 387, 194, 56, 8},
+    ControlSpec{1034, K::List, "", 386, 231, 147, 177},
+    ControlSpec{1035, K::Label, "Y position", 387, 221, 56, 8},
+    ControlSpec{1036, K::List, "", 386, 258, 147, 177},
+    ControlSpec{1037, K::Label, "Pressure", 387, 247, 56, 8},
+    ControlSpec{1038, K::List, "", 386, 285, 147, 177},
+    ControlSpec{1039, K::Label, "Tilt", 387, 274, 56, 8},
+    ControlSpec{1040, K::List, "", 386, 313, 147, 177},
+    ControlSpec{1041, K::Label, "Angle", 387, 303, 56, 8},
+    ControlSpec{0, K::Label, "Chord", 531, 140, 49, 8},
+    ControlSpec{1042, K::List, "", 529, 150, 62, 126},
+    ControlSpec{1043, K::Label, "127", 519, 194, 16, 8},
+    ControlSpec{1044, K::Label, "127", 519, 221, 16, 8},
+    ControlSpec{1045, K::Label, "127", 519, 247, 16, 8},
+    ControlSpec{1046, K::Label, "127", 519, 275, 16, 8},
+    ControlSpec{1047, K::Label, "127", 519, 303, 16, 8},
+    ControlSpec{1048, K::CentredLabel, "---", 343, 349, 24, 8},
+    ControlSpec{1049, K::Check, "initial pressure -> velocity", 483, 96, 98, 10},
+    ControlSpec{1050, K::Check, "initial X position -> pan", 386, 96, 86, 10},
+    ControlSpec{1052, K::NumericField, "", 535, 205, 18, 12},
+    ControlSpec{1053, K::NumericField, "", 556, 205, 18, 12},
+    ControlSpec{1054, K::Check, "generate notes", 386, 81, 65, 10},
+    ControlSpec{1018, K::Label, "Note:", 327, 349, 19, 8},
+    ControlSpec{1057, K::NumericField, "", 535, 231, 18, 12},
+    ControlSpec{1058, K::NumericField, "", 556, 231, 18, 12},
+    ControlSpec{1059, K::NumericField, "", 535, 258, 18, 12},
+    ControlSpec{1060, K::NumericField, "", 556, 258, 18, 12},
+    ControlSpec{1061, K::NumericField, "", 535, 285, 18, 12},
+    ControlSpec{1062, K::NumericField, "", 556, 285, 18, 12},
+    ControlSpec{1063, K::NumericField, "", 535, 313, 18, 12},
+    ControlSpec{1064, K::NumericField, "", 556, 313, 18, 12},
+    ControlSpec{1065, K::CurveButton, "/", 577, 205, 16, 12},
+    ControlSpec{1066, K::CurveButton, "/", 577, 231, 16, 12},
+    ControlSpec{1067, K::CurveButton, "/", 577, 258, 16, 12},
+    ControlSpec{1068, K::CurveButton, "/", 577, 285, 16, 12},
+    ControlSpec{1069, K::CurveButton, "/", 577, 313, 16, 12},
+    ControlSpec{1071, K::Label, "Patch", 387, 111, 56, 8},
+    ControlSpec{1072, K::Label, "Range", 489, 111, 56, 8},
+    ControlSpec{1073, K::SectionHeader, "C o n t r o l l e r s", 385, 177, 210, 14},
+    ControlSpec{1074, K::SectionHeader, "N o t e s   G e n e r a t i o n", 385, 61, 210, 14},
+    ControlSpec{1075, K::SectionHeader, "M I D I   o u t", 385, 7, 210, 14},
+    ControlSpec{1023, K::List, "", 483, 80, 99, 177},
+    ControlSpec{1076, K::List, "", 385, 340, 147, 177},
+    ControlSpec{1077, K::Label, "Color", 387, 329, 56, 8},
+    ControlSpec{1078, K::List, "", 385, 367, 147, 177},
+    ControlSpec{1079, K::Label, "Saturation", 387, 356, 56, 8},
+    ControlSpec{1080, K::List, "", 385, 394, 147, 177},
+    ControlSpec{1081, K::Label, "Brightness", 387, 384, 56, 8},
+    ControlSpec{1082, K::Label, "127", 519, 329, 16, 8},
+    ControlSpec{1083, K::Label, "127", 519, 357, 16, 8},
+    ControlSpec{1084, K::Label, "127", 519, 384, 16, 8},
+    ControlSpec{1085, K::NumericField, "", 535, 340, 18, 12},
+    ControlSpec{1086, K::NumericField, "", 555, 340, 18, 12},
+    ControlSpec{1087, K::NumericField, "", 535, 367, 18, 12},
+    ControlSpec{1088, K::NumericField, "", 555, 367, 18, 12},
+    ControlSpec{1089, K::NumericField, "", 535, 394, 18, 12},
+    ControlSpec{1090, K::NumericField, "", 555, 394, 18, 12},
+    ControlSpec{1091, K::CurveButton, "/", 577, 340, 16, 12},
+    ControlSpec{1092, K::CurveButton, "/", 577, 367, 16, 12},
+    ControlSpec{1093, K::CurveButton, "/", 577, 394, 16, 12},
+    ControlSpec{0, K::Label, "Picture", 16, 370, 24, 8},
+    ControlSpec{1094, K::Push, "...", 42, 367, 248, 14},
+    ControlSpec{1095, K::Push, "Clear", 330, 367, 50, 14},
+    ControlSpec{1096, K::Push, "Copy", 148, 393, 50, 14},
+    ControlSpec{1097, K::Push, "Paste", 198, 393, 50, 14},
+    ControlSpec{1101, K::Radio, "RGB", 290, 367, 20, 14},
+    ControlSpec{1102, K::Radio, "HSV", 310, 367, 20, 14},
+    ControlSpec{0, K::GroupBox, "", 16, 327, 364, 34},
+};
+
+}  // namespace
+
+std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
+
+// The dialog font's base units at 96 dpi are 6 x 13 pixels; a dialog unit is a
+// quarter of the width and an eighth of the height.
+int DialogUnitsToPixelsX(int x) { return static_cast<int>(std::lround(x * 6.0 / 4.0)); }
+int DialogUnitsToPixelsY(int y) { return static_cast<int>(std::lround(y * 13.0 / 8.0)); }
+
+QRect DialogUnitsToPixels(int x, int y, int w, int h) {
+  return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(w),
+               DialogUnitsToPixelsY(h));
+}
+
+QSize WindowClientSize() {
+  return QSize(DialogUnitsToPixelsX(kWindowWidthDu), DialogUnitsToPixelsY(kWindowHeightDu));
+}

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QRect>
+#include <QSize>
+#include <span>
+
+/// What kind of widget a control of the main window is.
+enum class ControlKind {
+  Label,          ///< static text, left-aligned
+  CentredLabel,   ///< static text, centred
+  GroupBox,       ///< frame around the status labels
+  TabletArea,     ///< the area the pen plays over (control 1002)
+  List,           ///< drop-down list; its height is that of the opened list
+  Push,           ///< push button
+  Check,          ///< automatic check box
+  Radio,          ///< push-like radio button
+  NumericField,   ///< CNumericEdit bound to a minimum or maximum byte
+  ReadOnlyField,  ///< read-only single-line field (note names)
+  KeyButton,      ///< MinKey / MaxKey bitmap button
+  CurveButton,    ///< CCurveButton
+  SectionHeader,  ///< CSectionHeader
+};
+
+/// One control of the main window template, its rectangle in dialog units.
+struct ControlSpec {
+  int id;  ///< control id, 0 for a label without one
+  ControlKind kind;
+  const char* text;
+  int x, y, w, h;
+};
+
+/// Every control of the main window in creation order, which is also the tab order.
+std::span<const ControlSpec> MainWindowLayout();
+
+/// The client area of the main window in dialog units.
+inline constexpr int kWindowWidthDu = 602;   ///< client width in dialog units
+inline constexpr int kWindowHeightDu = 417;  ///< client height in dialog units
+
+/// Height in pixels of a closed drop-down list.
+inline constexpr int kClosedListHeight = 21;
+
+/// Dialog units of the 8-point dialog font at 96 dpi to pixels.
+int DialogUnitsToPixelsX(int x);
+int DialogUnitsToPixelsY(int y);
+QRect DialogUnitsToPixels(int x, int y, int w, int h);
+QSize WindowClientSize();
