@@ -12,6 +12,7 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -138,18 +139,15 @@ class RtMidiOutService::Session {
   void ClearError() { error_.store(false); }
   bool TakeError() { return error_.exchange(false); }
 
-  /// JACK: waits until `target` has a connection and a full cycle has run
-  /// since; false when that did not happen within kCycleWait.
+  /// JACK: waits until `target` is connected to our port and a full cycle
+  /// has run since; false when that did not happen within kCycleWait.
   bool WaitForConnection(const std::string& target) const {
     const auto until = Clock::now() + kCycleWait;
     do {
       const uint64_t cycle = Cycles();
-      if (jack_port_t* port = jack_port_by_name(monitor_, target.c_str())) {
-        if (const char** links = jack_port_get_all_connections(monitor_, port)) {
-          jack_free(links);
-          WaitForCycle(cycle + 2, kCycleWait);
-          return true;
-        }
+      if (ConnectedToUs(target)) {
+        WaitForCycle(cycle + 2, kCycleWait);
+        return true;
       }
       std::this_thread::sleep_for(milliseconds(1));
     } while (Clock::now() < until);
@@ -167,6 +165,23 @@ class RtMidiOutService::Session {
     Work work;
     bool finished = false;
   };
+
+  // Our port is CLIENT:out, or CLIENT-NN:out when the server renamed the
+  // client because another one had its name.
+  bool ConnectedToUs(const std::string& target) const {
+    jack_port_t* port = jack_port_by_name(monitor_, target.c_str());
+    const char** links = port ? jack_port_get_all_connections(monitor_, port) : nullptr;
+    if (!links) return false;
+    bool ours = false;
+    const std::string suffix = std::string(":") + kPortName;
+    for (const char** link = links; *link && !ours; ++link) {
+      const std::string_view name = *link;
+      ours = name.starts_with(clientName_) && name.ends_with(suffix) &&
+             name.find(':') >= clientName_.size() && name.find(':') + suffix.size() == name.size();
+    }
+    jack_free(links);
+    return ours;
+  }
 
   void Run() {
     Connect();

@@ -102,7 +102,8 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
     {
       ReplayOutput out(stream);
       // The synthesiser is the only MIDI input on the server: device 0.
-      ReplayRunner runner(std::make_unique<PrintingRealPort>(CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill")), out), out, false);
+      auto service = CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill"));
+      ReplayRunner runner(std::make_unique<PrintingRealPort>(std::move(service), out), out, false);
       std::string error;
       // A flute holds a clear fundamental; the pen presses in the middle of the
       // tablet and holds the note for a second before lifting.

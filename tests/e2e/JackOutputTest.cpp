@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -75,6 +77,39 @@ std::vector<Message> WireMessages(const std::string& printed) {
     messages.push_back(message);
   }
   return messages;
+}
+
+/// Runs quill-replay with `arguments` and returns what it printed.
+std::string RunReplay(const std::string& arguments) {
+  std::string printed;
+  if (std::FILE* pipe = ::popen((std::string("'") + QUILL_REPLAY + "' " + arguments).c_str(), "r")) {
+    char chunk[4096];
+    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) printed.append(chunk, n);
+    EXPECT_EQ(::pclose(pipe), 0) << arguments;
+  }
+  return printed;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+TEST_F(JackOutputTest, GoldenScriptsThroughQuillReplayArriveByteForByte) {
+  JackReceiver receiver(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(receiver.Ready());
+  // The scripts that run with one device print, through the real port, what
+  // they print with the pretended one; and the receiver gets every byte.
+  for (const char* name : {"startup", "chords", "controllers", "note-band-change", "set-lines", "slots", "wrapping"}) {
+    const std::string base = std::string(QUILL_GOLDEN_DIR) + "/" + name;
+    const size_t before = receiver.Messages().size();
+    const std::string printed = RunReplay("--midi=jack '" + base + ".qrs'");
+    EXPECT_EQ(printed, ReadFile(base + ".out")) << name;
+    const auto expected = WireMessages(printed);
+    auto received = receiver.WaitFor(before + expected.size(), 5s);
+    received.erase(received.begin(), received.begin() + std::ptrdiff_t(before));
+    EXPECT_EQ(received, expected) << name;
+  }
 }
 
 TEST_F(JackOutputTest, PortListShowsTheReceiver) {
