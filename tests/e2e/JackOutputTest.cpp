@@ -240,6 +240,34 @@ TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {
   EXPECT_TRUE(receiver.WaitForLast({0x80, 0x3C, 0x00}, 5s));
 }
 
+TEST_F(JackOutputTest, VanishedServerFailsSendsAndANewServerRecovers) {
+  auto receiver = std::make_unique<JackReceiver>(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(receiver->Ready());
+  RtMidiOutService service(RtMidiOutService::Api::Jack, MidiWaitLimits{}, JackServer::UniqueClientName("Quill"));
+  ASSERT_TRUE(service.Open(0));
+  ASSERT_TRUE(service.SendShortMsg(0x643C90));
+
+  receiver.reset();
+  server_.Stop();
+  int sent = 0;
+  while (sent < 5000 && service.SendShortMsg(0x003C80)) {
+    ++sent;
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_LT(sent, 5000) << "sends kept succeeding without a server";
+  EXPECT_TRUE(service.Close());
+  EXPECT_FALSE(service.Open(0));
+  EXPECT_EQ(service.GetNumDevs(), 0u);
+
+  // The server comes back (same name, as after a restart): opening again works.
+  ASSERT_TRUE(server_.Start());
+  JackReceiver again(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(again.Ready());
+  ASSERT_TRUE(service.Open(0));
+  ASSERT_TRUE(service.SendShortMsg(0x003C80));
+  EXPECT_TRUE(again.WaitForLast({0x80, 0x3C, 0x00}, 5s));
+}
+
 TEST_F(JackOutputTest, PerformanceOnStalledServerShowsMidiErrorUntilPortReopened) {
   JackReceiver receiver(JackServer::UniqueClientName("receiver"));
   ASSERT_TRUE(receiver.Ready());
