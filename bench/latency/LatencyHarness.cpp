@@ -134,6 +134,8 @@ class TimedReceiver {
     in_->openVirtualPort("in");
     JackServer::WaitForPort("latency-receiver:in");
   }
+  // The port closes before the arrival table goes: JACK may still deliver.
+  ~TimedReceiver() { in_.reset(); }
   void Clear() {
     for (auto& a : arrivals_) a.store(0);
     count_ = 0;

@@ -17,6 +17,10 @@ class JackReceiver {
  public:
   /// Registers CLIENT:in on the current server; Ready() tells if it worked.
   explicit JackReceiver(const std::string& client);
+  /// Closes the port before the messages go: JACK may still be delivering.
+  ~JackReceiver() { in_.reset(); }
+  JackReceiver(const JackReceiver&) = delete;
+  JackReceiver& operator=(const JackReceiver&) = delete;
   bool Ready() const { return in_ != nullptr; }
   /// Full port name as the output port list shows it.
   std::string PortName() const { return client_ + ":in"; }
