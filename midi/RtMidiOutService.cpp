@@ -133,6 +133,9 @@ class RtMidiOutService::Session {
   /// thread, and by the owner's thread between calls (never both at once).
   RtMidiOut* Out() const { return out_.get(); }
   jack_client_t* Monitor() const { return monitor_; }
+  /// JACK: the server shut down or threw our clients out; nothing of this
+  /// session will work again.
+  bool ServerGone() const { return serverGone_.load(); }
   /// JACK cycles run since the session connected.
   uint64_t Cycles() const { return cycles_.load(std::memory_order_acquire); }
 
@@ -211,6 +214,7 @@ class RtMidiOutService::Session {
   }
 
   void Connect() {
+    std::lock_guard clients(ClientLock());
     if (api_ == Api::Jack) {
       // A client of our own tells whether a server runs (RtMidi would only
       // print a warning) and counts its cycles, so that a stalled server is
@@ -220,6 +224,7 @@ class RtMidiOutService::Session {
       const std::string monitorName = clientName_ + " monitor";
       monitor_ = jack_client_open(monitorName.c_str(), JackNoStartServer, &status);
       if (!monitor_) return;
+      jack_on_shutdown(monitor_, OnShutdown, this);
       if (jack_set_process_callback(monitor_, CountCycle, this) != 0 || jack_activate(monitor_) != 0) {
         jack_client_close(monitor_);
         monitor_ = nullptr;
@@ -246,6 +251,14 @@ class RtMidiOutService::Session {
   }
 
   void Disconnect() {
+    std::lock_guard clients(ClientLock());
+    if (serverGone_) {
+      // libjack crashes closing a client whose server went away; the few
+      // bytes of a dead client are left behind instead.
+      static_cast<void>(out_.release());
+      monitor_ = nullptr;
+      return;
+    }
     try {
       if (out_ && out_->isPortOpen()) out_->closePort();
       out_.reset();
@@ -255,10 +268,19 @@ class RtMidiOutService::Session {
     monitor_ = nullptr;
   }
 
+  // libjack keeps process-wide state for its clients that opening and closing
+  // clients on several threads at once can corrupt; the sessions take turns.
+  static std::mutex& ClientLock() {
+    static std::mutex lock;
+    return lock;
+  }
+
   static int CountCycle(jack_nframes_t, void* arg) {
     static_cast<Session*>(arg)->cycles_.fetch_add(1, std::memory_order_release);
     return 0;
   }
+
+  static void OnShutdown(void* arg) { static_cast<Session*>(arg)->serverGone_ = true; }
 
   static void OnError(RtMidiError::Type, const std::string&, void* arg) { static_cast<Session*>(arg)->error_ = true; }
 
@@ -268,6 +290,7 @@ class RtMidiOutService::Session {
   jack_client_t* monitor_ = nullptr;
   std::atomic<uint64_t> cycles_{0};
   std::atomic<bool> error_{false};
+  std::atomic<bool> serverGone_{false};
 
   std::mutex mutex_;
   std::condition_variable wake_;
@@ -286,7 +309,7 @@ RtMidiOutService::~RtMidiOutService() {
 }
 
 RtMidiOutService::Session* RtMidiOutService::Connected() {
-  if (session_ && stalled_) Abandon();
+  if (session_ && (stalled_ || session_->ServerGone())) Abandon();
   if (session_) return session_.get();
   try {
     session_ = Session::Launch(api_, clientName_);
@@ -407,7 +430,11 @@ bool RtMidiOutService::JackCanWrite(size_t length) {
   const auto waitUntil = Clock::now() + kBurstWait;
   for (;;) {
     const auto now = Clock::now();
-    const uint64_t cycle = session_->Cycles();
+      const uint64_t cycle = session_->Cycles();
+    if (session_->ServerGone()) {
+      stalled_ = true;
+      return false;
+    }
     if (cycle != lastCycle_) {
       lastCycle_ = cycle;
       lastCycleSeen_ = now;

@@ -261,11 +261,22 @@ TEST_F(JackOutputTest, VanishedServerFailsSendsAndANewServerRecovers) {
 
   // The server comes back (same name, as after a restart): opening again works.
   ASSERT_TRUE(server_.Start());
-  JackReceiver again(JackServer::UniqueClientName("receiver"));
-  ASSERT_TRUE(again.Ready());
+  receiver = std::make_unique<JackReceiver>(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(receiver->Ready());
   ASSERT_TRUE(service.Open(0));
   ASSERT_TRUE(service.SendShortMsg(0x003C80));
-  EXPECT_TRUE(again.WaitForLast({0x80, 0x3C, 0x00}, 5s));
+  EXPECT_TRUE(receiver->WaitForLast({0x80, 0x3C, 0x00}, 5s));
+
+  // A restart while no port is open is noticed at the next opening.
+  ASSERT_TRUE(service.Close());
+  receiver.reset();  // libjack cannot close a client after its server went
+  server_.Stop();
+  ASSERT_TRUE(server_.Start());
+  JackReceiver third(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(third.Ready());
+  ASSERT_TRUE(service.Open(0));
+  ASSERT_TRUE(service.SendShortMsg(0x643C90));
+  EXPECT_TRUE(third.WaitForLast({0x90, 0x3C, 0x64}, 5s));
 }
 
 TEST_F(JackOutputTest, PerformanceOnStalledServerShowsMidiErrorUntilPortReopened) {
