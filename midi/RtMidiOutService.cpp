@@ -15,6 +15,7 @@
 #include <string_view>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -254,8 +255,9 @@ class RtMidiOutService::Session {
     std::lock_guard clients(ClientLock());
     if (serverGone_) {
       // libjack crashes closing a client whose server went away; the few
-      // bytes of a dead client are left behind instead.
-      static_cast<void>(out_.release());
+      // bytes of a dead client are kept to the end instead.
+      static auto* deadClients = new std::vector<std::unique_ptr<RtMidiOut>>();
+      deadClients->push_back(std::move(out_));
       monitor_ = nullptr;
       return;
     }
