@@ -75,8 +75,8 @@ TEST_F(WindowFixture, TabOrderFollowsTheTemplate) {
   // Tab stops in creation order: every control but labels, headers, the radio
   // buttons, the group box and the tablet area.
   std::vector<int> expected;
-  for (const ControlSpec& spec : MainWindowLayout()) {
-    switch (spec.kind) {
+  for (const ControlSpec& entry : MainWindowLayout()) {
+    switch (entry.kind) {
       case ControlKind::List:
       case ControlKind::Push:
       case ControlKind::Check:
@@ -84,7 +84,7 @@ TEST_F(WindowFixture, TabOrderFollowsTheTemplate) {
       case ControlKind::ReadOnlyField:
       case ControlKind::KeyButton:
       case ControlKind::CurveButton:
-        expected.push_back(spec.id);
+        expected.push_back(entry.id);
         break;
       default:
         break;
