@@ -87,12 +87,6 @@ TEST(ProcessPacket, TiltAndAngleFollowTheirFixedScaling) {
   }
 }
 
-TEST(ProcessPacket, SentDataBytesNeverLookLikeStatusBytes) {
-  ControllerRig rig;
-  rig.Packet(1, 0, 0, 0, 0, 0, 194);  // tilt 255
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 04 7F", "B0 05 00"}));
-}
-
 TEST(ProcessPacket, PressureControllerOnlyWhilePressing) {
   ControllerRig rig;
   rig.Packet(1, 0, 0, 0, 800);

@@ -5,20 +5,6 @@
 
 using Strings = std::vector<std::string>;
 
-TEST(Slots, StartOpensSlotOneAndSendsItsProgramme) {
-  RecordingMidi midi;
-  RecordingMessages messages;
-  RecordingDisplay display;
-  FixedToolNames tools;
-  PerformanceEngine engine(midi, messages, display, tools);
-  engine.Start();
-  EXPECT_EQ(midi.TakeSent(), (Strings{"C0 6B 00"}));
-  EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(display.headerBack, (Rgb{50, 50, 100}));
-  EXPECT_EQ(display.shownConfig, DefaultConfiguration());
-  EXPECT_EQ(engine.Notes().NoteList().GetCount(), 10);
-}
-
 TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
   EngineRig rig;
   rig.engine.SelectConfiguration(4);
