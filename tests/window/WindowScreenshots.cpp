@@ -37,14 +37,7 @@ int main(int argc, char** argv) {
   picture.save(path);
   window.SetFileChooser([&path](FileDialogKind, const QString&) { return path; });
   window.OnPictureBrowse();
-  TabletPacket packet;
-  packet.cursor = 1;
-  packet.x = 800;
-  packet.y = 400;
-  packet.normalPressure = 500;
-  packet.azimuth = 1200;
-  packet.altitude = 500;
-  tablet.Deliver(packet);
+  tablet.Deliver({.cursor = 1, .x = 800, .y = 400, .normalPressure = 500, .azimuth = 1200, .altitude = 500});
   save(window, "picture.png");
 
   CKeySelectDlg keys(&window);

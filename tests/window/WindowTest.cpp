@@ -180,13 +180,7 @@ TEST_F(WindowTest, ClicksOnTabsSelectAndSetControllerMode) {
 }
 
 TEST_F(WindowTest, PacketsUpdateTheStatusLabelsOnTheNextPaint) {
-  TabletPacket packet;
-  packet.cursor = 1;
-  packet.x = 960;
-  packet.normalPressure = 800;
-  packet.azimuth = 900;
-  packet.altitude = 450;
-  tablet.Deliver(packet);
+  tablet.Deliver({.cursor = 1, .x = 960, .normalPressure = 800, .azimuth = 900, .altitude = 450});
   EXPECT_EQ(Label(1006)->text(), "Tool 1");
   EXPECT_EQ(Label(kPressure)->text(), "---");  // written by the paint
   window->Control(kTabletArea)->grab();
