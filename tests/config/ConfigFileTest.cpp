@@ -89,9 +89,11 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
     EXPECT_EQ(FormatConfigFile(read), crlf);
     for (int s = 0; s < kSlotCount; ++s) EXPECT_EQ(pictures.inUse[s], !original[s].picture.empty()) << s;
   }
-  // A flag is written as 1 only when it is exactly 1.
-  original[0].playNotes = 2;
-  EXPECT_NE(FormatConfigFile(original).find("Play notes = 0\r\n"), std::string::npos);
+  // A flag is written as 1 only when it is exactly 1 (fresh slots play notes).
+  Slots flags = FreshSlots();
+  flags[0].playNotes = 2;
+  const std::string written = FormatConfigFile(flags);
+  EXPECT_NE(written.substr(0, written.find("</config>")).find("Play notes = 0\r\n"), std::string::npos);
 }
 
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
