@@ -8,32 +8,13 @@
 #include <QWheelEvent>
 #include <vector>
 
-#include "TestApplication.h"
-#include "tablet/TabletContext.h"
-#include "tablet/TabletScaling.h"
-#include "tablet/layers/ScreenSize.h"
+#include "LayerTest.h"
 
 namespace {
 
-// The tablet area; it counts the mouse presses that get through to it.
-class Area : public QWidget {
- public:
-  using QWidget::QWidget;
-  std::vector<Qt::MouseButton> pressed;
-
+class MouseTabletServiceTest : public LayerTest<MouseTabletService> {
  protected:
-  void mousePressEvent(QMouseEvent* event) override { pressed.push_back(event->button()); }
-};
-
-class MouseTabletServiceTest : public WithTestApplication, public testing::Test {
- protected:
-  MouseTabletServiceTest() {
-    window.resize(700, 600);
-    area = new Area(&window);
-    area->setGeometry(10, 10, 546, 497);
-    screen = TabletScreenSize(&window);
-    EXPECT_TRUE(OpenTabletContext(service, &window, area, [this](const TabletPacket& p) { packets.push_back(p); }));
-  }
+  MouseTabletServiceTest() { Open(); }
 
   void Mouse(QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons,
              Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -46,17 +27,6 @@ class MouseTabletServiceTest : public WithTestApplication, public testing::Test 
                       Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(area, &event);
   }
-
-  TabletPacket Expected(uint32_t cursor, uint32_t buttons, QPointF pos, uint32_t pressure) const {
-    return {.cursor = cursor, .buttons = buttons, .x = MapAreaToScreen(pos.x(), 546, screen.width()),
-            .y = MapAreaToScreen(pos.y(), 497, screen.height()), .normalPressure = pressure};
-  }
-
-  QWidget window;
-  Area* area = nullptr;
-  QSize screen;
-  MouseTabletService service;
-  std::vector<TabletPacket> packets;
 };
 
 TEST_F(MouseTabletServiceTest, TheMousePlaysThePen) {
@@ -69,11 +39,18 @@ TEST_F(MouseTabletServiceTest, TheMousePlaysThePen) {
   Mouse(QEvent::MouseButtonRelease, {545, 0}, Qt::MiddleButton, Qt::NoButton);
   Mouse(QEvent::MouseMove, {200, 300}, Qt::NoButton, Qt::NoButton, Qt::ShiftModifier);  // eraser
   Mouse(QEvent::MouseButtonPress, {200, 300}, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier);
+  OnTabletActivate(service, false);                                                     // lifts
+  Mouse(QEvent::MouseMove, {120, 50}, Qt::NoButton, Qt::RightButton);                   // nothing
+  OnTabletActivate(service, true);
+  Mouse(QEvent::MouseMove, {130, 50}, Qt::NoButton, Qt::RightButton);
+  service.Close();
+  Mouse(QEvent::MouseMove, {140, 50}, Qt::NoButton, Qt::RightButton);                   // nothing
 
   const std::vector<TabletPacket> expected = {
-      Expected(1, 0, {100, 50}, 0),    Expected(1, 1, {100, 50}, 512), Expected(1, 1, {100, 50}, 640),
-      Expected(1, 1, {545, 0}, 640),   Expected(1, 3, {545, 0}, 640),  Expected(1, 2, {545, 0}, 0),
-      Expected(1, 0, {545, 0}, 0),     Expected(2, 0, {200, 300}, 0),  Expected(2, 1, {200, 300}, 640),
+      Expected(1, 0, {100, 50}, 0),   Expected(1, 1, {100, 50}, 512),  Expected(1, 1, {100, 50}, 640),
+      Expected(1, 1, {545, 0}, 640),  Expected(1, 3, {545, 0}, 640),   Expected(1, 2, {545, 0}, 0),
+      Expected(1, 0, {545, 0}, 0),    Expected(2, 0, {200, 300}, 0),   Expected(2, 1, {200, 300}, 640),
+      Expected(2, 0, {200, 300}, 0),  Expected(1, 1, {130, 50}, 640),
   };
   EXPECT_EQ(packets, expected);
   EXPECT_EQ(packets[3].x, screen.width() - 1);
@@ -108,18 +85,6 @@ TEST_F(MouseTabletServiceTest, WheelPressureStaysWithinTheLevels) {
   for (int i = 0; i < 8; ++i) Wheel(15, Qt::NoButton);
   EXPECT_EQ(service.PressureLevel(), 1u + MouseTabletService::kPressureStep);
   EXPECT_TRUE(packets.empty());  // the pen has not been over the area yet
-}
-
-TEST_F(MouseTabletServiceTest, DeactivationLiftsAndAClosedContextDeliversNothing) {
-  Mouse(QEvent::MouseButtonPress, {100, 50}, Qt::RightButton, Qt::RightButton);
-  OnTabletActivate(service, false);
-  Mouse(QEvent::MouseMove, {120, 50}, Qt::NoButton, Qt::RightButton);
-  OnTabletActivate(service, true);
-  Mouse(QEvent::MouseMove, {130, 50}, Qt::NoButton, Qt::RightButton);
-  service.Close();
-  Mouse(QEvent::MouseMove, {140, 50}, Qt::NoButton, Qt::RightButton);
-  EXPECT_EQ(packets, (std::vector<TabletPacket>{Expected(1, 1, {100, 50}, 512), Expected(1, 0, {100, 50}, 0),
-                                                Expected(1, 1, {130, 50}, 512)}));
 }
 
 }  // namespace

@@ -9,10 +9,7 @@
 #include <qpa/qwindowsysteminterface.h>
 #include <vector>
 
-#include "TestApplication.h"
-#include "tablet/TabletContext.h"
-#include "tablet/TabletScaling.h"
-#include "tablet/layers/ScreenSize.h"
+#include "LayerTest.h"
 
 namespace {
 
@@ -22,38 +19,14 @@ std::unique_ptr<QPointingDevice> MakePen(QPointingDevice::PointerType type, bool
   return std::make_unique<QPointingDevice>("Test Pen", 4711, QInputDevice::DeviceType::Stylus, type, caps, 1, 3);
 }
 
-class QtTabletServiceTest : public WithTestApplication, public testing::Test {
+class QtTabletServiceTest : public LayerTest<QtTabletService> {
  protected:
-  QtTabletServiceTest() {
-    window.resize(700, 600);
-    area = new QWidget(&window);
-    area->setGeometry(10, 10, 546, 497);
-    screen = TabletScreenSize(&window);
-  }
-
-  void Open() {
-    ASSERT_TRUE(OpenTabletContext(service, &window, area, [this](const TabletPacket& p) { packets.push_back(p); }));
-  }
-
   void Send(QEvent::Type type, const QPointingDevice* device, QPointF pos, double pressure, float xTilt,
             float yTilt, Qt::MouseButton button, Qt::MouseButtons buttons) {
     QTabletEvent event(type, device, pos, area->mapToGlobal(pos), pressure, xTilt, yTilt, 0, 0, 0, Qt::NoModifier,
                        button, buttons);
     QCoreApplication::sendEvent(area, &event);
   }
-
-  TabletPacket Expected(uint32_t cursor, uint32_t buttons, QPointF pos, uint32_t pressure, int32_t azimuth,
-                        int32_t altitude) const {
-    return {.cursor = cursor, .buttons = buttons, .x = MapAreaToScreen(pos.x(), 546, screen.width()),
-            .y = MapAreaToScreen(pos.y(), 497, screen.height()), .normalPressure = pressure,
-            .azimuth = azimuth, .altitude = altitude};
-  }
-
-  QWidget window;
-  QWidget* area = nullptr;
-  QSize screen;
-  QtTabletService service;
-  std::vector<TabletPacket> packets;
 };
 
 TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {

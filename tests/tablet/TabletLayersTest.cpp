@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "TestApplication.h"
+#include "LayerTest.h"
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/EvdevTabletService.h"
 #include "tablet/layers/MouseTabletService.h"
