@@ -41,14 +41,6 @@ TEST(NoteGeneration, VelocityFromPressureOrFixed) {
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "90 3D 50"}));
 }
 
-TEST(NoteGeneration, HoverShowsTheNoteNameOnly) {
-  EngineRig rig;
-  rig.Packet(1, 0, 960, kBandOf83, 0);
-  EXPECT_TRUE(rig.midi.sent.empty());
-  const Strings texts = rig.display.TakeTexts();
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "1048 B4"), texts.end());
-}
-
 TEST(NoteGeneration, EmptyListPlaysAndShowsNothing) {
   EngineRig rig;
   rig.engine.SetNoteLimit(NoteLimit::Lower, 63);

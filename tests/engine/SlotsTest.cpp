@@ -16,21 +16,6 @@ TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
   EXPECT_EQ(rig.engine.SlotConfiguration(0), DefaultConfiguration());
 }
 
-TEST(Slots, CopyPastesIntoAnyNumberOfSlots) {
-  EngineRig rig;
-  rig.engine.SelectScale(269);
-  rig.engine.SelectChannel(3);
-  rig.engine.OnCopy();
-  const Configuration copied = rig.engine.CurrentConfiguration();
-  for (int slot : {5, 11}) {
-    rig.engine.SelectConfiguration(slot);
-    rig.engine.OnPaste();
-    EXPECT_EQ(rig.engine.CurrentConfiguration(), copied);
-  }
-  rig.engine.SelectConfiguration(0);
-  EXPECT_EQ(rig.display.shownConfig.scale, 269);
-}
-
 TEST(Slots, PasteResetsTheOldControllersFirst) {
   EngineRig rig;
   rig.engine.SelectConfiguration(1);
