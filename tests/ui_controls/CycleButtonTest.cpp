@@ -58,7 +58,7 @@ TEST(BitmapCycleButton, SettersRefuseBadArgumentsAndClicksStepAndWrapRound) {
   ASSERT_TRUE(button.SetBitmaps(0, button.pictures.data()));
   QTest::mouseClick(&button, Qt::LeftButton);
   EXPECT_EQ(button.GetCurrent(), 0u);
-  EXPECT_TRUE(button.SetBitmaps(256, tooMany.data()));
+  EXPECT_TRUE(button.SetBitmaps(256, tooMany.data()));  // the longest list allowed
 }
 
 // Minimal services for an engine that is only asked to store curve codes.
