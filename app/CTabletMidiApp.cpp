@@ -43,11 +43,13 @@ void CTabletMidiApp::PrepareFolders(const QString& programFolder, const QString&
   programFolder_ = WithSlash(programFolder);
   // Relative paths resolve beside the program.
   QDir::setCurrent(programFolder_);
-  // An installed program cannot write beside itself: its folders then live in
-  // the user's data folder instead.
+  // An installed program keeps its folders in the user's data folder: one that
+  // cannot write beside itself, and one installed beside its desktop entry
+  // (which root could write beside, but system folders are no place for presets).
   QString base = programFolder_;
   const QFileInfo programInfo(programFolder_);
-  if (!(programInfo.isDir() && programInfo.isWritable()) && !dataFolder.isEmpty()) {
+  const bool installed = QFileInfo::exists(programFolder_ + QStringLiteral("../share/applications/quill.desktop"));
+  if ((installed || !(programInfo.isDir() && programInfo.isWritable())) && !dataFolder.isEmpty()) {
     QDir().mkpath(dataFolder);
     base = WithSlash(dataFolder);
   }

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The configuration file as a whole: the golden file of fresh slots, round
-// trips of unusual values, line ends and the picture lines.
+// The configuration file: the golden file of fresh slots, round trips of
+// unusual values, the picture lines, and the reader's rules case by case.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 
 #include "config/ConfigFileReader.h"
@@ -15,35 +14,47 @@ namespace {
 
 using Slots = std::array<Configuration, kSlotCount>;
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 Slots FreshSlots() {
   Slots slots;
   slots.fill(DefaultConfiguration());
   return slots;
 }
 
-// Pictures that "decode" when their path says so; records every request.
+// Pictures "decode" unless their path says "missing"; counts every request.
 struct FakePictures {
-  std::vector<std::pair<int, std::string>> requests;
+  int requests = 0;
   std::array<bool, kSlotCount> inUse{};
   SlotPictureSetter Setter() {
     return [this](int slot, const std::string& path) {
-      requests.emplace_back(slot, path);
-      inUse[slot] = path.find("missing") == std::string::npos && !path.empty();
-      return inUse[slot];
+      ++requests;
+      return inUse[slot] = path.find("missing") == std::string::npos && !path.empty();
     };
   }
 };
 
-// Slots whose every field differs from the defaults and from each other.
-Slots UnusualSlots() {
-  Slots slots;
+bool NoPicture(int, const std::string& path) { return !path.empty(); }
+
+TEST(ConfigFile, FreshSlotsWriteTheGoldenFileAndReadBackUnchanged) {
+  std::ifstream in(QUILL_CONFIG_TEST_DATA "/fresh.qcf", std::ios::binary);
+  const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_EQ(golden.size(), 8279u) << "golden file damaged (line ends converted?)";
+  EXPECT_EQ(FormatConfigFile(FreshSlots()), golden);
+
+  Slots read{};  // every numeric field 0: the file must bring every value
+  FakePictures pictures;
+  const ConfigReadResult result = ReadConfigFile(golden, read, pictures.Setter());
+  EXPECT_TRUE(result.accepted);
+  EXPECT_TRUE(result.pictureFailures.empty());
+  EXPECT_EQ(read, FreshSlots());
+  // Every slot's picture is taken out of use once, and no picture is decoded.
+  EXPECT_EQ(pictures.requests, 12 + 12);
+  EXPECT_EQ(pictures.inUse, (std::array<bool, kSlotCount>{}));
+}
+
+TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
+  Slots original;  // every field differs from the defaults and between slots
   for (int s = 0; s < kSlotCount; ++s) {
-    Configuration& c = slots[s];
+    Configuration& c = original[s];
     c.scale = static_cast<uint16_t>(269 - s);
     c.chord = static_cast<uint16_t>(23 - s);
     c.midiOutPort = static_cast<uint8_t>(255 - s);
@@ -65,91 +76,147 @@ Slots UnusualSlots() {
     c.picture = s % 3 ? "/pictures/slot " + std::to_string(s + 1) + " \xe9t\xe9.jpg" : "";
     c.colorModel = static_cast<uint16_t>(s * 1000);
   }
-  return slots;
-}
-
-TEST(ConfigFile, FreshSlotsWriteTheGoldenFileAndReadBackUnchanged) {
-  const std::string golden = ReadBytes(QUILL_CONFIG_TEST_DATA "/fresh.qcf");
-  ASSERT_EQ(golden.size(), 8279u) << "golden file damaged (line ends converted?)";
-  const std::string written = FormatConfigFile(FreshSlots());
-  EXPECT_EQ(written, golden);
-
-  Slots read{};  // every numeric field 0: the file must bring every value
-  FakePictures pictures;
-  const ConfigReadResult result = ReadConfigFile(written, read, pictures.Setter());
-  EXPECT_TRUE(result.accepted);
-  EXPECT_TRUE(result.pictureFailures.empty());
-  EXPECT_EQ(read, FreshSlots());
-  // Every slot's picture is taken out of use once, and no picture is decoded.
-  ASSERT_EQ(pictures.requests.size(), 12u + 12u);
-  for (const auto& [slot, path] : pictures.requests) EXPECT_EQ(path, "");
-}
-
-TEST(ConfigFile, UnusualValuesRoundTripByteForByte) {
-  const Slots original = UnusualSlots();
-  const std::string written = FormatConfigFile(original);
-  Slots read = FreshSlots();
-  FakePictures pictures;
-  ASSERT_TRUE(ReadConfigFile(written, read, pictures.Setter()).accepted);
-  EXPECT_EQ(read, original);
-  EXPECT_EQ(FormatConfigFile(read), written);
-  for (int s = 0; s < kSlotCount; ++s) EXPECT_EQ(pictures.inUse[s], !original[s].picture.empty()) << s;
-}
-
-TEST(ConfigFile, WriterWritesFlagsAsOneOnlyForOne) {
-  Slots slots = FreshSlots();
-  slots[0].playNotes = 2;  // a flag is 1 only for exactly 1
-  slots[0].initialPosition = 255;
-  slots[0].picture = "/a b/c.bmp";
-  slots[11].midiOutPort = 200;
-  const std::string text = FormatConfigFile(slots);
-  EXPECT_NE(text.find("Play notes = 0\r\nInitial position = 0\r\nInitial pressure = 1\r\n"), std::string::npos);
-  EXPECT_NE(text.find("Picture = /a b/c.bmp\r\nColor model = 0\r\n"), std::string::npos);
-  EXPECT_NE(text.find("MIDI out port = 200\r\n"), std::string::npos);
-}
-
-TEST(ConfigFile, LfOnlyFileReadsLikeCrLf) {
-  const std::string crlf = FormatConfigFile(UnusualSlots());
+  const std::string crlf = FormatConfigFile(original);
   std::string lf;
   for (char c : crlf) {
     if (c != '\r') lf.push_back(c);
   }
-  Slots fromCrLf = FreshSlots(), fromLf = FreshSlots();
-  FakePictures a, b;
-  ASSERT_TRUE(ReadConfigFile(crlf, fromCrLf, a.Setter()).accepted);
-  ASSERT_TRUE(ReadConfigFile(lf, fromLf, b.Setter()).accepted);
-  EXPECT_EQ(fromLf, fromCrLf);
-  EXPECT_EQ(a.requests, b.requests);
+  for (const std::string& text : {crlf, lf}) {
+    Slots read = FreshSlots();
+    FakePictures pictures;
+    ASSERT_TRUE(ReadConfigFile(text, read, pictures.Setter()).accepted);
+    EXPECT_EQ(read, original);
+    EXPECT_EQ(FormatConfigFile(read), crlf);
+    for (int s = 0; s < kSlotCount; ++s) EXPECT_EQ(pictures.inUse[s], !original[s].picture.empty()) << s;
+  }
+  // A flag is written as 1 only when it is exactly 1 (fresh slots play notes).
+  Slots flags = FreshSlots();
+  flags[0].playNotes = 2;
+  const std::string written = FormatConfigFile(flags);
+  EXPECT_NE(written.substr(0, written.find("</config>")).find("Play notes = 0\r\n"), std::string::npos);
 }
 
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
-      "Quill configuration file\n"
-      "Picture = /p/one.jpg\n"
-      "</config>\n"
-      "Picture = /p/missing.jpg\n"  // slot 2: fails
-      "Key = 4\n"
-      "</config>\n"
-      "Picture = /p/missing-too.bmp\n"  // slot 3: fails, then a good one wins
-      "Picture = /p/three.bmp\n"
-      "</config>\n"
-      "Picture = /p/four.bmp\n"  // slot 4: a good one, then an empty line wins
-      "Picture = \n";
+      "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"
+      "Picture = /p/missing.jpg\nKey = 4\n</config>\n"  // fails, and reading goes on
+      "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // fails, then a good one wins
+      "Picture = /p/four.bmp\nPicture = \n";  // a good one, then an empty line wins
   Slots slots = FreshSlots();
   for (auto& c : slots) c.picture = "/old.jpg";
   FakePictures pictures;
   const ConfigReadResult result = ReadConfigFile(text, slots, pictures.Setter());
   ASSERT_TRUE(result.accepted);
-  const std::vector<PictureFailure> expected = {{1, "/p/missing.jpg"}, {2, "/p/missing-too.bmp"}};
-  EXPECT_EQ(result.pictureFailures, expected);
-  EXPECT_EQ(slots[0].picture, "/p/one.jpg");
-  EXPECT_EQ(slots[1].picture, "");
-  EXPECT_EQ(slots[1].key, 4);  // reading went on after the failure
-  EXPECT_EQ(slots[2].picture, "/p/three.bmp");
-  EXPECT_EQ(slots[3].picture, "");
-  for (int s = 4; s < kSlotCount; ++s) EXPECT_EQ(slots[s].picture, "") << s;
-  const std::array<bool, kSlotCount> inUse = {true, false, true, false};
-  EXPECT_EQ(pictures.inUse, inUse);
+  EXPECT_EQ(result.pictureFailures, (std::vector<PictureFailure>{{1, "/p/missing.jpg"}, {2, "/p/missing-too.bmp"}}));
+  EXPECT_EQ(slots[1].key, 4);
+  Slots expected = FreshSlots();
+  expected[0].picture = "/p/one.jpg";
+  expected[1].key = 4;
+  expected[2].picture = "/p/three.bmp";
+  EXPECT_EQ(slots, expected);
+  EXPECT_EQ(pictures.inUse, (std::array<bool, kSlotCount>{true, false, true, false}));
+}
+
+// One field line read into slot 1 of fresh slots, then the line written for it.
+TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
+  const struct {
+    const char* line;
+    const char* written;
+  } cases[] = {
+      {"Scale = 5", "Scale = 5"},          {"Scale = 5 steps", "Scale = 5"},
+      {"Scale=5", "Scale = 137"},          {"scale = 5", "Scale = 137"},  // spaces and case belong to the name
+      {" Scale = 5", "Scale = 137"},       {"Scale = ", "Scale = 0"},
+      {"Scale = x5", "Scale = 0"},         {"Scale =  \t+12", "Scale = 12"},
+      {"Scale = -3", "Scale = 0"},         {"Scale = 270", "Scale = 269"},
+      {"Scale = 99999999999999999999", "Scale = 269"},
+      {"Chord = 24", "Chord = 23"},        {"Key = 12", "Key = 11"},
+      {"MIDI channel = 16", "MIDI channel = 15"}, {"MIDI patch = 129", "MIDI patch = 128"},
+      {"Min note = 300", "Min note = 127"}, {"Max note = -1", "Max note = 0"},
+      {"Y cc = 4000", "Y cc = 128"},        {"Pressure min = 128", "Pressure min = 127"},
+      // Fields that index no table keep the low bits, as the field's width does.
+      {"MIDI out port = 257", "MIDI out port = 1"}, {"X map = 65539", "X map = 3"},
+      {"Tilt map = -1", "Tilt map = 65535"},
+      {"Play notes = 2", "Play notes = 0"}, {"Play notes = 01", "Play notes = 1"},
+      {"Initial pressure = -1", "Initial pressure = 0"},
+  };
+  for (const auto& test : cases) {
+    Slots slots = FreshSlots();
+    ASSERT_TRUE(ReadConfigFile(std::string("Quill configuration file\n") + test.line + "\n", slots, NoPicture).accepted);
+    const std::string text = FormatConfigFile(slots);
+    const std::string firstSlot = text.substr(0, text.find("</config>"));
+    EXPECT_NE(firstSlot.find("\n" + std::string(test.written) + "\r\n"), std::string::npos) << test.line;
+  }
+}
+
+// Which files are accepted; a rejected file changes nothing at all.
+TEST(ConfigReader, HeaderDecidesAcceptance) {
+  const struct {
+    std::string text;
+    bool accepted;
+  } cases[] = {
+      {"<header>\r\nQuill configuration file\r\nKey = 3\r\n", true},
+      {"Quill configuration file\nKey = 3", true},  // no line end on the last line
+      {std::string("Quill configuration file\0garbage\nKey = 3\n", 41), true},  // cut at the NUL
+      {"", false},
+      {"<header>\n", false},
+      {"<header>\n<header>\nQuill configuration file\nKey = 3\n", false},
+      {"quill configuration file\nKey = 3\n", false},
+      {"Quill configuration file \nKey = 3\n", false},
+      {"Quill configuration file\r\r\nKey = 3\n", false},  // only one CR belongs to the line end
+      {"\nQuill configuration file\nKey = 3\n", false},
+      {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR", false},
+  };
+  for (const auto& test : cases) {
+    Slots slots = FreshSlots();
+    slots[5].picture = "/kept.jpg";
+    int pictureCalls = 0;
+    auto setPicture = [&](int, const std::string&) { ++pictureCalls; return false; };
+    EXPECT_EQ(ReadConfigFile(test.text, slots, setPicture).accepted, test.accepted) << testing::PrintToString(test.text);
+    // Accepted: every picture is cleared first and only "Key = 3" changes a field.
+    Slots expected = FreshSlots();
+    expected[5].picture = test.accepted ? "" : "/kept.jpg";
+    if (test.accepted) expected[0].key = 3;
+    EXPECT_EQ(slots, expected) << testing::PrintToString(test.text);
+    EXPECT_EQ(pictureCalls, test.accepted ? kSlotCount : 0);
+  }
+}
+
+// Only "</config>" lines advance the block; "<config>" plays no part.
+TEST(ConfigReader, BlocksAreCountedByClosingLines) {
+  auto keys = [](const std::string& body) {
+    Slots slots = FreshSlots();
+    for (int s = 0; s < kSlotCount; ++s) slots[s].key = static_cast<uint8_t>(s % 12);
+    EXPECT_TRUE(ReadConfigFile("Quill configuration file\n" + body, slots, NoPicture).accepted);
+    std::string out;
+    for (const auto& c : slots) out += std::to_string(c.key) + ",";
+    return out;
+  };
+  // Without any "</config>" every line goes to slot 1, and the last one wins.
+  EXPECT_EQ(keys("<config>\nKey = 9\n<config>\nKey = 10\n"), "10,1,2,3,4,5,6,7,8,9,10,11,");
+  // A line between "</config>" and "<config>" belongs to the next slot.
+  EXPECT_EQ(keys("<config>\n</config>\nKey = 0\n<config>\n</config>\n"), "0,0,2,3,4,5,6,7,8,9,10,11,");
+  // A thirteenth block is ignored.
+  std::string thirteen;
+  for (int s = 0; s < 13; ++s) thirteen += "<config>\nKey = 5\n</config>\n\n";
+  EXPECT_EQ(keys(thirteen + "Key = 7\n"), "5,5,5,5,5,5,5,5,5,5,5,5,");
+  // "</config>" must be the whole line.
+  EXPECT_EQ(keys("</config> \n</Config>\nKey = 8\n"), "8,1,2,3,4,5,6,7,8,9,10,11,");
+}
+
+TEST(ConfigReader, HugeLinesAreCutAndHugeFilesEndQuickly) {
+  // A path line far longer than any real path is read as its first part.
+  Slots slots = FreshSlots();
+  std::string requested;
+  auto setPicture = [&](int, const std::string& path) {
+    if (!path.empty()) requested = path;
+    return false;
+  };
+  const std::string picture = "Picture = /" + std::string(3 * kMaxConfigLineLength, 'p');
+  ASSERT_TRUE(ReadConfigFile("Quill configuration file\n" + picture + "\nKey = 2\n", slots, setPicture).accepted);
+  EXPECT_EQ(requested.size(), kMaxConfigLineLength - std::string_view("Picture = ").size());
+  EXPECT_EQ(slots[0].key, 2);
+  // Binary junk without line ends: rejected without holding it all as one line.
+  EXPECT_FALSE(ReadConfigFile(std::string(20u << 20, '\x01'), slots, setPicture).accepted);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Saving never damages the file already on disk. The tests run as root, where
 // permission bits stop no write, so failures are made by other means: a
-// directory that does not exist, a target that is a directory, and a file-size
+// folder that does not exist, a target that is a folder, and a file-size
 // limit that makes the writing itself fail half-way.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,65 +26,37 @@ std::string ReadBytes(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-class SafeFileWriterTest : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("quill-save-" + std::to_string(::getpid()) + "-" +
-                                        testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  // Only the named entries are in the folder: no temporary file was left behind.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  fs::path dir_;
-};
+// The names in a scratch folder: no temporary file may be left behind.
+std::vector<std::string> Entries(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
-TEST_F(SafeFileWriterTest, WritesNewFileAndReplacesOldOneKeepingItsMode) {
-  const fs::path target = dir_ / "set.qcf";
+TEST(SafeFileWriter, ReplacesTheFileKeepingItsModeAndFailuresChangeNothing) {
+  const fs::path dir = fs::temp_directory_path() / ("quill-save-" + std::to_string(::getpid()));
+  const fs::path target = dir / "set.qcf";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "folder");
+  std::ofstream(dir / "plain") << "x";
   ASSERT_TRUE(WriteFileSafely(target.string(), std::string("one\r\n\0two", 10)));
   EXPECT_EQ(ReadBytes(target), std::string("one\r\n\0two", 10));
-
   ::chmod(target.c_str(), 0640);
-  ASSERT_TRUE(WriteFileSafely(target.string(), "new"));
-  EXPECT_EQ(ReadBytes(target), "new");
+  const std::string old(3000, 'o');
+  ASSERT_TRUE(WriteFileSafely(target.string(), old));
   struct stat info {};
   ASSERT_EQ(::stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 07777, 0640u);
-  EXPECT_EQ(Entries(), std::vector<std::string>{"set.qcf"});
-}
 
-TEST_F(SafeFileWriterTest, FailsWhereNoFileCanBeMade) {
-  std::ofstream(dir_ / "plain") << "x";
-  fs::create_directory(dir_ / "folder");
-  std::ofstream(dir_ / "folder" / "inside") << "kept";
-  const std::string cases[] = {
-      (dir_ / "missing" / "set.qcf").string(),  // the folder does not exist
-      (dir_ / "plain" / "set.qcf").string(),    // the "folder" is a file
-      (dir_ / "folder").string(),               // the target is a folder
-      "",
-  };
-  for (const std::string& path : cases) EXPECT_FALSE(WriteFileSafely(path, "data")) << path;
-  EXPECT_EQ(ReadBytes(dir_ / "folder" / "inside"), "kept");
-  EXPECT_EQ(ReadBytes(dir_ / "plain"), "x");
-  EXPECT_EQ(Entries(), (std::vector<std::string>{"folder", "plain"}));
-}
-
-TEST_F(SafeFileWriterTest, WriteFailingHalfWayLeavesOldFileIntact) {
-  const fs::path target = dir_ / "set.qcf";
-  const std::string old(3000, 'o');
-  std::ofstream(target, std::ios::binary) << old;
-
+  for (const fs::path& path : {dir / "missing" / "set.qcf", dir / "plain" / "set.qcf", dir / "folder", fs::path()}) {
+    EXPECT_FALSE(WriteFileSafely(path.string(), "data")) << path;
+  }
   // Files may grow to 1000 bytes only: the write of 8000 fails with EFBIG.
   struct sigaction ignore {}, previous {};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
-  rlimit saved {};
+  rlimit saved{};
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
   rlimit small = saved;
   small.rlim_cur = 1000;
@@ -96,7 +67,10 @@ TEST_F(SafeFileWriterTest, WriteFailingHalfWayLeavesOldFileIntact) {
 
   EXPECT_FALSE(savedOk);
   EXPECT_EQ(ReadBytes(target), old);
-  EXPECT_EQ(Entries(), std::vector<std::string>{"set.qcf"});
+  EXPECT_EQ(ReadBytes(dir / "plain"), "x");
+  EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder", "plain", "set.qcf"}));
+  EXPECT_TRUE(fs::is_directory(dir / "folder") && fs::is_empty(dir / "folder"));
+  fs::remove_all(dir);
 }
 
 }  // namespace

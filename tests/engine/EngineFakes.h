@@ -25,7 +25,6 @@ class RecordingMidi : public MidiOutService {
     return open;
   }
   bool Close() override {
-    ++closes;
     if (failClose) return false;
     open = false;
     return true;
@@ -44,7 +43,6 @@ class RecordingMidi : public MidiOutService {
   bool failClose = false;
   bool failSends = false;
   int opens = 0;
-  int closes = 0;
   std::vector<std::string> sent;
 };
 
@@ -81,18 +79,13 @@ class RecordingDisplay : public EngineDisplay {
     headerText = text;
     headerBack = back;
   }
-  void ShowPortAndChannel(const Configuration&) override { ++portShows; }
-  void ShowSettings(const Configuration& config) override {
-    ++settingsShows;
-    shownConfig = config;
-  }
+  void ShowPortAndChannel(const Configuration&) override {}
+  void ShowSettings(const Configuration& config) override { shownConfig = config; }
   std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
 
   std::vector<std::string> texts;
   int areaRepaints = 0;
   int windowRepaints = 0;
-  int portShows = 0;
-  int settingsShows = 0;
   Rgb headerText, headerBack;
   Configuration shownConfig;
 };

@@ -11,8 +11,6 @@ namespace {
 constexpr int32_t kBandOf61 = 1070;
 constexpr int32_t kBandOf62 = 900;
 constexpr int32_t kBandOf83 = 10;
-// With the range raised to 127 the list has 29 notes; this row is in the band of 121.
-constexpr int32_t kBandOf121 = 130;
 }  // namespace
 
 TEST(NoteGeneration, BandChangeStopsResetsThenStarts) {
@@ -32,27 +30,6 @@ TEST(NoteGeneration, BandChangeStopsResetsThenStarts) {
   EXPECT_EQ(rig.engine.Notes().LastNote(), kNoNote);
 }
 
-TEST(NoteGeneration, EraserPlaysTheChordAndCutsNotesAbove127) {
-  EngineRig rig;
-  rig.engine.SetNoteLimit(NoteLimit::Upper, 127);
-  rig.engine.SelectChord(3);  // major 13: 0 4 7 11 14 21
-  rig.Packet(2, 1, 960, 540, 0);
-  rig.Packet(2, 1, 960, kBandOf121, 800);
-  // The top band is 121; only 121, 125 sound.
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"90 79 64", "90 7D 64", "B0 0A 3F"}));
-  rig.Packet(2, 1, 960, kBandOf121, 0);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 79 00", "80 7D 00"}));
-}
-
-TEST(NoteGeneration, LiftTogetherWithABandChangeStopsTwice) {
-  EngineRig rig;
-  rig.Packet(1, 1, 960, kBandOf61, 0);
-  rig.Packet(1, 1, 960, kBandOf61 - 5, 300);
-  rig.midi.TakeSent();
-  rig.Packet(1, 0, 960, kBandOf62, 0);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3D 00", "80 3D 00"}));
-}
-
 TEST(NoteGeneration, VelocityFromPressureOrFixed) {
   EngineRig rig;
   rig.Packet(1, 1, 960, kBandOf61, 0);
@@ -62,14 +39,6 @@ TEST(NoteGeneration, VelocityFromPressureOrFixed) {
   rig.engine.SetInitialPosition(false);
   rig.Packet(1, 1, 960, kBandOf61, 7);
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "90 3D 50"}));
-}
-
-TEST(NoteGeneration, HoverShowsTheNoteNameOnly) {
-  EngineRig rig;
-  rig.Packet(1, 0, 960, kBandOf83, 0);
-  EXPECT_TRUE(rig.midi.sent.empty());
-  const Strings texts = rig.display.TakeTexts();
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "1048 B4"), texts.end());
 }
 
 TEST(NoteGeneration, EmptyListPlaysAndShowsNothing) {

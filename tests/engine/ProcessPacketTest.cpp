@@ -87,21 +87,6 @@ TEST(ProcessPacket, TiltAndAngleFollowTheirFixedScaling) {
   }
 }
 
-TEST(ProcessPacket, SentDataBytesNeverLookLikeStatusBytes) {
-  ControllerRig rig;
-  rig.Packet(1, 0, 0, 0, 0, 0, 194);  // tilt 255
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 04 7F", "B0 05 00"}));
-}
-
-TEST(ProcessPacket, PressureControllerOnlyWhilePressing) {
-  ControllerRig rig;
-  rig.Packet(1, 0, 0, 0, 800);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 03 64"}));
-  rig.Packet(1, 0, 0, 0, 0);  // lift: no value is computed
-  EXPECT_TRUE(rig.midi.sent.empty());
-  EXPECT_EQ(rig.engine.PendingDisplays().pressure, true);
-}
-
 TEST(ProcessPacket, BarrelButtonSwitchesControllerModeOnChange) {
   EngineRig rig;
   rig.engine.SelectController(kInputX, 20);
@@ -115,26 +100,6 @@ TEST(ProcessPacket, BarrelButtonSwitchesControllerModeOnChange) {
   rig.engine.SetControllerMode(true);
   rig.Packet(1, 0, 300, 100, 0);
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 14 13"}));
-}
-
-TEST(ProcessPacket, ColourControllersNeedAPicture) {
-  ControllerRig rig;
-  rig.Packet(1, 0, 500, 500, 0);
-  for (const std::string& message : rig.midi.TakeSent()) {
-    EXPECT_FALSE(message.starts_with("B0 06") || message.starts_with("B0 07") || message.starts_with("B0 08"));
-  }
-}
-
-TEST(ProcessPacket, ToolNameShownWhenTheCursorChanges) {
-  EngineRig rig;
-  rig.Packet(0, 0, 10, 10, 0);
-  rig.Packet(1, 0, 20, 10, 0);
-  rig.Packet(1, 0, 30, 10, 0);
-  rig.Packet(2, 0, 30, 10, 0);
-  Strings tools;
-  for (const std::string& text : rig.display.TakeTexts())
-    if (text.starts_with("1006 ")) tools.push_back(text);
-  EXPECT_EQ(tools, (Strings{"1006 Tool 1", "1006 Tool 2"}));
 }
 
 TEST(ProcessPacket, ExtremePositionsNeitherCrashNorPlayOutsideTheList) {

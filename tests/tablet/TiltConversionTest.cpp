@@ -19,7 +19,6 @@ TEST(TiltConversion, CardinalDirectionsDiagonalsAndUpright) {
       {"left", -30, 0, {2700, 600}},
       {"right and towards the top, 45 degrees each", 45, -45, {450, 353}},
       {"left and towards the user", -45, 45, {2250, 353}},
-      {"almost flat", 0, -89, {0, 10}},
       {"past flat is held just short of it", 120, 0, {900, 10}},
       {"a hair left of the top wraps to the end of the turn", -0.1, -30, {3598, 600}},
   };

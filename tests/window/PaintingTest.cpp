@@ -12,112 +12,67 @@
 
 namespace {
 
-QColor At(const QImage& image, int x, int y) { return QColor(image.pixel(x, y)); }
 QColor SlotColor(int slot) {
   const Rgb c = tabColors[static_cast<size_t>(slot)];
   return QColor(c.r, c.g, c.b);
 }
 
-PenState PenAt(int x, int y, uint32_t pressure) {
-  PenState pen;
-  pen.areaX = x;
-  pen.areaY = y;
-  pen.pressure = pressure;
-  return pen;
-}
-
 TEST(TabStrip, OverlapColumnsSelectBothNeighbours) {
   const TabStrip tabs(QRect(0, 0, 546, 497), 530);
-  struct HitCase {
-    int x, y;
-    std::vector<int> hits;
-  };
-  const HitCase cases[] = {
-      {0, 497, {0}},      {45, 500, {0, 1}},  {46, 500, {1}},     {90, 529, {1}},  {136, 529, {2, 3}},
-      {500, 510, {10, 11}}, {545, 510, {11}}, {546, 510, {}},     {300, 496, {}},
-      {300, 530, {}},     {-1, 510, {}},
-  };
-  for (const HitCase& c : cases) EXPECT_EQ(tabs.TabsAt(QPoint(c.x, c.y)), c.hits) << c.x << "," << c.y;
+  const std::tuple<int, int, std::vector<int>> cases[] = {
+      {0, 497, {0}},      {45, 500, {0, 1}},    {46, 500, {1}},   {136, 529, {2, 3}}, {500, 510, {10, 11}},
+      {545, 510, {11}},   {546, 510, {}},       {300, 496, {}},   {300, 530, {}},     {-1, 510, {}}};
+  for (const auto& [x, y, hits] : cases) EXPECT_EQ(tabs.TabsAt(QPoint(x, y)), hits) << x << "," << y;
   EXPECT_EQ(tabs.TabRect(0), QRect(0, 497, 46, 33));
-  EXPECT_EQ(tabs.TabRect(11).left(), 500);
-  EXPECT_EQ(tabs.TabRect(11).left() + tabs.TabRect(11).width(), 546);
 }
 
-TEST(OrientationScaling, DerivedFromTheTabletAxes) {
-  struct AxesCase {
-    OrientationAxes axes;
-    bool supported;
-    double azimuthPerRadian, altitudeFactor, altitudeScale;
-  };
-  const AxesCase cases[] = {
-      {{true, 3600u << 16, 3600u << 16, 900}, true, 3600 / (2 * M_PI), 3.6, 250.0},
-      {{true, (3600u << 16) | 0x8000u, 1000u << 16, 500}, true, 3600.5 / (2 * M_PI), 1.0, 500.0},
-      {{false, 3600u << 16, 3600u << 16, 900}, false, 1.0, 1.0, 1.0},
-      {{true, 0, 3600u << 16, 900}, false, 1.0, 1.0, 1.0},
-      {{true, 3600u << 16, 0, 900}, false, 1.0, 1.0, 1.0},
-  };
-  for (const AxesCase& c : cases) {
-    const OrientationScaling s = OrientationScaling::FromAxes(c.axes);
-    EXPECT_EQ(s.orientationSupported, c.supported);
-    EXPECT_NEAR(s.azimuthPerRadian, c.azimuthPerRadian, 1e-9);
-    EXPECT_NEAR(s.altitudeFactor, c.altitudeFactor, 1e-12);
-    EXPECT_NEAR(s.altitudeScale, c.altitudeScale, 1e-9);
+TEST(OrientationScaling, FromTheTabletAxesAndTiltLine) {
+  const std::tuple<OrientationAxes, bool, double, double> axes[] = {
+      {{true, 3600u << 16, 3600u << 16, 900}, true, 3600 / (2 * M_PI), 250.0},
+      {{true, (3600u << 16) | 0x8000u, 1000u << 16, 500}, true, 3600.5 / (2 * M_PI), 500.0},
+      {{false, 3600u << 16, 3600u << 16, 900}, false, 1.0, 1.0},
+      {{true, 0, 3600u << 16, 900}, false, 1.0, 1.0}};
+  for (const auto& [a, supported, perRadian, altitudeScale] : axes) {
+    const OrientationScaling s = OrientationScaling::FromAxes(a);
+    EXPECT_EQ(s.orientationSupported, supported);
+    EXPECT_NEAR(s.azimuthPerRadian, perRadian, 1e-9);
+    EXPECT_NEAR(s.altitudeScale, altitudeScale, 1e-9);
   }
-}
-
-TEST(OrientationScaling, TiltLineFollowsAltitudeAndAzimuth) {
   const OrientationScaling s = OrientationScaling::FromAxes({true, 3600u << 16, 3600u << 16, 900});
-  struct TiltCase {
-    int azimuth, altitude, dx, dy;
-  };
-  const TiltCase cases[] = {{900, 900, 0, 0},    {900, 450, 125, 0},   {0, 450, 0, 125},
-                            {1800, 450, 0, -125}, {2700, -450, -125, 0}};
-  for (const TiltCase& c : cases) {
-    const TiltVector t = ComputeTilt(s, c.azimuth, c.altitude);
-    EXPECT_EQ(t.dx, c.dx) << c.azimuth << "/" << c.altitude;
-    EXPECT_EQ(t.dy, c.dy) << c.azimuth << "/" << c.altitude;
+  const int tilts[][4] = {{900, 900, 0, 0}, {900, 450, 125, 0}, {1800, 450, 0, -125}, {2700, -450, -125, 0}};
+  for (const auto& [azimuth, altitude, dx, dy] : tilts) {
+    const TiltVector t = ComputeTilt(s, azimuth, altitude);
+    EXPECT_EQ(QPoint(t.dx, t.dy), QPoint(dx, dy)) << azimuth << "/" << altitude;
   }
   const TiltVector none = ComputeTilt(OrientationScaling{}, 900, 450);
-  EXPECT_EQ(none.dx, 0);
-  EXPECT_EQ(none.dy, 0);
+  EXPECT_EQ(QPoint(none.dx, none.dy), QPoint(0, 0));
 }
 
-TEST(TabletAreaPainter, MarkerWithoutPicture) {
-  QImage surface(546, 497, QImage::Format_RGB32);
-  TabletAreaPainter::PaintArea(surface, SlotColor(2), nullptr, PenAt(200, 200, 800), TiltVector{125, 0});
-  EXPECT_EQ(At(surface, 5, 5), QColor(180, 180, 10));        // slot 3's colour
-  EXPECT_EQ(At(surface, 290, 290), QColor(180, 180, 10));    // outside the radius-100 circle
-  EXPECT_EQ(At(surface, 240, 240), QColor(Qt::white));       // inside the disc
-  EXPECT_EQ(At(surface, 100, 200), QColor(Qt::black));       // left edge of the outline
-  EXPECT_EQ(At(surface, 180, 200), QColor(Qt::black));       // the cross
-  EXPECT_EQ(At(surface, 200, 219), QColor(Qt::black));
-  EXPECT_EQ(At(surface, 200, 225), QColor(Qt::white));       // past the cross's end
-  EXPECT_EQ(At(surface, 280, 200), QColor(Qt::black));       // the tilt line, to the right
-  EXPECT_EQ(At(surface, 200, 160), QColor(Qt::white));       // not above: azimuth points right
-}
-
-TEST(TabletAreaPainter, ZeroPressureDrawsOnlyTheCross) {
-  QImage surface(100, 100, QImage::Format_RGB32);
-  TabletAreaPainter::PaintArea(surface, SlotColor(0), nullptr, PenAt(50, 50, 0), TiltVector{});
-  EXPECT_EQ(At(surface, 50, 40), QColor(Qt::black));
-  EXPECT_EQ(At(surface, 55, 55), QColor(50, 50, 100));
-  EXPECT_EQ(At(surface, 29, 50), QColor(50, 50, 100));
-  EXPECT_EQ(At(surface, 30, 50), QColor(Qt::black));
-}
-
-TEST(TabletAreaPainter, MarkerInvertsThePicture) {
+TEST(TabletAreaPainter, MarkerOverSlotColourOrInvertedOverPicture) {
+  const QColor slot(180, 180, 10), white(Qt::white), black(Qt::black), dark(10, 20, 30), inverse(245, 235, 225);
   QImage picture(200, 200, QImage::Format_RGB32);
-  picture.fill(QColor(10, 20, 30));
-  QImage surface(200, 200, QImage::Format_RGB32);
-  TabletAreaPainter::PaintArea(surface, SlotColor(5), &picture, PenAt(100, 100, 400), TiltVector{0, 60});
-  EXPECT_EQ(At(surface, 5, 5), QColor(10, 20, 30));          // the picture covers the slot colour
-  EXPECT_EQ(At(surface, 85, 100), QColor(245, 235, 225));    // the cross, inverted
-  EXPECT_EQ(At(surface, 100, 70), QColor(245, 235, 225));    // the tilt line, upwards
-  EXPECT_EQ(At(surface, 100, 150), QColor(245, 235, 225));   // bottom of the radius-50 circle
-  EXPECT_EQ(At(surface, 120, 120), QColor(10, 20, 30));      // the circle is hollow
+  picture.fill(dark);
+  struct Case {
+    const QImage* picture;
+    uint32_t pressure;  // the circle's radius is pressure / 8
+    TiltVector tilt;
+    std::vector<std::tuple<int, int, QColor>> pixels;
+  };
+  const Case cases[] = {
+      {nullptr, 800, {125, 0}, {{5, 5, slot}, {190, 190, slot}, {140, 140, white}, {0, 100, black},
+                                 {80, 100, black}, {100, 125, white}, {180, 100, black}, {100, 60, white}}},
+      {nullptr, 0, {}, {{100, 90, black}, {80, 100, black}, {79, 100, slot}, {105, 105, slot}}},  // only the cross
+      {&picture, 400, {0, 60}, {{5, 5, dark}, {85, 100, inverse}, {100, 70, inverse}, {100, 150, inverse},
+                                {120, 120, dark}}},
+  };
+  for (const Case& c : cases) {
+    QImage surface(200, 200, QImage::Format_RGB32);
+    TabletAreaPainter::PaintArea(surface, SlotColor(2), c.picture, PenState{100, 100, c.pressure}, c.tilt);
+    for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(QColor(surface.pixel(x, y)), colour) << x << "," << y;
+  }
 }
 
-TEST(TabletAreaPainter, TabsInSlotColoursWithWhiteNumbers) {
+TEST(TabletAreaPainter, TabsInSlotColours) {
   QImage image(600, 560, QImage::Format_RGB32);
   image.fill(Qt::gray);
   const TabStrip tabs(QRect(24, 11, 546, 497), 530);
@@ -127,16 +82,13 @@ TEST(TabletAreaPainter, TabsInSlotColoursWithWhiteNumbers) {
   }
   for (int i = 0; i < kSlotCount; ++i) {
     const QRect r = tabs.TabRect(i);
-    EXPECT_EQ(At(image, r.left() + 2, r.top() + 1), SlotColor(i)) << i;
-    // Some white number pixels near the centre of every tab.
-    bool white = false;
-    for (int y = r.top(); y < r.bottom(); ++y) {
-      for (int x = r.left() + 10; x < r.left() + 36; ++x) white = white || QColor(image.pixel(x, y)).lightness() > 200;
-    }
+    EXPECT_EQ(QColor(image.pixel(r.left() + 2, r.top() + 1)), SlotColor(i)) << i;
+    bool white = false;  // the row through the middle crosses the white number
+    for (int x = r.left(); x <= r.right(); ++x) white = white || QColor(image.pixel(x, r.center().y())).lightness() > 200;
     EXPECT_TRUE(white) << i;
   }
-  EXPECT_EQ(At(image, 24, 10), QColor(Qt::gray));   // above the strip
-  EXPECT_EQ(At(image, 24, 530), QColor(Qt::gray));  // below it
+  EXPECT_EQ(QColor(image.pixel(24, 10)), QColor(Qt::gray));   // above the strip
+  EXPECT_EQ(QColor(image.pixel(24, 530)), QColor(Qt::gray));  // below it
 }
 
 }  // namespace

@@ -16,26 +16,11 @@ class FakeMidiOut : public MidiOutService {
   explicit FakeMidiOut(unsigned devices = 2) : devices_(devices) {}
   unsigned GetNumDevs() override { return devices_; }
   std::string GetDeviceName(unsigned device) override { return "Synth " + std::to_string(device); }
-  bool Open(unsigned device) override {
-    open_ = device < devices_;
-    return open_;
-  }
-  bool Close() override {
-    open_ = false;
-    return true;
-  }
+  bool Open(unsigned device) override { return open_ = device < devices_; }
+  bool Close() override { return !(open_ = false); }
   bool SendShortMsg(uint32_t packed) override {
-    if (!open_) return false;
-    sent.push_back(packed);
-    return true;
-  }
-  /// Messages whose status nibble is `status` (e.g. 0xC0 for programme changes).
-  std::vector<uint32_t> SentWithStatus(uint8_t status) const {
-    std::vector<uint32_t> out;
-    for (uint32_t m : sent) {
-      if ((m & 0xF0u) == status) out.push_back(m);
-    }
-    return out;
+    if (open_) sent.push_back(packed);
+    return open_;
   }
   std::vector<uint32_t> sent;
 
@@ -68,20 +53,16 @@ class ScriptedTablet : public TabletService {
     if (opens) handler = std::move(h);
     return opens;
   }
-  void Enable(bool enable) override { enableCalls.push_back(enable); }
+  void Enable(bool enable) override { enabled = enable; }
   void Overlap(bool) override { ++overlapCalls; }
   void Close() override { ++closeCalls; }
   void Deliver(const TabletPacket& packet) {
     if (handler) handler(packet);
   }
 
-  bool servicesPresent = true;
+  bool servicesPresent = true, opens = true, enabled = true;
   std::string deviceName = "WACOM Test Tablet";
   OrientationAxes axes{true, 3600u << 16, 3600u << 16, 900};
-  bool opens = true;
-  int openCalls = 0;
-  int overlapCalls = 0;
-  int closeCalls = 0;
-  std::vector<bool> enableCalls;
+  int openCalls = 0, overlapCalls = 0, closeCalls = 0;
   PacketHandler handler;
 };

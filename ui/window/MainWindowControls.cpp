@@ -18,14 +18,14 @@
 
 namespace {
 
-QWidget* CreateControl(const ControlSpec& spec, QWidget* window, PerformanceEngine& engine,
+QWidget* CreateControl(const ControlSpec& entry, QWidget* window, PerformanceEngine& engine,
                        QButtonGroup* colorModelGroup) {
-  const QString text = QString::fromUtf8(spec.text);
-  switch (spec.kind) {
+  const QString text = QString::fromUtf8(entry.text);
+  switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
       auto* label = new QLabel(text, window);
-      label->setAlignment((spec.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
+      label->setAlignment((entry.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
                           Qt::AlignTop);
       return label;
     }
@@ -74,7 +74,7 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* window, PerformanceEngi
       return button;
     }
     case ControlKind::CurveButton:
-      return new CCurveButton(spec.id, engine, window);
+      return new CCurveButton(entry.id, engine, window);
     case ControlKind::SectionHeader: {
       auto* header = new CSectionHeader(window);
       header->SetCaption(text);
@@ -86,9 +86,9 @@ QWidget* CreateControl(const ControlSpec& spec, QWidget* window, PerformanceEngi
 
 // A closed drop-down list is one line high; the template's height is that of
 // the opened list and sets how many entries it shows.
-QRect ControlRect(const ControlSpec& spec) {
-  QRect r = DialogUnitsToPixels(spec.x, spec.y, spec.w, spec.h);
-  if (spec.kind == ControlKind::List) r.setHeight(kClosedListHeight);
+QRect ControlRect(const ControlSpec& entry) {
+  QRect r = DialogUnitsToPixels(entry.x, entry.y, entry.w, entry.h);
+  if (entry.kind == ControlKind::List) r.setHeight(kClosedListHeight);
   return r;
 }
 
@@ -97,19 +97,19 @@ QRect ControlRect(const ControlSpec& spec) {
 MainWindowControls::MainWindowControls(QWidget* window, PerformanceEngine& engine) {
   auto* colorModelGroup = new QButtonGroup(window);
   colorModelGroup->setExclusive(true);
-  for (const ControlSpec& spec : MainWindowLayout()) {
-    QWidget* w = CreateControl(spec, window, engine, colorModelGroup);
-    w->setGeometry(ControlRect(spec));
-    if (spec.kind == ControlKind::List) {
+  for (const ControlSpec& entry : MainWindowLayout()) {
+    QWidget* w = CreateControl(entry, window, engine, colorModelGroup);
+    w->setGeometry(ControlRect(entry));
+    if (entry.kind == ControlKind::List) {
       auto* box = static_cast<QComboBox*>(w);
-      const int openedRows = (DialogUnitsToPixelsY(spec.h) - kClosedListHeight) / 14;
+      const int openedRows = (DialogUnitsToPixelsY(entry.h) - kClosedListHeight) / 14;
       box->setMaxVisibleItems(openedRows < 1 ? 1 : openedRows);
     }
-    if (spec.id != 0) {
-      w->setObjectName(QString::number(spec.id));
-      byId_[spec.id] = w;
+    if (entry.id != 0) {
+      w->setObjectName(QString::number(entry.id));
+      byId_[entry.id] = w;
     }
-    if (spec.kind == ControlKind::TabletArea) tabletArea_ = static_cast<TabletAreaWidget*>(w);
+    if (entry.kind == ControlKind::TabletArea) tabletArea_ = static_cast<TabletAreaWidget*>(w);
   }
 }
 
