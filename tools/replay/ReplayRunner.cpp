@@ -24,6 +24,8 @@ bool HasEntry(int32_t value, int entries) { return value >= 0 && value < entries
 
 ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays)
     : midi_(std::move(midi)), messages_(out), display_(out, showDisplays), engine_(*midi_, messages_, display_, tools_) {
+  // The port box is filled once, before the first configuration is shown.
+  portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
   engine_.Start();
   engine_.MarkInitialised();
 }
@@ -151,10 +153,9 @@ bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
 
 // Applies a value with exactly the effect of the control that shows the field.
 void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
-  const auto ports = static_cast<int>(std::min<unsigned>(midi_->GetNumDevs() & 0xFFu, 255u));
   switch (field.kind) {
     case FieldKind::MidiOutPort:
-      if (HasEntry(value, ports)) engine_.SelectPort(value);
+      if (HasEntry(value, portCount_)) engine_.SelectPort(value);
       break;
     case FieldKind::MidiChannel:
       if (HasEntry(value, kChannelCount)) engine_.SelectChannel(value);

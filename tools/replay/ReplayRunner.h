@@ -35,4 +35,5 @@ class ReplayRunner {
   StandardToolNames tools_;
   PerformanceEngine engine_;
   PacketGeometry geometry_;
+  int portCount_ = 0;  ///< entries of the port box
 };
