@@ -1,53 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "tablet/layers/MouseTabletService.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <algorithm>
-#include <utility>
 
-#include "tablet/TabletContext.h"
 #include "tablet/TabletScaling.h"
-#include "tablet/layers/ScreenSize.h"
-
-MouseTabletService::MouseTabletService() = default;
-
-MouseTabletService::~MouseTabletService() { RemoveFilters(); }
-
-std::string MouseTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
-
-bool MouseTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
-  if (!tabletArea || !handler) return false;
-  RemoveFilters();
-  window_ = window;
-  area_ = tabletArea;
-  area_->setMouseTracking(true);
-  // One filter on the application sees the area's mouse events and Shift,
-  // which may go down while any control has the focus.
-  if (!QCoreApplication::instance()) return false;
-  QCoreApplication::instance()->installEventFilter(this);
-  delivery_.Open(std::move(handler));
-  return true;
-}
-
-void MouseTabletService::Enable(bool enable) { delivery_.Enable(enable); }
-
-void MouseTabletService::Overlap(bool) {}
-
-void MouseTabletService::Close() {
-  RemoveFilters();
-  delivery_.Close();
-}
-
-void MouseTabletService::RemoveFilters() {
-  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
-}
 
 void MouseTabletService::SendPen() {
   if (!area_ || !positionKnown_) return;
-  const QSize screen = TabletScreenSize(window_ ? window_.data() : area_->window());
+  const QSize screen = ScreenSize();
   TabletPacket packet;
   packet.cursor = eraser_ ? 2 : 1;
   packet.buttons = (tipDown_ ? 0x1u : 0u) | (barrelDown_ ? 0x2u : 0u);

@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QObject>
 #include <QPointF>
-#include <QPointer>
-#include <QWidget>
 
-#include "tablet/PacketDelivery.h"
-#include "tablet/TabletService.h"
+#include "tablet/layers/AreaTabletService.h"
 
 /// A pen made of the mouse, so Quill can be played without a tablet: the
 /// mouse over the tablet area is the pen, hovering while no button is held;
 /// the right button presses the tip with a pressure the wheel sets; Shift
 /// turns the pen round to its eraser; the middle button is the barrel switch.
 /// It reports itself as a Wacom pen without orientation.
-class MouseTabletService : public QObject, public TabletService {
+class MouseTabletService : public AreaTabletService {
   Q_OBJECT
 
  public:
@@ -23,31 +19,20 @@ class MouseTabletService : public QObject, public TabletService {
   /// The pressure one wheel notch adds or takes away.
   static constexpr uint32_t kPressureStep = 64;
 
-  MouseTabletService();
-  ~MouseTabletService() override;
-
-  bool ServicesPresent() const override { return true; }
   std::string DeviceName() const override { return "WACOM Mouse Pen"; }
-  std::string ToolName(uint32_t cursor) const override;
   OrientationAxes Orientation() const override { return {}; }
-  bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) override;
-  void Enable(bool enable) override;
-  void Overlap(bool toTop) override;
-  void Close() override;
 
   /// The pressure the right button presses with now.
   uint32_t PressureLevel() const { return pressureLevel_; }
 
  protected:
+  /// Hover moves reach the area only with mouse tracking on.
+  void PrepareArea(QWidget& area) override { area.setMouseTracking(true); }
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SendPen();
-  void RemoveFilters();
 
-  QPointer<QWidget> window_;
-  QPointer<QWidget> area_;
-  PacketDelivery delivery_;
   QPointF position_;       ///< last mouse position in the area
   bool positionKnown_ = false;
   bool tipDown_ = false;   ///< right button

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "tablet/layers/QtTabletService.h"
 
-#include <QCoreApplication>
 #include <QInputDevice>
 #include <QPointingDevice>
 #include <QTabletEvent>
-#include <utility>
 
-#include "tablet/TabletContext.h"
 #include "tablet/TabletScaling.h"
 #include "tablet/TiltConversion.h"
-#include "tablet/layers/ScreenSize.h"
 
 namespace {
 
@@ -42,9 +38,7 @@ uint32_t CursorOf(QPointingDevice::PointerType type) {
 
 }  // namespace
 
-QtTabletService::QtTabletService() = default;
 
-QtTabletService::~QtTabletService() { RemoveFilters(); }
 
 std::string QtTabletService::DeviceName() const {
   const QInputDevice* pen = FirstTabletPen();
@@ -55,7 +49,6 @@ std::string QtTabletService::DeviceName() const {
   return "WACOM " + name.toStdString();
 }
 
-std::string QtTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
 OrientationAxes QtTabletService::Orientation() const {
   for (const QInputDevice* device : QInputDevice::devices()) {
@@ -65,34 +58,6 @@ OrientationAxes QtTabletService::Orientation() const {
     }
   }
   return {};
-}
-
-bool QtTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
-  if (!tabletArea || !handler) return false;
-  RemoveFilters();
-  window_ = window;
-  area_ = tabletArea;
-  // Hover moves reach the area only with tablet tracking on.
-  area_->setTabletTracking(true);
-  // One filter on the application sees the area's tablet events and leaving
-  // proximity, which is announced to the application, not to a widget.
-  if (!QCoreApplication::instance()) return false;
-  QCoreApplication::instance()->installEventFilter(this);
-  delivery_.Open(std::move(handler));
-  return true;
-}
-
-void QtTabletService::Enable(bool enable) { delivery_.Enable(enable); }
-
-void QtTabletService::Overlap(bool) {}
-
-void QtTabletService::Close() {
-  RemoveFilters();
-  delivery_.Close();
-}
-
-void QtTabletService::RemoveFilters() {
-  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
 }
 
 TabletPacket QtTabletService::MakePacket(const QTabletEvent& event, QSize areaSize, QSize screenSize) {
@@ -124,7 +89,7 @@ bool QtTabletService::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::TabletRelease: {
       if (watched != area_) break;
       auto* tablet = static_cast<QTabletEvent*>(event);
-      const QSize screen = TabletScreenSize(window_ ? window_.data() : area_->window());
+      const QSize screen = ScreenSize();
       delivery_.Deliver(MakePacket(*tablet, area_->size(), screen), screen.width(), screen.height());
       // Taken here, so Qt makes no mouse events of the pen over the area.
       tablet->accept();
@@ -137,7 +102,7 @@ bool QtTabletService::eventFilter(QObject* watched, QEvent* event) {
         TabletPacket lift = *last;
         lift.normalPressure = 0;
         lift.buttons = 0;
-        const QSize screen = TabletScreenSize(window_ ? window_.data() : nullptr);
+        const QSize screen = ScreenSize();
         delivery_.Deliver(lift, screen.width(), screen.height());
       }
       break;

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#include "tablet/layers/AreaTabletService.h"
+
+#include <QCoreApplication>
+#include <utility>
+
+#include "tablet/TabletContext.h"
+#include "tablet/layers/ScreenSize.h"
+
+AreaTabletService::~AreaTabletService() { RemoveFilter(); }
+
+std::string AreaTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
+
+bool AreaTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
+  if (!tabletArea || !handler || !QCoreApplication::instance()) return false;
+  RemoveFilter();
+  window_ = window;
+  area_ = tabletArea;
+  PrepareArea(*tabletArea);
+  // One filter on the application also sees what is announced to the
+  // application rather than to a widget (leaving proximity, Shift anywhere).
+  QCoreApplication::instance()->installEventFilter(this);
+  delivery_.Open(std::move(handler));
+  return true;
+}
+
+void AreaTabletService::Enable(bool enable) { delivery_.Enable(enable); }
+
+void AreaTabletService::Overlap(bool) {}
+
+void AreaTabletService::Close() {
+  RemoveFilter();
+  delivery_.Close();
+}
+
+QSize AreaTabletService::ScreenSize() const {
+  return TabletScreenSize(window_ ? window_.data() : (area_ ? area_->window() : nullptr));
+}
+
+void AreaTabletService::RemoveFilter() {
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
+}
