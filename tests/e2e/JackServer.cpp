@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -19,34 +18,18 @@ extern char** environ;
 namespace {
 void Silent(const char*) {}
 
-std::string FindOnPath(std::string_view program) {
-  const char* path = std::getenv("PATH");
-  std::string_view rest = path ? path : "/usr/bin:/bin";
-  while (!rest.empty()) {
-    const size_t colon = rest.find(':');
-    std::string candidate(rest.substr(0, colon));
-    candidate.append("/").append(program);
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    if (colon == std::string_view::npos) break;
-    rest.remove_prefix(colon + 1);
-  }
-  return {};
-}
-
 int serverCount = 0;
 }  // namespace
 
 std::string JackServer::UniqueClientName(const std::string& base) { return base + "-" + std::to_string(::getpid()); }
 
-bool JackServer::Installed() { return !FindOnPath("jackd").empty(); }
+bool JackServer::Installed() { return std::system("command -v jackd >/dev/null 2>&1") == 0; }
 
 JackServer::JackServer() : name_("quill-test-" + std::to_string(::getpid()) + "-" + std::to_string(serverCount++)) {}
 
 JackServer::~JackServer() { Stop(); }
 
 bool JackServer::Start() {
-  const std::string jackd = FindOnPath("jackd");
-  if (jackd.empty()) return false;
   ::setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
   ::setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
   jack_set_error_function(Silent);
@@ -54,7 +37,7 @@ bool JackServer::Start() {
 
   const std::string rate = std::to_string(kSampleRate);
   const std::string period = std::to_string(kPeriod);
-  std::vector<std::string> args = {jackd, "-n", name_, "--no-realtime", "-d", "dummy", "-r", rate, "-p", period};
+  std::vector<std::string> args = {"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", rate, "-p", period};
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -62,7 +45,7 @@ bool JackServer::Start() {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawn(&pid_, jackd.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = posix_spawnp(&pid_, "jackd", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     pid_ = -1;

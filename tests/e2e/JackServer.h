@@ -15,7 +15,7 @@ class JackServer {
   static constexpr int kPeriod = 256;
   static constexpr int kSampleRate = 48000;
 
-  /// True when jackd can be found on the PATH.
+  /// True when jackd is on the PATH.
   static bool Installed();
 
   JackServer();
@@ -29,7 +29,6 @@ class JackServer {
   void Pause();
   void Resume();
   void Stop();
-  const std::string& Name() const { return name_; }
 
   /// A client name that no other test process uses: JACK 2 names a client's
   /// socket after the client alone, so equal names on two servers collide.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,51 +43,31 @@ TEST(ShortMessageBytesTest, SendsEachMessageWithItsLengthOnTheWire) {
   }
 }
 
-TEST(MidiSystemTest, ParsesTheCommandLineNames) {
+TEST(MidiSystemTest, ParsesOnlyTheCommandLineNames) {
   EXPECT_EQ(ParseMidiSystem("alsa"), MidiSystem::Alsa);
   EXPECT_EQ(ParseMidiSystem("jack"), MidiSystem::Jack);
-  for (const char* name : {"", "ALSA", "Jack", "auto", "automatic", "jack ", "pulse"}) {
-    EXPECT_EQ(ParseMidiSystem(name), std::nullopt) << name;
-  }
+  for (const char* name : {"", "ALSA", "Jack", "auto", "jack ", "pulse"}) EXPECT_EQ(ParseMidiSystem(name), std::nullopt) << name;
 }
 
-class NoMidiSystemTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // A server name nobody runs, so a JACK server on this machine stays out.
-    const std::string name = "quill-nobody-" + std::to_string(::getpid());
-    ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+TEST(NoMidiSystemTest, MissingSystemHasNoDevicesAndFailsCleanly) {
+  // A server name nobody runs, so a JACK server on this machine stays out.
+  ::setenv("JACK_DEFAULT_SERVER", ("quill-nobody-" + std::to_string(::getpid())).c_str(), 1);
+  EXPECT_FALSE(RtMidiOutService(RtMidiOutService::Api::Jack).IsAvailable());
+  std::vector<std::unique_ptr<MidiOutService>> services;
+  services.push_back(CreateMidiOutService(MidiSystem::Jack));
+  if (::access("/dev/snd/seq", F_OK) != 0) {
+    EXPECT_FALSE(RtMidiOutService(RtMidiOutService::Api::Alsa).IsAvailable());
+    services.push_back(std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Alsa));
+    services.push_back(CreateMidiOutService(MidiSystem::Automatic));
   }
-
-  static bool AlsaPresent() { return ::access("/dev/snd/seq", F_OK) == 0; }
-
   // Nothing can be listed, opened or sent; closing what is not open works.
-  static void ExpectNoDevices(MidiOutService& service) {
-    EXPECT_EQ(service.GetNumDevs(), 0u);
-    EXPECT_EQ(service.GetDeviceName(0), "");
-    EXPECT_FALSE(service.SendShortMsg(0x00643C90));
-    EXPECT_FALSE(service.Open(0));
-    EXPECT_FALSE(service.SendShortMsg(0x00643C90)) << "a failed open must not leave a port to send to";
-    EXPECT_TRUE(service.Close());
+  for (auto& service : services) {
+    EXPECT_EQ(service->GetNumDevs(), 0u);
+    EXPECT_EQ(service->GetDeviceName(0), "");
+    EXPECT_FALSE(service->SendShortMsg(0x00643C90));
+    EXPECT_FALSE(service->Open(0));
+    EXPECT_FALSE(service->SendShortMsg(0x00643C90)) << "a failed open must not leave a port to send to";
+    EXPECT_TRUE(service->Close());
   }
-};
-
-TEST_F(NoMidiSystemTest, JackWithoutServerHasNoDevices) {
-  RtMidiOutService service(RtMidiOutService::Api::Jack);
-  EXPECT_FALSE(service.IsAvailable());
-  ExpectNoDevices(service);
-  ExpectNoDevices(*CreateMidiOutService(MidiSystem::Jack));
-}
-
-TEST_F(NoMidiSystemTest, AlsaWithoutSequencerHasNoDevices) {
-  if (AlsaPresent()) GTEST_SKIP() << "this machine has an ALSA sequencer";
-  RtMidiOutService service(RtMidiOutService::Api::Alsa);
-  EXPECT_FALSE(service.IsAvailable());
-  ExpectNoDevices(service);
-}
-
-TEST_F(NoMidiSystemTest, AutomaticWithNeitherSystemHasNoDevices) {
-  if (AlsaPresent()) GTEST_SKIP() << "this machine has an ALSA sequencer";
-  ExpectNoDevices(*CreateMidiOutService(MidiSystem::Automatic));
 }
 }  // namespace
