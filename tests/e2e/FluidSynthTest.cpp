@@ -18,9 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "JackReplay.h"
 #include "JackServer.h"
-#include "midi/MidiSystem.h"
-#include "tools/replay/ReplayRunner.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -58,14 +57,8 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
   ASSERT_NE(synth, nullptr);
   ASSERT_TRUE(JackServer::WaitForPort(synthName + ":midi_00"));
 
-  char* text = nullptr;
-  size_t size = 0;
-  std::FILE* stream = open_memstream(&text, &size);
-  {
-    ReplayOutput out(stream);
-    // The synthesiser is the only MIDI input on the server: device 0.
-    auto service = CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill"));
-    ReplayRunner runner(std::make_unique<PrintingRealPort>(std::move(service), out), out, false);
+  // The synthesiser is the only MIDI input on the server: device 0.
+  const std::string printed = ReplayOnJack([](ReplayRunner& runner) {
     std::string error;
     // A flute holds a clear fundamental; the pen presses in the middle of the
     // tablet and holds the note for a second before lifting.
@@ -75,10 +68,7 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
     std::this_thread::sleep_for(1200ms);
     ASSERT_TRUE(runner.RunLine("packet 1 0 960 540 0 0 900 0", error)) << error;
     std::this_thread::sleep_for(300ms);
-  }
-  std::fclose(stream);
-  const std::string printed(text, size);
-  std::free(text);
+  });
   std::fputs("quit\n", synth);
   ::pclose(synth);
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "JackReceiver.h"
+#include "JackReplay.h"
 #include "JackServer.h"
 #include "midi/MidiSystem.h"
 #include "midi/RtMidiOutService.h"
@@ -99,17 +100,7 @@ TEST_F(JackOutputTest, PortListShowsTheReceiverAndAMissingPortFailsToOpen) {
   const std::string gone = receiver_->PortName();
   receiver_.reset();
   ASSERT_TRUE(JackServer::WaitForPort(gone, false));
-  char* text = nullptr;
-  size_t size = 0;
-  std::FILE* stream = open_memstream(&text, &size);
-  {
-    ReplayOutput out(stream);
-    auto service = CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill"));
-    ReplayRunner runner(std::make_unique<PrintingRealPort>(std::move(service), out), out, false);
-  }
-  std::fclose(stream);
-  EXPECT_EQ(std::string(text, size), "! Unable to open the selected MIDI Out device!\n! MIDI error\n");
-  std::free(text);
+  EXPECT_EQ(ReplayOnJack([](ReplayRunner&) {}), "! Unable to open the selected MIDI Out device!\n! MIDI error\n");
 }
 
 TEST_F(JackOutputTest, StalledServerFailsSendsAndReopeningRecovers) {

@@ -6,8 +6,7 @@
 
 #include <QTest>
 
-#include "engine/PerformanceEngine.h"
-#include "midi/MidiOutService.h"
+#include "engine/EngineFakes.h"
 #include "ui/bitmaps/QuillBitmaps.h"
 #include "ui/controls/CBitmapCycleButton.h"
 #include "ui/controls/CCurveButton.h"
@@ -62,29 +61,12 @@ TEST(BitmapCycleButton, SettersRefuseBadArgumentsAndClicksStepAndWrapRound) {
 }
 
 // Minimal services for an engine that is only asked to store curve codes.
-struct Quiet : MidiOutService, MessageSink, EngineDisplay, ToolNameSource {
-  unsigned GetNumDevs() override { return 1; }
-  std::string GetDeviceName(unsigned) override { return "test"; }
-  bool Open(unsigned) override { return true; }
-  bool Close() override { return true; }
-  bool SendShortMsg(uint32_t) override { return true; }
-  void ShowMessage(std::string_view, MessageIcon) override {}
-  bool AskYesNo(std::string_view) override { return true; }
-  void SetDisplayText(int, std::string_view) override {}
-  void InvalidateTabletArea() override {}
-  void InvalidateWindow() override {}
-  void SetSectionHeaderColors(Rgb, Rgb) override {}
-  void ShowPortAndChannel(const Configuration&) override {}
-  void ShowSettings(const Configuration&) override {}
-  std::string ToolName(uint32_t) const override { return "Pen"; }
-};
 
 TEST(CurveButton, StoresItsCodeForItsOwnInputOnly) {
   const std::pair<int, int> cases[] = {{1065, 0},  {1069, 4},  {1091, 5},  {1093, 7},
                                        {1064, -1}, {1070, -1}, {1090, -1}, {1094, -1}};  // -1: no controller row
-  Quiet quiet;
-  PerformanceEngine engine{quiet, quiet, quiet, quiet};
-  engine.Start();
+  EngineRig rig;
+  PerformanceEngine& engine = rig.engine;
   CountingButton pictures;
   for (auto [id, input] : cases) {
     SCOPED_TRACE(id);
