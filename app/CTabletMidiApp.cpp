@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 
 #include "tablet/TabletContext.h"
-#include "tablet/TabletService.h"
+#include "tablet/layers/WidgetTabletService.h"
 #include "ui/window/CTabletMidiDlg.h"
 
 namespace {
@@ -22,7 +22,7 @@ bool EnsureFolder(const QString& path) {
 
 }  // namespace
 
-CTabletMidiApp::CTabletMidiApp(TabletService& tablet, MidiOutService& midi, MessageSink& messages)
+CTabletMidiApp::CTabletMidiApp(WidgetTabletService& tablet, MidiOutService& midi, MessageSink& messages)
     : tablet_(tablet), midi_(midi), messages_(messages) {}
 
 bool CTabletMidiApp::InitInstance() {
@@ -65,6 +65,7 @@ FileLocations CTabletMidiApp::Locations() const {
 
 int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages) {
   // A local object: the window and everything it owns go when the run ends.
-  CTabletMidiDlg window(midi_, tablet_, orientation_, Locations(), windowMessages);
+  CTabletMidiDlg window(midi_, tablet_, orientation_, Locations(), copyBuffer_, windowMessages);
+  tablet_.SetWindow(&window, window.TabletAreaWidget());
   return window.DoModal();
 }

@@ -3,18 +3,20 @@
 
 #include <QString>
 
+#include "engine/CopyBuffer.h"
 #include "engine/PerformanceEngine.h"
 #include "ui/window/OrientationScaling.h"
 
 class MessageSink;
 class MidiOutService;
-class TabletService;
+class WidgetTabletService;
 
 /// The program as a whole: prepares its folders, checks for a tablet, reads the
 /// orientation scaling and runs the main window modally until it is closed.
+/// It owns what lives as long as the program: the folders and the copy buffer.
 class CTabletMidiApp {
  public:
-  CTabletMidiApp(TabletService& tablet, MidiOutService& midi, MessageSink& messages);
+  CTabletMidiApp(WidgetTabletService& tablet, MidiOutService& midi, MessageSink& messages);
 
   /// The whole start-up, the modal run and the shut-down. Always false: the
   /// program ends when the window has closed (or never opened).
@@ -38,11 +40,12 @@ class CTabletMidiApp {
  private:
   void PrepareFolders(const QString& programFolder, const QString& dataFolder);
 
-  TabletService& tablet_;
+  WidgetTabletService& tablet_;
   MidiOutService& midi_;
   MessageSink& messages_;
   QString programFolder_;
   QString configsFolder_;
   QString picturesFolder_;
   OrientationScaling orientation_;
+  CopyBuffer copyBuffer_;
 };

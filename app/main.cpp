@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
-  std::unique_ptr<TabletService> tablet = CreateTabletService(options.tablet);
+  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet);
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "config/ConfigFields.h"
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 /// A picture line whose file could not be decoded.
 struct PictureFailure {

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 /// The first line of every configuration file, and the line that identifies it.
 inline constexpr std::string_view kConfigHeaderLine = "<header>";

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 #include "engine/Truncation.h"
 
 namespace {

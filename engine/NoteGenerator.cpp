@@ -2,7 +2,7 @@
 #include "engine/NoteGenerator.h"
 
 #include "engine/Truncation.h"
-#include "midi/MidiPort.h"
+#include "engine/MidiPort.h"
 #include "music/ChordTable.h"
 #include "music/NoteNames.h"
 
@@ -10,6 +10,7 @@ namespace {
 constexpr uint32_t kSingleNoteTool = 1;  // the pen tip plays single notes
 constexpr uint32_t kChordTool = 2;       // the eraser plays chords
 constexpr uint8_t kFixedVelocity = 80;
+constexpr uint8_t kPanController = 10;
 
 // The chord of a configuration, or none for an index beyond the table (only a
 // damaged file could bring one).

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "engine/Configuration.h"
-#include "engine/EngineViews.h"
+#include "model/Configuration.h"
+#include "model/EngineDisplay.h"
 #include "engine/ScaleNoteList.h"
-#include "engine/TabletPacket.h"
+#include "model/TabletPacket.h"
 
 class MidiPort;
 

@@ -5,18 +5,18 @@
 #include <utility>
 
 namespace {
-// The copy buffer is shared by the whole process, like a clipboard; before the
-// first Copy every numeric field is 0 and there is no picture.
-Configuration clipboardConfig;
-bool clipboardHasPicture = false;
-
 constexpr Rgb kWhite{255, 255, 255};
 constexpr int kHighestControllerValue = 127;
 }  // namespace
 
 PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
-                                     const ToolNameSource& tools)
-    : messages_(messages), display_(display), tools_(tools), port_(midi, messages, display), notes_(port_, display) {
+                                     const ToolNameSource& tools, CopyBuffer& copyBuffer)
+    : messages_(messages),
+      display_(display),
+      tools_(tools),
+      copyBuffer_(copyBuffer),
+      port_(midi, messages, display),
+      notes_(port_, display) {
   ResetConfigurations();
 }
 
@@ -25,10 +25,7 @@ void PerformanceEngine::Start() {
   ShowConfiguration();
 }
 
-void PerformanceEngine::MarkInitialised() {
-  packetCount_ = 0;
-  displayRequests_ = {};
-}
+void PerformanceEngine::MarkInitialised() { packetCount_ = 0; }
 
 // --- Slots
 
@@ -53,16 +50,16 @@ void PerformanceEngine::SelectConfiguration(int slot) {
 }
 
 void PerformanceEngine::OnCopy() {
-  clipboardConfig = Current();
-  clipboardHasPicture = hasPicture_[currentConfig_];
+  copyBuffer_.config = Current();
+  copyBuffer_.hasPicture = hasPicture_[currentConfig_];
 }
 
 void PerformanceEngine::OnPaste() {
   port_.ResetControllers(Current());
-  Current() = clipboardConfig;
+  Current() = copyBuffer_.config;
   // The picture is decoded again for this slot; the slot's own picture is kept
   // (not freed) when the copy had none in use.
-  hasPicture_[currentConfig_] = clipboardHasPicture && pictures_[currentConfig_].Load(Current().picture);
+  hasPicture_[currentConfig_] = copyBuffer_.hasPicture && pictures_[currentConfig_].Load(Current().picture);
   ShowConfiguration();
   display_.InvalidateWindow();
 }
@@ -85,12 +82,6 @@ void PerformanceEngine::ShowConfiguration() {
 }
 
 void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
-
-void PerformanceEngine::ClearDisplayRequests(bool position, bool pressure, bool orientation) {
-  if (position) displayRequests_.position = false;
-  if (pressure) displayRequests_.pressure = false;
-  if (orientation) displayRequests_.orientation = false;
-}
 
 // --- Change handlers of the setting controls
 

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Configuration.h"
-#include "engine/EngineViews.h"
+#include "model/Configuration.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
+#include "model/ToolNameSource.h"
+#include "engine/CopyBuffer.h"
+#include "engine/MidiPort.h"
 #include "engine/NoteGenerator.h"
-#include "engine/TabletPacket.h"
-#include "midi/MidiPort.h"
+#include "model/TabletPacket.h"
 #include "picture/Picture.h"
 
 class MidiOutService;
@@ -24,25 +27,19 @@ struct FileLocations {
   std::string picturesFolder;
 };
 
-/// Display requests raised by a packet, served and cleared by the painting.
-struct DisplayRequests {
-  bool position = false;
-  bool pressure = false;
-  bool orientation = false;
-};
-
 /// The heart of Quill: the twelve configuration slots, the pen and note state
 /// and the MIDI port. Everything the pen does and every slot operation happens
 /// here; the window forwards packets, keys, clicks and control changes, and the
-/// engine answers through MessageSink and EngineDisplay.
+/// engine answers through MessageSink and EngineDisplay. Copy and Paste go
+/// through the program's one CopyBuffer.
 class PerformanceEngine {
  public:
   PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
-                    const ToolNameSource& tools);
+                    const ToolNameSource& tools, CopyBuffer& copyBuffer);
 
   // Start-up, in the window's order: Start() shows configuration 1 (opening its
   // port and sending its programme change); once the tablet context is open,
-  // MarkInitialised() clears the packet counter and the display requests.
+  // MarkInitialised() clears the packet counter.
   void Start();
   void MarkInitialised();
 
@@ -79,9 +76,6 @@ class PerformanceEngine {
   /// A minimum or maximum field accepted a value (clamped to 0..127).
   void SetControllerMinimum(int input, int value);
   void SetControllerMaximum(int input, int value);
-  /// The bytes the numeric fields of the current slot write into.
-  uint8_t* ControllerMinimumByte(int input) { return &configs_[currentConfig_].min[input]; }
-  uint8_t* ControllerMaximumByte(int input) { return &configs_[currentConfig_].max[input]; }
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(uint16_t model);
 
@@ -93,8 +87,10 @@ class PerformanceEngine {
   // Files: "Save..." and "Load..." with a file chosen.
   void SaveConfigurations(const std::string& path);
   void LoadConfigurations(const std::string& path);
-  /// Where the file dialogs start; the window sets the folders at start-up.
-  FileLocations& Locations() { return locations_; }
+  /// Where the file dialogs start: the folders at start-up, then the last
+  /// file chosen in each dialog.
+  void SetFileLocations(const FileLocations& locations) { locations_ = locations; }
+  const FileLocations& Locations() const { return locations_; }
 
   // State read by the window.
   uint8_t CurrentSlot() const { return currentConfig_; }
@@ -104,13 +100,9 @@ class PerformanceEngine {
   const Picture& SlotPicture(int slot) const { return pictures_[slot]; }
   bool ControllerMode() const { return controllerMode_; }
   const PenState& Pen() const { return pen_; }
-  const TabletPacket& LastPacket() const { return packet_; }
   uint32_t PacketCount() const { return packetCount_; }
-  const DisplayRequests& PendingDisplays() const { return displayRequests_; }
-  /// Painting served these requests.
-  void ClearDisplayRequests(bool position, bool pressure, bool orientation);
   const NoteGenerator& Notes() const { return notes_; }
-  MidiPort& Port() { return port_; }
+  bool PortOpen() const { return port_.IsOpen(); }
 
  private:
   Configuration& Current() { return configs_[currentConfig_]; }
@@ -120,6 +112,7 @@ class PerformanceEngine {
   MessageSink& messages_;
   EngineDisplay& display_;
   const ToolNameSource& tools_;
+  CopyBuffer& copyBuffer_;
   MidiPort port_;
   NoteGenerator notes_;
 
@@ -130,8 +123,6 @@ class PerformanceEngine {
 
   bool controllerMode_ = false;
   PenState pen_;
-  TabletPacket packet_;
   uint32_t packetCount_ = 0;
-  DisplayRequests displayRequests_;
   FileLocations locations_;
 };

@@ -48,7 +48,6 @@ void PerformanceEngine::SendController(int input, uint8_t value) {
 }
 
 void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry) {
-  packet_ = packet;
   ++packetCount_;
   char buffer[16];
   display_.SetDisplayText(DisplayId::kPacketCounter, FormatNumber(buffer, packetCount_));
@@ -72,7 +71,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
 
   // Position. A raw movement too small to change the area position does nothing.
   if (positionMoved) {
-    displayRequests_.position = true;
+    display_.ShowPenPosition(packet.x, packet.y);
     const float nx = Normalise(packet.x, geometry.screenWidth);
     const float ny = Normalise(packet.y, geometry.screenHeight);  // 0 at the top
     if (controllerMode_) {
@@ -91,7 +90,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
 
   // Pressure. A lift releases the note in either mode and sends no controller.
   if (pen_.pressure != old.pressure) {
-    displayRequests_.pressure = true;
+    display_.ShowPenPressure(pen_.pressure);
     if (pen_.pressure == 0) {
       notes_.ReleaseNote(Current(), pen_);
     } else if (controllerMode_ && Current().cc[kInputPressure] != kNoController) {
@@ -101,7 +100,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
 
   // Orientation. The twist is compared but never sent.
   if (orientationMoved) {
-    displayRequests_.orientation = true;
+    display_.ShowPenOrientation(pen_.azimuth, pen_.altitude);
     if (controllerMode_) {
       const int32_t tiltAboveLowest =
           static_cast<int32_t>(static_cast<uint32_t>(pen_.altitude) - static_cast<uint32_t>(kLowestTiltAltitude));

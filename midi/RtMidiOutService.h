@@ -11,14 +11,6 @@
 
 #include "midi/MidiOutService.h"
 
-/// The bytes of a packed short message as they go on the wire: 2 for a
-/// programme change or channel pressure, 3 for the other channel messages,
-/// and 1 to 3 for the system common and real-time messages that have a fixed
-/// length. Returns 0, and sends nothing, for anything that is not a complete
-/// message: a first byte below 0x80, a data byte of 0x80 or more, system
-/// exclusive or an undefined status.
-size_t ShortMessageBytes(uint32_t packed, std::array<uint8_t, 3>& bytes);
-
 /// How long RtMidiOutService waits for the MIDI system before giving up.
 struct MidiWaitLimits {
   std::chrono::milliseconds commandDeadline{750};  ///< connecting, listing, opening, closing

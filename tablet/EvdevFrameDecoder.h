@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/TabletPacket.h"
+#include "model/TabletPacket.h"
 
 /// Range of one absolute axis as the device announces it.
 struct EvdevAxisInfo {

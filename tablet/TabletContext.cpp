@@ -16,9 +16,8 @@ bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages) {
   return true;
 }
 
-bool OpenTabletContext(TabletService& tablet, QWidget* window, QWidget* area,
-                       TabletService::PacketHandler handler) {
-  if (!tablet.OpenContext(window, area, std::move(handler))) return false;
+bool OpenTabletContext(TabletService& tablet, TabletService::PacketHandler handler) {
+  if (!tablet.OpenContext(std::move(handler))) return false;
   tablet.Enable(true);
   return true;
 }

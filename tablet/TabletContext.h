@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/EngineViews.h"
+#include "model/MessageSink.h"
 #include "tablet/TabletService.h"
-
-class QWidget;
 
 /// Start-up check: tablet services exist and the tablet is a Wacom device.
 /// Shows "WinTab services not available!" or "Wacom tablet not installed!"
@@ -13,8 +11,7 @@ bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages);
 
 /// Opens the context for the main window, enabled from the start. False on
 /// failure; the caller then shows "Could not open tablet context!".
-bool OpenTabletContext(TabletService& tablet, QWidget* window, QWidget* area,
-                       TabletService::PacketHandler handler);
+bool OpenTabletContext(TabletService& tablet, TabletService::PacketHandler handler);
 
 /// Follows the window's activation: Enable(active), then Overlap(true), on
 /// deactivation as well.

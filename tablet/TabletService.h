@@ -5,10 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/EngineViews.h"
-#include "engine/TabletPacket.h"
-
-class QWidget;
+#include "model/ToolNameSource.h"
+#include "model/TabletPacket.h"
 
 /// The pen orientation axes a tablet reports.
 struct OrientationAxes {
@@ -33,9 +31,9 @@ class TabletService : public ToolNameSource {
   /// Tool name of a cursor number: 0 "Puck", 1 "Pressure Stylus", 2 "Eraser".
   std::string ToolName(uint32_t cursor) const override = 0;
   virtual OrientationAxes Orientation() const = 0;
-  /// Opens the context for the main window; `tabletArea` is the child widget the
-  /// pen plays over. Packets go to `handler`. False when no context could be opened.
-  virtual bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) = 0;
+  /// Opens the context for the main window: packets go to `handler` on the
+  /// window's thread. False when no context could be opened.
+  virtual bool OpenContext(PacketHandler handler) = 0;
   /// Follows the window's activation: packets arrive only while enabled.
   virtual void Enable(bool enable) = 0;
   /// Puts the context on top of the overlap order.

@@ -46,7 +46,7 @@ class Tools : public ToolNameSource {
 };
 
 struct Rig {
-  Rig() : engine(midi, messages, display, tools) {
+  Rig() : engine(midi, messages, display, tools, copyBuffer) {
     engine.Start();
     engine.MarkInitialised();
   }
@@ -54,6 +54,7 @@ struct Rig {
   QuietMessages messages;
   CountingDisplay display;
   Tools tools;
+  CopyBuffer copyBuffer;
   PerformanceEngine engine;
   PacketGeometry geometry;
 };

@@ -82,7 +82,8 @@ std::vector<double> TimePackets(MidiOutService& midi, Pattern pattern, int event
   CountingMessages messages;
   NoDisplay display;
   PenTools tools;
-  PerformanceEngine engine(midi, messages, display, tools);
+  CopyBuffer copyBuffer;
+  PerformanceEngine engine(midi, messages, display, tools, copyBuffer);
   engine.Start();
   engine.MarkInitialised();
   PacketGeometry geometry;

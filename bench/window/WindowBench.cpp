@@ -20,11 +20,12 @@ struct Rig {
   FakeMidiOut midi{2};
   ScriptedTablet tablet;
   RecordingMessages messages;
+  CopyBuffer copyBuffer;
   std::unique_ptr<CTabletMidiDlg> window;
 
   Rig() {
     window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes),
-                                              FileLocations{}, &messages);
+                                              FileLocations{}, copyBuffer, &messages);
     window->OnInitDialog();
   }
 };

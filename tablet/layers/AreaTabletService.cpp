@@ -11,12 +11,15 @@ AreaTabletService::~AreaTabletService() { RemoveFilter(); }
 
 std::string AreaTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
 
-bool AreaTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
-  if (!tabletArea || !handler || !QCoreApplication::instance()) return false;
-  RemoveFilter();
+void AreaTabletService::SetWindow(QWidget* window, QWidget* tabletArea) {
   window_ = window;
   area_ = tabletArea;
-  PrepareArea(*tabletArea);
+}
+
+bool AreaTabletService::OpenContext(PacketHandler handler) {
+  if (!area_ || !handler || !QCoreApplication::instance()) return false;
+  RemoveFilter();
+  PrepareArea(*area_);
   // One filter on the application also sees what is announced to the
   // application rather than to a widget (leaving proximity, Shift anywhere).
   QCoreApplication::instance()->installEventFilter(this);

@@ -7,12 +7,12 @@
 #include <QWidget>
 
 #include "tablet/PacketDelivery.h"
-#include "tablet/TabletService.h"
+#include "tablet/layers/WidgetTabletService.h"
 
 /// The context of a layer that reads the pen from events over the tablet area:
 /// one event filter on the application, installed while the context is open,
 /// and the delivery of its packets to the window.
-class AreaTabletService : public QObject, public TabletService {
+class AreaTabletService : public QObject, public WidgetTabletService {
   Q_OBJECT
 
  public:
@@ -20,7 +20,8 @@ class AreaTabletService : public QObject, public TabletService {
 
   bool ServicesPresent() const override { return true; }
   std::string ToolName(uint32_t cursor) const override;
-  bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) override;
+  void SetWindow(QWidget* window, QWidget* tabletArea) override;
+  bool OpenContext(PacketHandler handler) override;
   void Enable(bool enable) override;
   void Overlap(bool toTop) override;
   void Close() override;

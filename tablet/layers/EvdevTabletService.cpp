@@ -59,10 +59,13 @@ OrientationAxes EvdevTabletService::Orientation() const {
   return axes_.HasTilt() ? TenthsOfDegreeAxes() : OrientationAxes{};
 }
 
-bool EvdevTabletService::OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) {
-  if (!present_ || !handler) return false;
+void EvdevTabletService::SetWindow(QWidget* window, QWidget* tabletArea) {
   window_ = window;
   area_ = tabletArea;
+}
+
+bool EvdevTabletService::OpenContext(PacketHandler handler) {
+  if (!present_ || !handler) return false;
   if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
   delivery_.Open(std::move(handler));
   return true;

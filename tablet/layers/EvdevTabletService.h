@@ -11,7 +11,7 @@
 
 #include "tablet/EvdevFrameDecoder.h"
 #include "tablet/PacketDelivery.h"
-#include "tablet/TabletService.h"
+#include "tablet/layers/WidgetTabletService.h"
 
 class QSocketNotifier;
 struct libevdev;
@@ -22,7 +22,7 @@ struct libevdev;
 /// readable. A tablet that goes away lifts the pen and is looked for again
 /// every second until it returns. The pen's own pointer events over the
 /// tablet area are taken away, so that playing there clicks nothing.
-class EvdevTabletService : public QObject, public TabletService {
+class EvdevTabletService : public QObject, public WidgetTabletService {
   Q_OBJECT
 
  public:
@@ -40,7 +40,8 @@ class EvdevTabletService : public QObject, public TabletService {
   std::string ToolName(uint32_t cursor) const override;
   /// Tenths of a degree when the pen reports both tilt axes.
   OrientationAxes Orientation() const override;
-  bool OpenContext(QWidget* window, QWidget* tabletArea, PacketHandler handler) override;
+  void SetWindow(QWidget* window, QWidget* tabletArea) override;
+  bool OpenContext(PacketHandler handler) override;
   void Enable(bool enable) override;
   void Overlap(bool toTop) override;
   void Close() override;

@@ -42,7 +42,7 @@ std::optional<TabletLayer> ParseTabletLayer(std::string_view name) {
   return std::nullopt;
 }
 
-std::unique_ptr<TabletService> CreateTabletService(TabletLayer layer) {
+std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer) {
   if (layer == TabletLayer::Mouse) return std::make_unique<MouseTabletService>();
   if (layer == TabletLayer::Qt) return std::make_unique<QtTabletService>();
 

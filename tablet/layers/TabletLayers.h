@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "tablet/TabletService.h"
+#include "tablet/layers/WidgetTabletService.h"
 
 /// Where pen input comes from, chosen with --tablet=evdev|qt|mouse.
 enum class TabletLayer {
@@ -22,4 +22,4 @@ std::optional<TabletLayer> ParseTabletLayer(std::string_view name);
 /// otherwise qt. Writes advice to standard error when a tablet node exists
 /// but cannot be read, and when no tablet is found at all. Call it once the
 /// QApplication exists: the layers read screens, input devices and events.
-std::unique_ptr<TabletService> CreateTabletService(TabletLayer layer);
+std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer);

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineViews.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
+#include "model/ToolNameSource.h"
 #include "engine/PerformanceEngine.h"
 #include "midi/MidiOutService.h"
 
@@ -97,7 +99,7 @@ class FixedToolNames : public ToolNameSource {
 
 /// An engine started as the window starts it, with recorders around it.
 struct EngineRig {
-  explicit EngineRig(unsigned devices = 1) : midi(devices), engine(midi, messages, display, tools) {
+  explicit EngineRig(unsigned devices = 1) : midi(devices), engine(midi, messages, display, tools, copyBuffer) {
     engine.Start();
     engine.MarkInitialised();
     midi.sent.clear();
@@ -124,6 +126,7 @@ struct EngineRig {
   RecordingMessages messages;
   RecordingDisplay display;
   FixedToolNames tools;
+  CopyBuffer copyBuffer;
   PerformanceEngine engine;
   PacketGeometry geometry;
 };

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 namespace {
 constexpr std::array<uint8_t, 9> kInputs = {0, 1, 16, 32, 64, 96, 112, 126, 127};

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "midi/MidiPort.h"
+#include "engine/MidiPort.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ TEST(MidiPort, WithoutDevicesEverySendReportsAnError) {
   RecordingMessages messages;
   RecordingDisplay display;
   FixedToolNames tools;
-  PerformanceEngine engine(midi, messages, display, tools);
+  CopyBuffer copyBuffer;
+  PerformanceEngine engine(midi, messages, display, tools, copyBuffer);
   engine.Start();
   EXPECT_EQ(messages.TakeShown(), (Strings{"Unable to open the selected MIDI Out device!", "MIDI error"}));
   EXPECT_EQ(messages.icons[0], MessageIcon::Warning);
@@ -38,7 +39,7 @@ TEST(MidiPort, FailedCloseKeepsTheOldPort) {
   rig.engine.SelectPort(0);
   EXPECT_EQ(rig.messages.TakeShown(), (Strings{"Unable to close the previous MIDI Out device!"}));
   EXPECT_EQ(rig.midi.opens, opens);
-  EXPECT_TRUE(rig.engine.Port().IsOpen());
+  EXPECT_TRUE(rig.engine.PortOpen());
 }
 
 TEST(MidiPort, OneErrorBoxAtATime) {
@@ -59,7 +60,8 @@ TEST(MidiPort, OneErrorBoxAtATime) {
 
 TEST(MidiPort, ResetControllersBlanksEveryDisplay) {
   EngineRig rig;
-  rig.engine.Port().ResetControllers(rig.engine.CurrentConfiguration());
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  port.ResetControllers(rig.engine.CurrentConfiguration());
   EXPECT_TRUE(rig.midi.sent.empty());
   EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1043 ---", "1044 ---", "1045 ---", "1046 ---", "1047 ---",
                                               "1082 ---", "1083 ---", "1084 ---"}));

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiPort.h"
+#include "engine/MidiPort.h"
 #include "midi/MidiSystem.h"
 #include "midi/RtMidiOutService.h"
 

@@ -50,7 +50,8 @@ class LayerTest : public WithTestApplication, public testing::Test {
   }
 
   void Open() {
-    ASSERT_TRUE(OpenTabletContext(service, &window, area, [this](const TabletPacket& p) { packets.push_back(p); }));
+    service.SetWindow(&window, area);
+    ASSERT_TRUE(OpenTabletContext(service, [this](const TabletPacket& p) { packets.push_back(p); }));
   }
 
   /// The packet for a position in the area, scaled to the screen.

@@ -59,7 +59,8 @@ TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {
   EXPECT_EQ(packets, expected);
   EXPECT_EQ(packets[2].x, screen.width() - 1);
   EXPECT_EQ(packets[2].y, screen.height() - 1);
-  EXPECT_FALSE(service.OpenContext(&window, nullptr, [](const TabletPacket&) {}));  // no area: no context
+  service.SetWindow(&window, nullptr);
+  EXPECT_FALSE(service.OpenContext([](const TabletPacket&) {}));  // no area: no context
 }
 
 // Events enter as the platform delivers them and reach the area through the

@@ -27,7 +27,7 @@ TEST(TabletLayers, EachNameAndChoiceGivesItsLayer) {
   EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Automatic).get()), nullptr);
   auto evdev = CreateTabletService(TabletLayer::Evdev);
   EXPECT_FALSE(evdev->ServicesPresent());
-  EXPECT_FALSE(evdev->OpenContext(nullptr, nullptr, [](const TabletPacket&) {}));
+  EXPECT_FALSE(evdev->OpenContext([](const TabletPacket&) {}));
 }
 
 TEST(TabletLayers, WacomDevicesAreReportedWithTheMakerInCapitals) {

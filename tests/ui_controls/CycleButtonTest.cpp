@@ -3,10 +3,12 @@
 
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <QTest>
 
-#include "engine/EngineFakes.h"
+#include "model/Configuration.h"
 #include "ui/bitmaps/QuillBitmaps.h"
 #include "ui/controls/CBitmapCycleButton.h"
 #include "ui/controls/CCurveButton.h"
@@ -60,28 +62,24 @@ TEST(BitmapCycleButton, SettersRefuseBadArgumentsAndClicksStepAndWrapRound) {
   EXPECT_TRUE(button.SetBitmaps(256, tooMany.data()));  // the longest list allowed
 }
 
-// Minimal services for an engine that is only asked to store curve codes.
-
-TEST(CurveButton, StoresItsCodeForItsOwnInputOnly) {
+TEST(CurveButton, ReportsEachStepForItsOwnInputOnly) {
   const std::pair<int, int> cases[] = {{1065, 0},  {1069, 4},  {1091, 5},  {1093, 7},
                                        {1064, -1}, {1070, -1}, {1090, -1}, {1094, -1}};  // -1: no controller row
-  EngineRig rig;
-  PerformanceEngine& engine = rig.engine;
   CountingButton pictures;
   for (auto [id, input] : cases) {
     SCOPED_TRACE(id);
-    engine.ResetConfigurations();
-    auto expected = engine.CurrentConfiguration().map;
-    CCurveButton button(id, engine);
+    std::vector<std::pair<int, uint16_t>> reported;
+    CCurveButton button(id);
+    QObject::connect(&button, &CCurveButton::CurveChanged,
+                     [&reported](int row, uint16_t code) { reported.emplace_back(row, code); });
     ASSERT_TRUE(button.SetBitmaps(4, pictures.pictures.data()));
     ASSERT_TRUE(button.SetCurrent(2));
     button.resize(24, 20);
     QTest::mouseClick(&button, Qt::LeftButton);
-    if (input >= 0) expected[input] = SCurve;
-    EXPECT_EQ(engine.CurrentConfiguration().map, expected);
     QTest::mouseClick(&button, Qt::LeftButton);  // from the S curve back to the first
-    if (input >= 0) expected[input] = Exponential;
-    EXPECT_EQ(engine.CurrentConfiguration().map, expected);
+    using Steps = std::vector<std::pair<int, uint16_t>>;
+    const Steps expected = input >= 0 ? Steps{{input, SCurve}, {input, Exponential}} : Steps{};
+    EXPECT_EQ(reported, expected);
   }
 }
 

@@ -12,13 +12,14 @@
 
 namespace {
 
-// One field in a window, bound to a byte that starts with a marker value.
+// One field in a window; the value it last reported lands in a byte that
+// starts with a marker value.
 struct Field {
   QWidget window;
   CNumericEdit* edit = new CNumericEdit(&window);
   uint8_t byte = 0xAA;
   explicit Field(int minimum = 0, int maximum = 127) {
-    edit->SetTarget(&byte);
+    QObject::connect(edit, &CNumericEdit::ValueAccepted, [this](int value) { byte = static_cast<uint8_t>(value); });
     EXPECT_FALSE(edit->SetRange(maximum, maximum));  // an empty range changes nothing
     EXPECT_TRUE(edit->SetRange(minimum, maximum));
   }
@@ -86,11 +87,11 @@ TEST(NumericEdit, SteppingKeys) {
     SCOPED_TRACE(testing::Message() << start << " key " << key);
     Field f;
     f.edit->setText(QString::number(start));
-    uint8_t fresh = 0xAA;
-    f.edit->SetTarget(&fresh);
+    int reported = -1;
+    QObject::connect(f.edit, &CNumericEdit::ValueAccepted, [&reported](int value) { reported = value; });
     QTest::keyClick(f.edit, key);
     EXPECT_EQ(f.edit->text(), QString::number(expected));
-    EXPECT_EQ(fresh, expected);
+    EXPECT_EQ(reported, expected);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 #include "ui/window/OrientationScaling.h"
 #include "ui/window/TabStrip.h"
 #include "ui/window/TabletAreaPainter.h"

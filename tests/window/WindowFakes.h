@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/EngineViews.h"
+#include "model/MessageSink.h"
 #include "midi/MidiOutService.h"
-#include "tablet/TabletService.h"
+#include "tablet/layers/WidgetTabletService.h"
 
 /// MIDI output with a given number of devices that records every message sent.
 class FakeMidiOut : public MidiOutService {
@@ -42,13 +42,17 @@ class RecordingMessages : public MessageSink {
 };
 
 /// A tablet whose answers a test sets, and whose packets a test delivers.
-class ScriptedTablet : public TabletService {
+class ScriptedTablet : public WidgetTabletService {
  public:
   bool ServicesPresent() const override { return servicesPresent; }
   std::string DeviceName() const override { return deviceName; }
   std::string ToolName(uint32_t cursor) const override { return "Tool " + std::to_string(cursor); }
   OrientationAxes Orientation() const override { return axes; }
-  bool OpenContext(QWidget*, QWidget*, PacketHandler h) override {
+  void SetWindow(QWidget* w, QWidget* area) override {
+    window = w;
+    tabletArea = area;
+  }
+  bool OpenContext(PacketHandler h) override {
     ++openCalls;
     if (opens) handler = std::move(h);
     return opens;
@@ -65,4 +69,6 @@ class ScriptedTablet : public TabletService {
   OrientationAxes axes{true, 3600u << 16, 3600u << 16, 900};
   int openCalls = 0, overlapCalls = 0, closeCalls = 0;
   PacketHandler handler;
+  QWidget* window = nullptr;
+  QWidget* tabletArea = nullptr;
 };

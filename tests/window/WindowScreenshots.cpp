@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
   FakeMidiOut midi(2);
   ScriptedTablet tablet;
   RecordingMessages messages;
-  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, &messages);
+  CopyBuffer copyBuffer;
+  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, copyBuffer, &messages);
   window.OnInitDialog();
   save(window, "default.png");
 

@@ -29,7 +29,7 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes),
-                                              FileLocations{}, &messages);
+                                              FileLocations{}, copyBuffer, &messages);
     ASSERT_TRUE(window->OnInitDialog());
   }
   QComboBox* List(int id) const { return qobject_cast<QComboBox*>(window->Control(id)); }
@@ -51,6 +51,7 @@ class WindowTest : public ::testing::Test {
   FakeMidiOut midi{2};
   ScriptedTablet tablet;
   RecordingMessages messages;
+  CopyBuffer copyBuffer;
   std::unique_ptr<CTabletMidiDlg> window;
 };
 
@@ -239,8 +240,9 @@ TEST(WindowStartup, NoTabletContextOrNoMidiDeviceLeavesAUsableWindow) {
     ScriptedTablet tablet;
     tablet.opens = tabletOpens;
     RecordingMessages messages;
+    CopyBuffer copyBuffer;
     {
-      CTabletMidiDlg window(midi, tablet, OrientationScaling{}, FileLocations{}, &messages);
+      CTabletMidiDlg window(midi, tablet, OrientationScaling{}, FileLocations{}, copyBuffer, &messages);
       EXPECT_EQ(window.OnInitDialog(), tabletOpens);
       ASSERT_FALSE(messages.shown.empty());  // either failure is told
       if (!tabletOpens) {

@@ -23,7 +23,7 @@ bool HasEntry(int32_t value, int entries) { return value >= 0 && value < entries
 }  // namespace
 
 ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays)
-    : midi_(std::move(midi)), messages_(out), display_(out, showDisplays), engine_(*midi_, messages_, display_, tools_) {
+    : midi_(std::move(midi)), messages_(out), display_(out, showDisplays), engine_(*midi_, messages_, display_, tools_, copyBuffer_) {
   // The port box is filled once, before the first configuration is shown.
   portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
   engine_.Start();

@@ -33,6 +33,7 @@ class ReplayRunner {
   PrintingMessages messages_;
   PrintingDisplay display_;
   StandardToolNames tools_;
+  CopyBuffer copyBuffer_;
   PerformanceEngine engine_;
   PacketGeometry geometry_;
   int portCount_ = 0;  ///< entries of the port box

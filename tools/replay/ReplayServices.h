@@ -3,7 +3,9 @@
 
 #include <memory>
 
-#include "engine/EngineViews.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
+#include "model/ToolNameSource.h"
 #include "midi/MidiOutService.h"
 #include "tools/replay/ReplayOutput.h"
 

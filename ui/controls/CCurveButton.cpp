@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/controls/CCurveButton.h"
 
-#include "engine/PerformanceEngine.h"
-
-CCurveButton::CCurveButton(int controlId, PerformanceEngine& engine, QWidget* parent)
-    : CBitmapCycleButton(parent), controlId_(controlId), engine_(engine) {
+CCurveButton::CCurveButton(int controlId, QWidget* parent) : CBitmapCycleButton(parent), controlId_(controlId) {
   setObjectName(QString::number(controlId));
 }
 
@@ -16,6 +13,5 @@ int CCurveButton::InputForControl(int controlId) {
 
 void CCurveButton::OnValueChanged() {
   const int input = InputForControl(controlId_);
-  if (input < 0) return;
-  engine_.SetResponseCurve(input, uint16_t(GetCurrent()));
+  if (input >= 0) emit CurveChanged(input, static_cast<uint16_t>(GetCurrent()));
 }

@@ -34,8 +34,6 @@ bool CNumericEdit::SetRange(int minimum, int maximum) {
   return true;
 }
 
-void CNumericEdit::SetTarget(uint8_t* target) { target_ = target; }
-
 bool CNumericEdit::StepForKey(int key, int& newValue) const {
   switch (key) {
     case Qt::Key_Up: newValue = std::min(value_ + smallStep_, maximum_); return true;
@@ -67,8 +65,8 @@ void CNumericEdit::keyPressEvent(QKeyEvent* e) {
     QLineEdit::keyPressEvent(e);
     return;
   }
-  // Validation writes the value to the target; an unchanged text reports no
-  // change, so it is validated here instead.
+  // Validation reports the value; an unchanged text reports no change, so it
+  // is validated here instead.
   const QString newText = QString::number(newValue);
   if (text() == newText)
     Validate();
@@ -101,8 +99,6 @@ void CNumericEdit::Validate() {
     value_ = maximum_;
     text = QString::number(maximum_);
   }
-  if (target_) *target_ = uint8_t(value_ & 0xFF);
-
   setText(text);
   start = std::min<int>(start, text.size());
   end = std::min<int>(end, text.size());
@@ -111,4 +107,5 @@ void CNumericEdit::Validate() {
   else
     setCursorPosition(start);
   validating = false;
+  emit ValueAccepted(value_);
 }

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
-
 #include <QLineEdit>
 
 /// A field for one controller minimum or maximum: it accepts digits only, clamps
 /// to its range as the user types, steps with the arrow and page keys, and
-/// writes every accepted value into the configuration byte it is bound to.
+/// reports every accepted value.
 class CNumericEdit : public QLineEdit {
   Q_OBJECT
 
@@ -17,10 +15,12 @@ class CNumericEdit : public QLineEdit {
   /// Sets the accepted range; false and no change when minimum >= maximum.
   /// The current value and text are not re-examined.
   bool SetRange(int minimum, int maximum);
-  /// Binds the field to the byte that receives every accepted value (may be null).
-  void SetTarget(uint8_t* target);
   /// The last accepted value.
   int Value() const { return value_; }
+
+ signals:
+  /// The text was validated (typed, stepped or set) and gives this value.
+  void ValueAccepted(int value);
 
  protected:
   bool event(QEvent* e) override;
@@ -37,5 +37,4 @@ class CNumericEdit : public QLineEdit {
   int value_ = 0;
   int smallStep_ = 1;
   int largeStep_ = 10;
-  uint8_t* target_ = nullptr;
 };

@@ -45,7 +45,7 @@ QString Degrees(long value) { return QString::number(value) + QChar(0x00B0); }
 
 CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
                                const OrientationScaling& orientation, const FileLocations& folders,
-                               MessageSink* messages)
+                               CopyBuffer& copyBuffer, MessageSink* messages)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint),
       tablet_(tablet),
@@ -53,8 +53,8 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
       orientation_(orientation),
       ownMessages_(this),
       messages_(messages != nullptr ? *messages : ownMessages_),
-      engine_(midi, messages_, *this, tablet) {
-  engine_.Locations() = folders;
+      engine_(midi, messages_, *this, tablet, copyBuffer) {
+  engine_.SetFileLocations(folders);
   setWindowTitle(QString::fromUtf8(ProgramInfo::kCaption));
   // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
   // (11 pixels); an Arial-metric face fits the template's text widths.
@@ -66,7 +66,7 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
   setFixedSize(WindowClientSize());
   setSizeGripEnabled(false);
 
-  controls_ = std::make_unique<MainWindowControls>(this, engine_);
+  controls_ = std::make_unique<MainWindowControls>(this);
   controls_->TabletArea()->SetPaintHandler([this](QPainter& p) { PaintTabletArea(p); });
   keyFilter_ = new SlotKeyFilter(this, [this](int slot) { engine_.SelectConfiguration(slot); });
   qApp->installEventFilter(keyFilter_);
@@ -83,15 +83,14 @@ bool CTabletMidiDlg::OnInitDialog() {
   SetUpCustomControls();
   engine_.Start();
 
-  contextOpen_ = OpenTabletContext(tablet_, this, controls_->TabletArea(),
-                                   [this](const TabletPacket& packet) {
-                                     engine_.ProcessPacket(packet, CurrentGeometry());
-                                   });
+  contextOpen_ = OpenTabletContext(
+      tablet_, [this](const TabletPacket& packet) { engine_.ProcessPacket(packet, CurrentGeometry()); });
   if (!contextOpen_) {
     messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
     return false;
   }
   engine_.MarkInitialised();
+  penStatus_ = {};
   setWindowIcon(QuillBitmaps::ProgramIcon());
   controls_->Label(ControlIds::kDeviceName)->setText(QString::fromStdString(tablet_.DeviceName()));
   initialized_ = true;
@@ -148,8 +147,14 @@ void CTabletMidiDlg::ConnectHandlers() {
   onList(kChord, [this](int i) { engine_.SelectChord(i); });
   onList(kNoteDirection, [this](int i) { engine_.SelectNoteDirection(i); });
   for (int input = 0; input < kControllerInputCount; ++input) {
-    onList(kControllerBoxes[static_cast<size_t>(input)],
-           [this, input](int i) { engine_.SelectController(input, i); });
+    const auto row = static_cast<size_t>(input);
+    onList(kControllerBoxes[row], [this, input](int i) { engine_.SelectController(input, i); });
+    connect(controls_->Numeric(kMinimumFields[row]), &CNumericEdit::ValueAccepted, this,
+            [this, input](int value) { engine_.SetControllerMinimum(input, value); });
+    connect(controls_->Numeric(kMaximumFields[row]), &CNumericEdit::ValueAccepted, this,
+            [this, input](int value) { engine_.SetControllerMaximum(input, value); });
+    connect(controls_->Curve(kCurveButtons[row]), &CCurveButton::CurveChanged, this,
+            [this](int curveInput, uint16_t code) { engine_.SetResponseCurve(curveInput, code); });
   }
 
   auto onClick = [this](int id, auto handler) {
@@ -195,11 +200,7 @@ void CTabletMidiDlg::ShowSettings(const Configuration& config) {
     controls_->List(kControllerBoxes[i])->setCurrentIndex(config.cc[i]);
   }
   for (int id : DisplayId::kValue) controls_->Label(id)->setText(QStringLiteral("---"));
-  // Bind first, then write the text, so the fields validate into the new slot.
-  for (int i = 0; i < kControllerInputCount; ++i) {
-    controls_->Numeric(kMinimumFields[static_cast<size_t>(i)])->SetTarget(engine_.ControllerMinimumByte(i));
-    controls_->Numeric(kMaximumFields[static_cast<size_t>(i)])->SetTarget(engine_.ControllerMaximumByte(i));
-  }
+  // The fields validate their new text and report it back into this slot.
   for (size_t i = 0; i < kMinimumFields.size(); ++i) {
     controls_->Numeric(kMinimumFields[i])->setText(QString::number(config.min[i]));
   }
@@ -244,6 +245,29 @@ void CTabletMidiDlg::EnableNoteControls(bool on) {
 
 void CTabletMidiDlg::SetDisplayText(int controlId, std::string_view text) {
   if (QLabel* label = controls_->Label(controlId)) label->setText(ToQString(text));
+}
+
+void CTabletMidiDlg::ShowPenPosition(int32_t x, int32_t y) { penStatus_.position = {x, y}; }
+
+void CTabletMidiDlg::ShowPenPressure(uint32_t pressure) { penStatus_.pressure = pressure; }
+
+void CTabletMidiDlg::ShowPenOrientation(int32_t azimuth, int32_t altitude) {
+  // A tablet without orientation leaves the labels as they are.
+  if (orientation_.orientationSupported) penStatus_.orientation = {azimuth, altitude};
+}
+
+void CTabletMidiDlg::WritePenStatus() {
+  using namespace ControlIds;
+  if (const auto& o = penStatus_.orientation) {
+    controls_->Label(kTilt)->setText(Degrees(o->second / 10));
+    controls_->Label(kAngle)->setText(Degrees(static_cast<long>(static_cast<uint32_t>(o->first) / 10)));
+  }
+  if (penStatus_.pressure) controls_->Label(kPressure)->setText(QString::number(*penStatus_.pressure));
+  if (const auto& p = penStatus_.position) {
+    controls_->Label(kPenX)->setText(QString::number(static_cast<uint32_t>(p->first)));
+    controls_->Label(kPenY)->setText(QString::number(static_cast<uint32_t>(p->second)));
+  }
+  penStatus_ = {};
 }
 
 void CTabletMidiDlg::InvalidateTabletArea() { controls_->TabletArea()->update(); }
@@ -381,6 +405,8 @@ void CTabletMidiDlg::DestroyWindow() {
 
 // ---- Painting ----
 
+QWidget* CTabletMidiDlg::TabletAreaWidget() const { return controls_->TabletArea(); }
+
 TabStrip CTabletMidiDlg::Tabs() const {
   const QRect area = controls_->TabletArea()->geometry();
   const QRect angle = controls_->Control(ControlIds::kAngleBox)->geometry();
@@ -405,23 +431,8 @@ void CTabletMidiDlg::paintEvent(QPaintEvent*) {
 }
 
 void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
-  const DisplayRequests pending = engine_.PendingDisplays();
+  WritePenStatus();
   const PenState& pen = engine_.Pen();
-  const bool orientation = orientation_.orientationSupported && pending.orientation;
-  if (orientation) {
-    controls_->Label(ControlIds::kTilt)->setText(Degrees(pen.altitude / 10));
-    controls_->Label(ControlIds::kAngle)->setText(Degrees(static_cast<long>(static_cast<uint32_t>(pen.azimuth) / 10)));
-  }
-  if (pending.pressure) controls_->Label(ControlIds::kPressure)->setText(QString::number(pen.pressure));
-  if (pending.position) {
-    const TabletPacket& packet = engine_.LastPacket();
-    controls_->Label(ControlIds::kPenX)->setText(QString::number(static_cast<uint32_t>(packet.x)));
-    controls_->Label(ControlIds::kPenY)->setText(QString::number(static_cast<uint32_t>(packet.y)));
-  }
-  if (pending.position || pending.pressure || orientation) {
-    engine_.ClearDisplayRequests(pending.position, pending.pressure, orientation);
-  }
-
   const QSize size = controls_->TabletArea()->size();
   const int slot = engine_.CurrentSlot();
   const QImage* picture =

@@ -9,7 +9,8 @@
 #include <memory>
 #include <optional>
 
-#include "engine/EngineViews.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
 #include "engine/PerformanceEngine.h"
 #include "ui/window/MainWindowControls.h"
 #include "ui/window/OrientationScaling.h"
@@ -41,9 +42,10 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// Asks for a key on the keyboard; nothing when closed without a click.
   using KeyChooser = std::function<std::optional<uint8_t>()>;
 
-  /// `messages` replaces the window's own message boxes (tests record them).
+  /// `copyBuffer` is the program's one copy buffer; `messages` replaces the
+  /// window's own message boxes (tests record them).
   CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, const OrientationScaling& orientation,
-                 const FileLocations& folders, MessageSink* messages = nullptr);
+                 const FileLocations& folders, CopyBuffer& copyBuffer, MessageSink* messages = nullptr);
   ~CTabletMidiDlg() override;
 
   /// Fills every list, shows configuration 1, opens the tablet context and,
@@ -65,8 +67,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void OnColorModel(uint16_t model);
   void OnAbout();
 
-  /// Draws the tablet area (slot colour, picture, marker) and writes the
-  /// status labels whose display requests are pending.
+  /// Draws the tablet area (slot colour, picture, marker) and writes the pen's
+  /// status labels that changed since the last paint.
   void PaintTabletArea(QPainter& painter);
   /// The sizes the next packet is scaled with.
   PacketGeometry CurrentGeometry() const;
@@ -75,6 +77,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   bool Initialized() const { return initialized_; }
   PerformanceEngine& Engine() { return engine_; }
   QWidget* Control(int id) const { return controls_->Control(id); }
+  /// The widget the pen plays over.
+  QWidget* TabletAreaWidget() const;
   const MainWindowControls& Controls() const { return *controls_; }
   PictureCache& Pictures() { return pictureCache_; }
 
@@ -83,6 +87,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
 
   // EngineDisplay
   void SetDisplayText(int controlId, std::string_view text) override;
+  void ShowPenPosition(int32_t x, int32_t y) override;
+  void ShowPenPressure(uint32_t pressure) override;
+  void ShowPenOrientation(int32_t azimuth, int32_t altitude) override;
   void InvalidateTabletArea() override;
   void InvalidateWindow() override;
   void SetSectionHeaderColors(Rgb text, Rgb back) override;
@@ -107,6 +114,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void ShowPictureAndColorModel(const Configuration& config);
   /// Closes the tablet context once, when the initialisation had completed.
   void DestroyWindow();
+  void WritePenStatus();
   QString ChooseFile(FileDialogKind kind, const std::string& start);
   std::optional<uint8_t> ChooseKey();
 
@@ -121,6 +129,13 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   std::unique_ptr<MainWindowControls> controls_;
   SlotKeyFilter* keyFilter_ = nullptr;
   PictureCache pictureCache_;
+  /// The pen's status as the engine last told it; the labels are written at
+  /// the next paint, once however many packets came in between.
+  struct PenStatus {
+    std::optional<std::pair<int32_t, int32_t>> position;
+    std::optional<uint32_t> pressure;
+    std::optional<std::pair<int32_t, int32_t>> orientation;  ///< azimuth, altitude
+  } penStatus_;
   bool initialized_ = false;
   bool contextOpen_ = false;
   FileChooser fileChooser_;

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 /// Control ids of the main window that the code refers to by group, each array
 /// in ControllerInput order where it has one entry per input.

@@ -18,8 +18,7 @@
 
 namespace {
 
-QWidget* CreateControl(const ControlSpec& entry, QWidget* window, PerformanceEngine& engine,
-                       QButtonGroup* colorModelGroup) {
+QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* colorModelGroup) {
   const QString text = QString::fromUtf8(entry.text);
   switch (entry.kind) {
     case ControlKind::Label:
@@ -74,7 +73,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, PerformanceEng
       return button;
     }
     case ControlKind::CurveButton:
-      return new CCurveButton(entry.id, engine, window);
+      return new CCurveButton(entry.id, window);
     case ControlKind::SectionHeader: {
       auto* header = new CSectionHeader(window);
       header->SetCaption(text);
@@ -94,11 +93,11 @@ QRect ControlRect(const ControlSpec& entry) {
 
 }  // namespace
 
-MainWindowControls::MainWindowControls(QWidget* window, PerformanceEngine& engine) {
+MainWindowControls::MainWindowControls(QWidget* window) {
   auto* colorModelGroup = new QButtonGroup(window);
   colorModelGroup->setExclusive(true);
   for (const ControlSpec& entry : MainWindowLayout()) {
-    QWidget* w = CreateControl(entry, window, engine, colorModelGroup);
+    QWidget* w = CreateControl(entry, window, colorModelGroup);
     w->setGeometry(ControlRect(entry));
     if (entry.kind == ControlKind::List) {
       auto* box = static_cast<QComboBox*>(w);

@@ -6,7 +6,6 @@
 class CCurveButton;
 class CNumericEdit;
 class CSectionHeader;
-class PerformanceEngine;
 class QAbstractButton;
 class QComboBox;
 class QLabel;
@@ -18,7 +17,7 @@ class TabletAreaWidget;
 /// rectangles and in tab order, and finds them again by id.
 class MainWindowControls {
  public:
-  MainWindowControls(QWidget* window, PerformanceEngine& engine);
+  explicit MainWindowControls(QWidget* window);
 
   QWidget* Control(int id) const;
   QComboBox* List(int id) const;

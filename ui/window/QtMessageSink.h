@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "engine/EngineViews.h"
+#include "model/MessageSink.h"
 
 class QWidget;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/window/TabStrip.h"
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 QRect TabStrip::TabRect(int i) const {
   const int w = area_.width();

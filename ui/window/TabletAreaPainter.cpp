@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 #include "ui/window/TabStrip.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QColor>
 #include <QImage>
 
-#include "engine/TabletPacket.h"
+#include "model/TabletPacket.h"
 #include "ui/window/OrientationScaling.h"
 
 class QPainter;

@@ -1,16 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "midi/MidiPort.h"
-
-#include <algorithm>
+#include "engine/MidiPort.h"
 
 #include "midi/MidiOutService.h"
-
-uint32_t PackShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
-  const uint32_t statusByte = static_cast<uint8_t>(status + (channel & 0x0F));
-  const uint32_t first = std::min<uint8_t>(data1, 127);
-  const uint32_t second = std::min<uint8_t>(data2, 127);
-  return (second << 16) | (first << 8) | statusByte;
-}
 
 bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
   if (midiOutIsOpen_) {

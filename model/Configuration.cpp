@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 Configuration DefaultConfiguration() {
   Configuration c;

@@ -2,10 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-#include "engine/Configuration.h"
+#include "model/Configuration.h"
 
 /// Control ids of the displays the engine writes to.
 namespace DisplayId {
@@ -16,30 +15,22 @@ inline constexpr int kNoteName = 1048;
 inline constexpr int kValue[kControllerInputCount] = {1043, 1044, 1045, 1046, 1047, 1082, 1083, 1084};
 }  // namespace DisplayId
 
-/// Icons of the message boxes the engine asks for.
-enum class MessageIcon {
-  Warning,   ///< the default of an OK box
-  Error,     ///< tablet failures
-  Question,  ///< the Yes/No question
-};
-
-/// The message boxes: the window shows them modally, tests record them.
-class MessageSink {
- public:
-  virtual ~MessageSink() = default;
-  /// A modal OK box with the given text.
-  virtual void ShowMessage(std::string_view text, MessageIcon icon = MessageIcon::Warning) = 0;
-  /// A modal Yes/No question; true for Yes.
-  virtual bool AskYesNo(std::string_view text) = 0;
-};
-
 /// What the engine shows: value displays, note and tool names, the packet
-/// counter, repaint requests and the controls of the current configuration.
+/// counter, the pen's status, repaint requests and the controls of the current
+/// configuration. The window shows it all; quill-replay prints the texts.
 class EngineDisplay {
  public:
   virtual ~EngineDisplay() = default;
   /// Sets the text of one of the displays in DisplayId.
   virtual void SetDisplayText(int controlId, std::string_view text) = 0;
+  // The pen's status, shown beside the tablet area; a display without one
+  // (quill-replay prints only the texts above) ignores them.
+  /// The pen moved: its position in screen pixels, as the packet gave it.
+  virtual void ShowPenPosition(int32_t /*x*/, int32_t /*y*/) {}
+  /// The pen's pressure changed (0..1023).
+  virtual void ShowPenPressure(uint32_t /*pressure*/) {}
+  /// The pen's orientation changed, in tenths of a degree.
+  virtual void ShowPenOrientation(int32_t /*azimuth*/, int32_t /*altitude*/) {}
   /// The pen changed: repaint the tablet area (without erasing).
   virtual void InvalidateTabletArea() = 0;
   /// The slot, its configuration or its picture changed: repaint the window.
@@ -51,11 +42,4 @@ class EngineDisplay {
   /// Showing a configuration, second part: every other control, after the
   /// programme change was sent and the note list rebuilt.
   virtual void ShowSettings(const Configuration& config) = 0;
-};
-
-/// Tool names by cursor number, answered by the tablet layer.
-class ToolNameSource {
- public:
-  virtual ~ToolNameSource() = default;
-  virtual std::string ToolName(uint32_t cursor) const = 0;
 };

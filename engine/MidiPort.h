@@ -3,22 +3,12 @@
 
 #include <cstdint>
 
-#include "engine/Configuration.h"
-#include "engine/EngineViews.h"
+#include "model/Configuration.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
+#include "midi/ShortMessage.h"
 
 class MidiOutService;
-
-/// Status bytes of the messages Quill sends (channel added when packed).
-inline constexpr uint8_t kNoteOff = 0x80;
-inline constexpr uint8_t kNoteOn = 0x90;
-inline constexpr uint8_t kControlChange = 0xB0;
-inline constexpr uint8_t kProgramChange = 0xC0;
-inline constexpr uint8_t kPanController = 10;
-
-/// Packs a short message: status plus channel in the low byte, then the two
-/// data bytes. The channel keeps its low 4 bits and each data byte is clamped
-/// to 127, because a byte of 0x80 or more would read as a status byte.
-uint32_t PackShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
 
 /// The one MIDI output port in use and the messages sent through it. Failures
 /// are reported through the message boxes with fixed texts.
@@ -37,7 +27,6 @@ class MidiPort {
   void ResetControllers(const Configuration& config);
 
   bool IsOpen() const { return midiOutIsOpen_; }
-  MidiOutService& Service() { return service_; }
 
  private:
   MidiOutService& service_;
