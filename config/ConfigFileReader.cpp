@@ -4,18 +4,22 @@
 #include <algorithm>
 
 #include "config/ConfigFileWriter.h"
+#include "music/ChordTable.h"
+#include "music/NoteNames.h"
+#include "music/ScaleTable.h"
 
 namespace {
 
-// Sizes of the tables a configuration indexes; a file may not reach past them.
-constexpr int32_t kLastScale = 269;
-constexpr int32_t kLastChord = 23;
-constexpr int32_t kLastKey = 11;
+// The last entry of each table a configuration indexes; a file may not reach
+// past them.
+constexpr int32_t kLastScale = kScaleCount - 1;
+constexpr int32_t kLastChord = kChordCount - 1;
+constexpr int32_t kLastKey = kKeyCount - 1;
 constexpr int32_t kLastChannel = 15;
 constexpr int32_t kLastNote = 127;
 constexpr int32_t kLastControllerValue = 127;
-constexpr int32_t kLastControllerOrNone = 128;  // kNoController
-constexpr int32_t kLastPatchOrNone = 128;       // kNoPatch
+constexpr int32_t kLastControllerOrNone = kNoController;
+constexpr int32_t kLastPatchOrNone = kNoPatch;
 
 // Reads bytes that are already in memory through the same line reader.
 class MemoryBuffer : public std::streambuf {

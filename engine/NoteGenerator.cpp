@@ -7,8 +7,6 @@
 #include "music/NoteNames.h"
 
 namespace {
-constexpr uint32_t kSingleNoteTool = 1;  // the pen tip plays single notes
-constexpr uint32_t kChordTool = 2;       // the eraser plays chords
 constexpr uint8_t kFixedVelocity = 80;
 constexpr uint8_t kPanController = 10;
 
@@ -42,10 +40,10 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
   }
   if (pen.pressure == 0) return;  // hovering: the name follows the pen, nothing sounds
 
-  const uint8_t velocity = config.initialPressure ? LowByte(pen.pressure >> 3) : kFixedVelocity;
-  if (pen.cursor == kSingleNoteTool) {
+  const uint8_t velocity = config.initialPressure ? LowByte(PressureEighths(pen.pressure)) : kFixedVelocity;
+  if (pen.cursor == PenCursor::kPen) {
     port_.SendShortMessage(kNoteOn, config.midiChannel, note, velocity);
-  } else if (pen.cursor == kChordTool) {
+  } else if (pen.cursor == PenCursor::kEraser) {
     if (const Chord* chord = ChordOf(config)) {
       for (int i = 0; i < chord->count; ++i) {
         const int chordNote = note + chord->intervals[i];
@@ -66,9 +64,9 @@ void NoteGenerator::ReleaseNote(const Configuration& config, const PenState& pen
 
 // Stops the sounding note with the tool, channel and chord of this moment.
 void NoteGenerator::StopNote(const Configuration& config, uint32_t cursor) {
-  if (cursor == kSingleNoteTool) {
+  if (cursor == PenCursor::kPen) {
     port_.SendShortMessage(kNoteOff, config.midiChannel, lastNote_, 0);
-  } else if (cursor == kChordTool) {
+  } else if (cursor == PenCursor::kEraser) {
     if (const Chord* chord = ChordOf(config)) {
       for (int i = 0; i < chord->count; ++i) {
         const int chordNote = lastNote_ + chord->intervals[i];

@@ -9,7 +9,6 @@
 #include "picture/ColorSampling.h"
 
 namespace {
-constexpr uint32_t kBarrelButton = 0x2;  // the pen's second button selects controller mode
 // Tilt and angle constants for orientation in tenths of a degree: altitudes
 // 200..900 cover the tilt range, azimuths 0..3599 one turn. Single-precision
 // values, multiplied in double precision.
@@ -62,7 +61,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
   pen_.twist = packet.twist;
   pen_.buttons = packet.buttons;
 
-  if (pen_.buttons != old.buttons) controllerMode_ = (pen_.buttons & kBarrelButton) != 0;
+  if (pen_.buttons != old.buttons) controllerMode_ = (pen_.buttons & PenButton::kBarrel) != 0;
 
   const bool positionMoved = pen_.areaX != old.areaX || pen_.areaY != old.areaY;
   const bool orientationMoved =
@@ -94,7 +93,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
     if (pen_.pressure == 0) {
       notes_.ReleaseNote(Current(), pen_);
     } else if (controllerMode_ && Current().cc[kInputPressure] != kNoController) {
-      SendController(kInputPressure, LowByte(pen_.pressure >> 3));
+      SendController(kInputPressure, LowByte(PressureEighths(pen_.pressure)));
     }
   }
 

@@ -4,10 +4,6 @@
 #include "music/ScaleTable.h"
 
 void ScaleNoteList::Build(uint16_t scale, uint8_t key, uint8_t minNote, uint8_t maxNote) {
-  scale_ = scale;
-  key_ = key;
-  minNote_ = minNote;
-  maxNote_ = maxNote;
   notes_.clear();
   // Only a damaged configuration file could name a scale beyond the table;
   // such a scale plays nothing rather than reading past the table.

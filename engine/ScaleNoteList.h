@@ -14,9 +14,5 @@ class ScaleNoteList {
   const std::vector<uint8_t>& Notes() const { return notes_; }
 
  private:
-  uint16_t scale_ = 65535;
-  uint8_t key_ = 255;
-  uint8_t minNote_ = 0;
-  uint8_t maxNote_ = 0;
   std::vector<uint8_t> notes_;
 };

@@ -26,6 +26,7 @@ enum ResponseCurve : uint16_t {
   Logarithmic = 2,  ///< rises steeply, then flattens
   SCurve = 3,       ///< slow at both ends
 };
+inline constexpr int kResponseCurveCount = 4;
 
 inline constexpr uint8_t kNoController = 128;  ///< `cc` value: the input sends nothing
 inline constexpr uint8_t kNoPatch = 128;       ///< `midiPatch` value: no programme change

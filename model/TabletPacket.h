@@ -3,6 +3,29 @@
 
 #include <cstdint>
 
+/// Cursor numbers: the tool a packet comes from.
+namespace PenCursor {
+inline constexpr uint32_t kPuck = 0;    ///< puck, lens cursor or mouse
+inline constexpr uint32_t kPen = 1;     ///< the pen's tip: plays single notes
+inline constexpr uint32_t kEraser = 2;  ///< the pen's other end: plays chords
+inline constexpr uint32_t kLast = kEraser;
+}  // namespace PenCursor
+
+/// Bits of a packet's button mask.
+namespace PenButton {
+inline constexpr uint32_t kTip = 0x1;           ///< the tip touches the surface
+inline constexpr uint32_t kBarrel = 0x2;        ///< first barrel switch: controller mode
+inline constexpr uint32_t kSecondBarrel = 0x4;  ///< second barrel switch
+inline constexpr uint32_t kAll = kTip | kBarrel | kSecondBarrel;
+}  // namespace PenButton
+
+/// The pressure packets carry at most (0 when the pen does not press).
+inline constexpr uint32_t kMaxPacketPressure = 1023;
+
+/// The pressure in eighths, 0..127 for a packet's 0..1023: the scale of the
+/// note velocity, the pressure controller and the pen marker's radius.
+inline constexpr uint32_t PressureEighths(uint32_t pressure) { return pressure >> 3; }
+
 /// One pen sample as a tablet layer delivers it: position in screen pixels
 /// (origin top left), pressure 0..1023, orientation in tenths of a degree.
 struct TabletPacket {

@@ -2,7 +2,7 @@
 #include "music/ChordTable.h"
 
 // The order is part of the configuration file format: never re-sort.
-const std::array<Chord, kChordCount> ChordTable = {{
+const std::array<Chord, kChordCount> ChordTable = std::to_array<Chord>({
     {{"major", "", "Maj", "*", "*", "*"}, 3, {0, 4, 7}},
     {{"major 7", "Maj7", "M7", "*", "*", "*"}, 4, {0, 4, 7, 11}},
     {{"major 9", "Maj9", "Maj7(add9)", "M7(add9)", "M9", "*"}, 5, {0, 4, 7, 11, 14}},
@@ -27,4 +27,4 @@ const std::array<Chord, kChordCount> ChordTable = {{
     {{"suspended 2", "(sus2)", "*", "*", "*", "*"}, 3, {0, 2, 7}},
     {{"suspended 4", "(sus4)", "*", "*", "*", "*"}, 3, {0, 5, 7}},
     {{"+11", "(aug11)", "*", "*", "*", "*"}, 6, {0, 4, 7, 10, 14, 18}},
-}};
+});

@@ -3,7 +3,7 @@
 
 // Labels are "<number>" padded to four characters, then the name; the
 // programme labels count from 1. Index 128 means "nothing chosen".
-const std::array<const char*, kGeneralMidiLabelCount> PatchNames = {{
+const std::array<const char*, kGeneralMidiLabelCount> PatchNames = std::to_array<const char*>({
     "1   Acoustic Grand",
     "2   Bright Acoustic",
     "3   Electric Grand",
@@ -133,9 +133,9 @@ const std::array<const char*, kGeneralMidiLabelCount> PatchNames = {{
     "127 Applause",
     "128 Gunshot",
     "------ None ------",
-}};
+});
 
-const std::array<const char*, kGeneralMidiLabelCount> ControllerNames = {{
+const std::array<const char*, kGeneralMidiLabelCount> ControllerNames = std::to_array<const char*>({
     "0   Bank Select (coarse)",
     "1   Modulation Wheel (coarse)",
     "2   Breath controller (coarse)",
@@ -265,4 +265,4 @@ const std::array<const char*, kGeneralMidiLabelCount> ControllerNames = {{
     "126 Mono Operation",
     "127 Poly Operation",
     "------ None ------",
-}};
+});

@@ -2,7 +2,7 @@
 #include "music/ScaleTable.h"
 
 // The order is part of the configuration file format: never re-sort.
-const std::array<Scale, kScaleCount> ScaleTable = {{
+const std::array<Scale, kScaleCount> ScaleTable = std::to_array<Scale>({
     {"8 tone Spanish", {1, 2, 1, 1, 1, 2, 2, 2}},
     {"8 tone Spanish Mode II", {2, 1, 1, 1, 2, 2, 2, 1}},
     {"8 tone Spanish Mode III", {1, 1, 1, 2, 2, 2, 1, 2}},
@@ -273,4 +273,4 @@ const std::array<Scale, kScaleCount> ScaleTable = {{
     {"ThetaMarva", {1, 3, 2, 1, 2, 2, 1}},
     {"Whole Half Diminished", {2, 1, 2, 1, 2, 1, 2, 1}},
     {"Whole Tone", {2, 2, 2, 2, 2, 2}},
-}};
+});

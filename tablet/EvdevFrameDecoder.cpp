@@ -51,16 +51,16 @@ std::optional<TabletPacket> EvdevFrameDecoder::Feed(const input_event& event) {
         case BTN_TOOL_PEN:
         case BTN_TOOL_BRUSH:
         case BTN_TOOL_PENCIL:
-        case BTN_TOOL_AIRBRUSH: SetTool(1, down); break;
-        case BTN_TOOL_RUBBER: SetTool(2, down); break;
+        case BTN_TOOL_AIRBRUSH: SetTool(PenCursor::kPen, down); break;
+        case BTN_TOOL_RUBBER: SetTool(PenCursor::kEraser, down); break;
         case BTN_TOOL_MOUSE:
-        case BTN_TOOL_LENS: SetTool(0, down); break;
+        case BTN_TOOL_LENS: SetTool(PenCursor::kPuck, down); break;
         case BTN_TOUCH:
-        case BTN_LEFT: SetButton(0x1, down); break;
+        case BTN_LEFT: SetButton(PenButton::kTip, down); break;
         case BTN_STYLUS:
-        case BTN_RIGHT: SetButton(0x2, down); break;
+        case BTN_RIGHT: SetButton(PenButton::kBarrel, down); break;
         case BTN_STYLUS2:
-        case BTN_MIDDLE: SetButton(0x4, down); break;
+        case BTN_MIDDLE: SetButton(PenButton::kSecondBarrel, down); break;
         default: break;
       }
       break;
@@ -92,7 +92,7 @@ void EvdevFrameDecoder::SetTool(uint32_t cursor, bool inRange) {
   state_.toolsInRange &= ~bit;
   // A tool flip may announce the new tool before the old one leaves.
   if (state_.cursor == cursor && state_.toolsInRange != 0) {
-    for (uint32_t other = 0; other < 3; ++other) {
+    for (uint32_t other = 0; other <= PenCursor::kLast; ++other) {
       if (state_.toolsInRange & (1u << other)) state_.cursor = other;
     }
   }

@@ -37,7 +37,7 @@ struct EvdevPenState {
   int32_t tiltX = 0;
   int32_t tiltY = 0;
   uint32_t toolsInRange = 0;  ///< one bit per cursor number whose tool is in proximity
-  uint32_t cursor = 1;        ///< the tool that came into proximity last
+  uint32_t cursor = PenCursor::kPen;  ///< the tool that came into proximity last
   uint32_t buttons = 0;       ///< packet button mask
   uint32_t time = 0;          ///< milliseconds, from the event time stamps
 };

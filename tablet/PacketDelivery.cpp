@@ -48,7 +48,7 @@ TabletPacket ClampPacket(TabletPacket packet, int32_t screenWidth, int32_t scree
   packet.azimuth %= 3600;
   if (packet.azimuth < 0) packet.azimuth += 3600;
   packet.altitude = std::clamp(packet.altitude, 0, 900);
-  packet.cursor = std::min(packet.cursor, 2u);
-  packet.buttons &= 0x7u;
+  packet.cursor = std::min(packet.cursor, PenCursor::kLast);
+  packet.buttons &= PenButton::kAll;
   return packet;
 }

@@ -33,9 +33,9 @@ void CloseTabletContext(TabletService& tablet, bool initialized) {
 
 std::string StandardToolName(uint32_t cursor) {
   switch (cursor) {
-    case 0: return "Puck";
-    case 1: return "Pressure Stylus";
-    case 2: return "Eraser";
+    case PenCursor::kPuck: return "Puck";
+    case PenCursor::kPen: return "Pressure Stylus";
+    case PenCursor::kEraser: return "Eraser";
     default: return {};
   }
 }

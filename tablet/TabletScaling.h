@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
+#include "model/TabletPacket.h"
+
 // Scaling of raw pen values into the ranges every tablet layer delivers.
 
-/// Highest pressure a packet carries.
-inline constexpr uint32_t kMaxPacketPressure = 1023;
 
 /// Maps a device axis value onto 0..screenSize-1, the axis's minimum to the
 /// first pixel and its maximum to the last, as a context over the whole

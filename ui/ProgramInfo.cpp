@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/ProgramInfo.h"
 
-const char* ProgramInfo::Name() { return kName; }
+// QUILL_VERSION and QUILL_SHORT_VERSION come from the project's version.
+const char* ProgramInfo::Version() { return QUILL_VERSION; }
+const char* ProgramInfo::Caption() { return "Quill v" QUILL_SHORT_VERSION; }
+const char* ProgramInfo::AboutVersion() { return "Quill version " QUILL_SHORT_VERSION; }

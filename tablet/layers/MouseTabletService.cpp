@@ -12,8 +12,8 @@ void MouseTabletService::SendPen() {
   if (!area_ || !positionKnown_) return;
   const QSize screen = ScreenSize();
   TabletPacket packet;
-  packet.cursor = eraser_ ? 2 : 1;
-  packet.buttons = (tipDown_ ? 0x1u : 0u) | (barrelDown_ ? 0x2u : 0u);
+  packet.cursor = eraser_ ? PenCursor::kEraser : PenCursor::kPen;
+  packet.buttons = (tipDown_ ? PenButton::kTip : 0u) | (barrelDown_ ? PenButton::kBarrel : 0u);
   packet.x = MapAreaToScreen(position_.x(), area_->width(), screen.width());
   packet.y = MapAreaToScreen(position_.y(), area_->height(), screen.height());
   packet.normalPressure = tipDown_ ? pressureLevel_ : 0;

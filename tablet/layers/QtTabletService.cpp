@@ -30,9 +30,9 @@ const QInputDevice* FirstTabletPen() {
 
 uint32_t CursorOf(QPointingDevice::PointerType type) {
   switch (type) {
-    case QPointingDevice::PointerType::Eraser: return 2;
-    case QPointingDevice::PointerType::Cursor: return 0;
-    default: return 1;
+    case QPointingDevice::PointerType::Eraser: return PenCursor::kEraser;
+    case QPointingDevice::PointerType::Cursor: return PenCursor::kPuck;
+    default: return PenCursor::kPen;
   }
 }
 
@@ -66,9 +66,9 @@ TabletPacket QtTabletService::MakePacket(const QTabletEvent& event, QSize areaSi
   packet.cursor = CursorOf(event.pointerType());
   const Qt::MouseButtons buttons = event.buttons();
   // Tip, then the first and second barrel switches as X and Qt number them.
-  if (buttons & Qt::LeftButton) packet.buttons |= 0x1;
-  if (buttons & Qt::MiddleButton) packet.buttons |= 0x2;
-  if (buttons & Qt::RightButton) packet.buttons |= 0x4;
+  if (buttons & Qt::LeftButton) packet.buttons |= PenButton::kTip;
+  if (buttons & Qt::MiddleButton) packet.buttons |= PenButton::kBarrel;
+  if (buttons & Qt::RightButton) packet.buttons |= PenButton::kSecondBarrel;
   packet.x = MapAreaToScreen(event.position().x(), areaSize.width(), screenSize.width());
   packet.y = MapAreaToScreen(event.position().y(), areaSize.height(), screenSize.height());
   packet.normalPressure = ScalePressure(event.pressure());

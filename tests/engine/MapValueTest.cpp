@@ -44,7 +44,7 @@ TEST(MapValue, GivesTheTunedValuesForEveryCurveAndRange) {
 }
 
 TEST(MapValue, FlatRangeGivesItsValueForEveryInputAndCurve) {
-  for (uint16_t curve = 0; curve < 4; ++curve) {
+  for (uint16_t curve = 0; curve < kResponseCurveCount; ++curve) {
     for (int v = 0; v <= 127; ++v) {
       for (uint8_t level : {0, 5, 64, 127}) {
         ASSERT_EQ(MapValue(static_cast<uint8_t>(v), level, level, curve), level) << "curve " << curve << " v " << v;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "engine/EngineFakes.h"
 
 using Strings = std::vector<std::string>;
@@ -102,11 +105,38 @@ TEST(ProcessPacket, BarrelButtonSwitchesControllerModeOnChange) {
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 14 13"}));
 }
 
+// Positions far off the screen play only notes of the list, each stopped
+// before the next starts, with the pressure's velocity and a pan in range.
 TEST(ProcessPacket, ExtremePositionsNeitherCrashNorPlayOutsideTheList) {
   EngineRig rig;
+  const std::vector<uint8_t> list = rig.engine.Notes().NoteList().Notes();
   const int32_t extremes[] = {INT32_MIN, -5000, -1, 2000, 100000, INT32_MAX};
   for (int32_t x : extremes) {
     for (int32_t y : extremes) rig.Packet(1, 0, x, y, 500);
   }
-  for (const std::string& message : rig.midi.sent) EXPECT_EQ(message.size(), 8u);
+  rig.Packet(1, 0, 0, 0, 0);  // lift
+  int sounding = -1;
+  int notesPlayed = 0;
+  for (const std::string& message : rig.midi.sent) {
+    SCOPED_TRACE(message);
+    unsigned status = 0, data1 = 0, data2 = 0;
+    ASSERT_EQ(std::sscanf(message.c_str(), "%2X %2X %2X", &status, &data1, &data2), 3);
+    if (status == 0x90) {
+      EXPECT_EQ(sounding, -1);
+      EXPECT_NE(std::find(list.begin(), list.end(), data1), list.end());
+      EXPECT_EQ(data2, 500u >> 3);
+      sounding = static_cast<int>(data1);
+      ++notesPlayed;
+    } else if (status == 0x80) {
+      EXPECT_EQ(static_cast<int>(data1), sounding);
+      EXPECT_EQ(data2, 0u);
+      sounding = -1;
+    } else {
+      EXPECT_EQ(status, 0xB0u);
+      EXPECT_EQ(data1, 10u);  // pan
+      EXPECT_LE(data2, 127u);
+    }
+  }
+  EXPECT_EQ(sounding, -1);
+  EXPECT_GT(notesPlayed, 0);
 }

@@ -17,10 +17,10 @@ namespace {
 
 // The four curve pictures, and a button that counts the steps the base class reports.
 struct CountingButton : CBitmapCycleButton {
-  std::array<QPixmap, 4> pictures;
+  std::array<QPixmap, kResponseCurveCount> pictures;
   int changes = 0;
   CountingButton() {
-    for (int i = 0; i < 4; ++i) pictures[i] = QuillBitmaps::CurveBitmap(i);
+    for (int i = 0; i < kResponseCurveCount; ++i) pictures[i] = QuillBitmaps::CurveBitmap(i);
     resize(24, 20);
   }
   void OnValueChanged() override { ++changes; }
@@ -31,7 +31,7 @@ TEST(BitmapCycleButton, SettersRefuseBadArgumentsAndClicksStepAndWrapRound) {
   const std::array<QPixmap, 257> tooMany;
   CountingButton button;
   EXPECT_FALSE(button.SetCurrent(0));  // no list yet
-  ASSERT_TRUE(button.SetBitmaps(4, button.pictures.data()));
+  ASSERT_TRUE(button.SetBitmaps(kResponseCurveCount, button.pictures.data()));
   ASSERT_TRUE(button.SetCurrent(3));
   EXPECT_FALSE(button.SetBitmaps(2, nullptr));
   EXPECT_FALSE(button.SetBitmaps(2, mixed.data()));
@@ -72,7 +72,7 @@ TEST(CurveButton, ReportsEachStepForItsOwnInputOnly) {
     CCurveButton button(id);
     QObject::connect(&button, &CCurveButton::CurveChanged,
                      [&reported](int row, uint16_t code) { reported.emplace_back(row, code); });
-    ASSERT_TRUE(button.SetBitmaps(4, pictures.pictures.data()));
+    ASSERT_TRUE(button.SetBitmaps(kResponseCurveCount, pictures.pictures.data()));
     ASSERT_TRUE(button.SetCurrent(2));
     button.resize(24, 20);
     QTest::mouseClick(&button, Qt::LeftButton);

@@ -15,7 +15,6 @@ using namespace ScriptParsing;
 namespace {
 constexpr int kChannelCount = 16;
 constexpr int kNoteDirectionCount = 2;  // "vertically", "horizontally"
-constexpr int kCurveCount = 4;
 constexpr int64_t kLargestSize = 1 << 30;
 
 // A drop-down list takes a value only when it has that entry.
@@ -194,7 +193,7 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
       engine_.SetControllerMaximum(field.input, value);
       break;
     case FieldKind::ResponseCurveCode:
-      if (HasEntry(value, kCurveCount)) engine_.SetResponseCurve(field.input, static_cast<uint16_t>(value));
+      if (HasEntry(value, kResponseCurveCount)) engine_.SetResponseCurve(field.input, static_cast<uint16_t>(value));
       break;
     case FieldKind::MinNote:
     case FieldKind::MaxNote:

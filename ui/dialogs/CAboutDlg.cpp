@@ -30,7 +30,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   icon->setPixmap(QuillBitmaps::ProgramIcon().pixmap(32, 32));
   icon->setGeometry(QRect(DialogRect(14, 17, 20, 20).topLeft(), QSize(32, 32)));
 
-  auto* version = new QLabel(QString::fromLatin1(ProgramInfo::kAboutVersion), this);
+  auto* version = new QLabel(QString::fromLatin1(ProgramInfo::AboutVersion()), this);
   version->setTextFormat(Qt::PlainText);
   version->setGeometry(DialogRect(53, 10, 59, 8));
 

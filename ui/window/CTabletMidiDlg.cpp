@@ -55,7 +55,7 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
       messages_(messages != nullptr ? *messages : ownMessages_),
       engine_(midi, messages_, *this, tablet, copyBuffer) {
   engine_.SetFileLocations(folders);
-  setWindowTitle(QString::fromUtf8(ProgramInfo::kCaption));
+  setWindowTitle(QString::fromUtf8(ProgramInfo::Caption()));
   // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
   // (11 pixels); an Arial-metric face fits the template's text widths.
   QFont dialogFont = font();
@@ -117,10 +117,10 @@ void CTabletMidiDlg::FillLists() {
 void CTabletMidiDlg::SetUpCustomControls() {
   for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, 127);
   for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, 127);
-  for (int code = 0; code < 4; ++code) {
+  for (int code = 0; code < kResponseCurveCount; ++code) {
     curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
   }
-  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(4, curveBitmaps_.data());
+  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(kResponseCurveCount, curveBitmaps_.data());
   const QStringList captions = {QStringLiteral("C o n t r o l l e r s"),
                                 QStringLiteral("N o t e   G e n e r a t i o n"),
                                 QStringLiteral("M I D I   o u t")};
@@ -129,7 +129,7 @@ void CTabletMidiDlg::SetUpCustomControls() {
     CSectionHeader* header = controls_->Header(ControlIds::kSectionHeaders[i]);
     header->SetCaption(captions[static_cast<qsizetype>(i)]);
     header->SetFontSpec(QStringLiteral("Arial"), 8);
-    header->SetAlignment(3);  // centred both ways
+    header->SetAlignment(CSectionHeader::kCenterHorizontal | CSectionHeader::kCenterVertical);
     header->SetColors(Qt::white, ToColor(first));
   }
 }
@@ -340,7 +340,7 @@ QString CTabletMidiDlg::ChooseFile(FileDialogKind kind, const std::string& start
     if (kind == FileDialogKind::SaveConfigurations) {
       dialog.setAcceptMode(QFileDialog::AcceptSave);
       dialog.setFileMode(QFileDialog::AnyFile);
-      // Saving replaces an existing file without asking, as it always has.
+      // Saving replaces an existing file without asking.
       dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
   }

@@ -125,7 +125,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   MessageSink& messages_;
   PerformanceEngine engine_;
   /// Lent to the eight curve buttons, so declared before them.
-  std::array<QPixmap, 4> curveBitmaps_;
+  std::array<QPixmap, kResponseCurveCount> curveBitmaps_;
   std::unique_ptr<MainWindowControls> controls_;
   SlotKeyFilter* keyFilter_ = nullptr;
   PictureCache pictureCache_;

@@ -27,13 +27,13 @@ QMessageBox::Icon ToIcon(MessageIcon icon) {
 }  // namespace
 
 void QtMessageSink::ShowMessage(std::string_view text, MessageIcon icon) {
-  QMessageBox box(ToIcon(icon), QString::fromUtf8(ProgramInfo::Name()), ToQString(text),
+  QMessageBox box(ToIcon(icon), QString::fromUtf8(ProgramInfo::kName), ToQString(text),
                   QMessageBox::Ok, parent_);
   box.exec();
 }
 
 bool QtMessageSink::AskYesNo(std::string_view text) {
-  QMessageBox box(QMessageBox::Question, QString::fromUtf8(ProgramInfo::Name()), ToQString(text),
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(ProgramInfo::kName), ToQString(text),
                   QMessageBox::Yes | QMessageBox::No, parent_);
   return box.exec() == QMessageBox::Yes;
 }

@@ -41,7 +41,7 @@ void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotCol
 
   const int x = pen.areaX;
   const int y = pen.areaY;
-  const int r = static_cast<int>(pen.pressure >> 3);
+  const int r = static_cast<int>(PressureEighths(pen.pressure));
   QPen linePen(overPicture ? Qt::white : Qt::black, 0);
   linePen.setCapStyle(Qt::FlatCap);
   p.setPen(linePen);
