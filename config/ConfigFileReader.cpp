@@ -69,9 +69,7 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     case FieldKind::InitialPosition: config.initialPosition = flag(); break;
     case FieldKind::InitialPressure: config.initialPressure = flag(); break;
     case FieldKind::NoteDirection: config.noteDirection = static_cast<uint16_t>(value); break;
-    case FieldKind::ControllerNumber:
-      config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerOrNone));
-      break;
+    case FieldKind::ControllerNumber: config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerOrNone)); break;
     case FieldKind::ControllerMinimum:
       config.min[field.input] = static_cast<uint8_t>(upTo(kLastControllerValue));
       break;

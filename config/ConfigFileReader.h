@@ -21,7 +21,7 @@ struct PictureFailure {
 
 /// What reading a configuration file did.
 struct ConfigReadResult {
-  bool accepted = false;  ///< false: not a configuration file, nothing was changed
+  bool accepted = false;                        ///< false: not a configuration file, nothing was changed
   std::vector<PictureFailure> pictureFailures;  ///< in file order
 };
 

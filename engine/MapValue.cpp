@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "model/Configuration.h"
 #include "engine/Truncation.h"
+#include "model/Configuration.h"
 
 namespace {
 // The curves were tuned with these single-precision constants; keeping their
@@ -24,12 +24,10 @@ uint8_t MapValue(uint8_t value, uint8_t min, uint8_t max, uint16_t curve) {
   // In every formula the product is formed first and the lone a or b added last.
   switch (curve) {
     case Exponential:
-      result = falling ? (a - b) * (std::exp((127.5 - v) * kC2) / kE5) + b
-                       : (b - a) * (std::exp(v * kC1) / kE5) + a;
+      result = falling ? (a - b) * (std::exp((127.5 - v) * kC2) / kE5) + b : (b - a) * (std::exp(v * kC1) / kE5) + a;
       break;
     case Linear:
-      result = falling ? (a - b + 1) * ((127.5 - v) * 0.0078125) + b
-                       : (b - a + 1) * (v * 0.0078125) + a;
+      result = falling ? (a - b + 1) * ((127.5 - v) * 0.0078125) + b : (b - a + 1) * (v * 0.0078125) + a;
       break;
     case Logarithmic: {
       const double r = 1 - (std::exp((127 - v) * kC1) / kE5);
@@ -40,8 +38,7 @@ uint8_t MapValue(uint8_t value, uint8_t min, uint8_t max, uint16_t curve) {
       result = falling ? (a - b + 1) * (1 - (std::cos((127.5 - v) * kHalfTurnStep) + 1) * 0.5) + b
                        : (b - a + 1) * (1 - (std::cos(v * kHalfTurnStep) + 1) * 0.5) + a;
       break;
-    default:
-      return 0;
+    default: return 0;
   }
   return LowByte(TruncToInt32(result));
 }

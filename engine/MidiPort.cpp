@@ -38,7 +38,8 @@ void MidiPort::SendProgramChange(const Configuration& config) {
 
 void MidiPort::ResetControllers(const Configuration& config) {
   for (int i = 0; i < kControllerInputCount; ++i) {
-    if (config.cc[i] != kNoController) SendShortMessage(kControlChange, config.midiChannel, config.cc[i], config.min[i]);
+    if (config.cc[i] != kNoController)
+      SendShortMessage(kControlChange, config.midiChannel, config.cc[i], config.min[i]);
   }
   for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
 }

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
+#include "midi/ShortMessage.h"
 #include "model/Configuration.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
-#include "midi/ShortMessage.h"
 
 class MidiOutService;
 

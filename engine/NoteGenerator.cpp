@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "engine/NoteGenerator.h"
 
-#include "engine/Truncation.h"
 #include "engine/MidiPort.h"
+#include "engine/Truncation.h"
 #include "music/ChordTable.h"
 #include "music/NoteNames.h"
 
@@ -47,7 +47,8 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
     if (const Chord* chord = ChordOf(config)) {
       for (int i = 0; i < chord->count; ++i) {
         const int chordNote = note + chord->intervals[i];
-        if (chordNote < 128) port_.SendShortMessage(kNoteOn, config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
+        if (chordNote < 128)
+          port_.SendShortMessage(kNoteOn, config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
       }
     }
   }

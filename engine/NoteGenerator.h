@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
+#include "engine/ScaleNoteList.h"
 #include "model/Configuration.h"
 #include "model/EngineDisplay.h"
-#include "engine/ScaleNoteList.h"
 #include "model/TabletPacket.h"
 
 class MidiPort;

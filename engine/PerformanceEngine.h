@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <string>
 
-#include "model/Configuration.h"
-#include "model/EngineDisplay.h"
-#include "model/MessageSink.h"
-#include "model/ToolNameSource.h"
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
 #include "engine/NoteGenerator.h"
+#include "model/Configuration.h"
+#include "model/EngineDisplay.h"
+#include "model/MessageSink.h"
 #include "model/TabletPacket.h"
+#include "model/ToolNameSource.h"
 #include "picture/Picture.h"
 
 class MidiOutService;
@@ -34,8 +34,8 @@ struct FileLocations {
 /// through the program's one CopyBuffer.
 class PerformanceEngine {
  public:
-  PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
-                    const ToolNameSource& tools, CopyBuffer& copyBuffer);
+  PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display, const ToolNameSource& tools,
+                    CopyBuffer& copyBuffer);
 
   // Start-up, in the window's order: Start() shows configuration 1 (opening its
   // port and sending its programme change); once the tablet context is open,

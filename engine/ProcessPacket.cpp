@@ -64,8 +64,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
   if (pen_.buttons != old.buttons) controllerMode_ = (pen_.buttons & PenButton::kBarrel) != 0;
 
   const bool positionMoved = pen_.areaX != old.areaX || pen_.areaY != old.areaY;
-  const bool orientationMoved =
-      pen_.azimuth != old.azimuth || pen_.altitude != old.altitude || pen_.twist != old.twist;
+  const bool orientationMoved = pen_.azimuth != old.azimuth || pen_.altitude != old.altitude || pen_.twist != old.twist;
   if (positionMoved || pen_.pressure != old.pressure || orientationMoved) display_.InvalidateTabletArea();
 
   // Position. A raw movement too small to change the area position does nothing.

@@ -34,8 +34,7 @@ void PerformanceEngine::ClearPicture() {
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
   locations_.configsFolder = path;
   if (!WriteFileSafely(path, FormatConfigFile(configs_))) {
-    messages_.ShowMessage("Unable to save the configuration file '" + path +
-                          "'. Any file already there is unchanged.");
+    messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
   }
 }
 

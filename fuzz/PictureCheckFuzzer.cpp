@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Walks arbitrary BMP and JPEG structures with the truncation check: it must
 // never read outside the bytes, whatever lengths and sizes they declare.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 

@@ -145,8 +145,8 @@ class RtMidiOutService::Session {
     const std::string suffix = std::string(":") + kPortName;
     for (const char** link = links; *link && !ours; ++link) {
       const std::string_view name = *link;
-      ours = name.starts_with(clientName_) && name.ends_with(suffix) &&
-             name.find(':') >= clientName_.size() && name.find(':') + suffix.size() == name.size();
+      ours = name.starts_with(clientName_) && name.ends_with(suffix) && name.find(':') >= clientName_.size() &&
+             name.find(':') + suffix.size() == name.size();
     }
     jack_free(links);
     return ours;
@@ -397,7 +397,7 @@ bool RtMidiOutService::JackCanWrite(size_t length) {
   const auto waitUntil = Clock::now() + kBurstWait;
   for (;;) {
     const auto now = Clock::now();
-      const uint64_t cycle = session_->Cycles();
+    const uint64_t cycle = session_->Cycles();
     if (session_->ServerGone()) {
       stalled_ = true;
       return false;

@@ -38,24 +38,24 @@ inline constexpr int kSlotCount = 12;          ///< configurations, chosen with 
 /// record has every numeric field 0 (the copy buffer before the first Copy);
 /// `DefaultConfiguration()` gives the defaults a fresh slot starts with.
 struct Configuration {
-  uint16_t scale = 0;        ///< index into ScaleTable, 0..269
-  uint16_t chord = 0;        ///< index into ChordTable, 0..23
-  uint8_t midiOutPort = 0;   ///< output device number, as listed in the port box
-  uint8_t midiChannel = 0;   ///< 0..15, shown as 1..16
-  uint8_t midiPatch = 0;     ///< programme 0..127, or kNoPatch
-  uint8_t key = 0;           ///< pitch class 0..11, 0 = C
-  uint8_t minNote = 0;       ///< lowest playable note
-  uint8_t maxNote = 0;       ///< highest playable note
-  uint16_t noteDirection = 0;  ///< 0 = notes follow the pen vertically, else horizontally
+  uint16_t scale = 0;                                 ///< index into ScaleTable, 0..269
+  uint16_t chord = 0;                                 ///< index into ChordTable, 0..23
+  uint8_t midiOutPort = 0;                            ///< output device number, as listed in the port box
+  uint8_t midiChannel = 0;                            ///< 0..15, shown as 1..16
+  uint8_t midiPatch = 0;                              ///< programme 0..127, or kNoPatch
+  uint8_t key = 0;                                    ///< pitch class 0..11, 0 = C
+  uint8_t minNote = 0;                                ///< lowest playable note
+  uint8_t maxNote = 0;                                ///< highest playable note
+  uint16_t noteDirection = 0;                         ///< 0 = notes follow the pen vertically, else horizontally
   std::array<uint8_t, kControllerInputCount> cc{};    ///< controller number per input, kNoController = none
   std::array<uint8_t, kControllerInputCount> min{};   ///< output at the input's low end
   std::array<uint8_t, kControllerInputCount> max{};   ///< output at the input's high end
   std::array<uint16_t, kControllerInputCount> map{};  ///< ResponseCurve code per input
-  uint8_t playNotes = 0;        ///< notes are generated in note mode
-  uint8_t initialPressure = 0;  ///< velocity from pressure (else 80)
-  uint8_t initialPosition = 0;  ///< pan controller 10 from pen X at each note start
-  std::string picture;          ///< full path of the slot's picture, empty = none
-  uint16_t colorModel = 0;      ///< 0 = red, green, blue; otherwise hue, saturation, brightness
+  uint8_t playNotes = 0;                              ///< notes are generated in note mode
+  uint8_t initialPressure = 0;                        ///< velocity from pressure (else 80)
+  uint8_t initialPosition = 0;                        ///< pan controller 10 from pen X at each note start
+  std::string picture;                                ///< full path of the slot's picture, empty = none
+  uint16_t colorModel = 0;                            ///< 0 = red, green, blue; otherwise hue, saturation, brightness
 
   bool operator==(const Configuration&) const = default;
 };

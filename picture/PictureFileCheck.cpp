@@ -46,7 +46,7 @@ bool IsTruncatedJpeg(std::string_view b) {
   size_t i = 2;  // after the start-of-image marker
   for (;;) {
     if (i >= n) return true;
-    if (Byte(b, i) != 0xFF) return false;  // not a marker: leave it to the decoder
+    if (Byte(b, i) != 0xFF) return false;     // not a marker: leave it to the decoder
     while (i < n && Byte(b, i) == 0xFF) ++i;  // fill bytes
     if (i >= n) return true;
     const uint32_t marker = Byte(b, i++);

@@ -10,7 +10,7 @@
 
 /// Range of one absolute axis as the device announces it.
 struct EvdevAxisInfo {
-  bool present = false;    ///< the device reports this axis
+  bool present = false;  ///< the device reports this axis
   int32_t minimum = 0;
   int32_t maximum = 0;
   int32_t resolution = 0;  ///< units per mm, or per radian for tilt; 0 = not given
@@ -36,10 +36,10 @@ struct EvdevPenState {
   int32_t pressure = 0;
   int32_t tiltX = 0;
   int32_t tiltY = 0;
-  uint32_t toolsInRange = 0;  ///< one bit per cursor number whose tool is in proximity
+  uint32_t toolsInRange = 0;          ///< one bit per cursor number whose tool is in proximity
   uint32_t cursor = PenCursor::kPen;  ///< the tool that came into proximity last
-  uint32_t buttons = 0;       ///< packet button mask
-  uint32_t time = 0;          ///< milliseconds, from the event time stamps
+  uint32_t buttons = 0;               ///< packet button mask
+  uint32_t time = 0;                  ///< milliseconds, from the event time stamps
 };
 
 /// Turns the event stream of a tablet pen node (struct input_event records,

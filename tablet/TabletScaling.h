@@ -7,7 +7,6 @@
 
 // Scaling of raw pen values into the ranges every tablet layer delivers.
 
-
 /// Maps a device axis value onto 0..screenSize-1, the axis's minimum to the
 /// first pixel and its maximum to the last, as a context over the whole
 /// tablet surface does. Values outside the axis are held at its ends.

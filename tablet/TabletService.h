@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "model/ToolNameSource.h"
 #include "model/TabletPacket.h"
+#include "model/ToolNameSource.h"
 
 /// The pen orientation axes a tablet reports.
 struct OrientationAxes {

@@ -224,9 +224,9 @@ int main(int argc, char** argv) {
   }
   const Figures f = Summarise(delays);
   const double period = 1000.0 * JackServer::kPeriod / JackServer::kSampleRate;
-  std::printf("send to JACK receiver: %d refused, %zu of %d arrived; median %.2f ms, p99 %.2f ms, max %.2f ms; "
-              "server period %d frames at %d Hz = %.2f ms\n",
-              refused, delays.size(), messages, f.median, f.p99, f.max, JackServer::kPeriod, JackServer::kSampleRate,
-              period);
+  std::printf(
+      "send to JACK receiver: %d refused, %zu of %d arrived; median %.2f ms, p99 %.2f ms, max %.2f ms; "
+      "server period %d frames at %d Hz = %.2f ms\n",
+      refused, delays.size(), messages, f.median, f.p99, f.max, JackServer::kPeriod, JackServer::kSampleRate, period);
   return 0;
 }

@@ -18,8 +18,7 @@ namespace {
 bool HasPenCapabilities(const libevdev* device) {
   return libevdev_has_event_code(device, EV_ABS, ABS_X) && libevdev_has_event_code(device, EV_ABS, ABS_Y) &&
          libevdev_has_event_code(device, EV_ABS, ABS_PRESSURE) &&
-         (libevdev_has_event_code(device, EV_KEY, BTN_TOOL_PEN) ||
-          libevdev_has_event_code(device, EV_KEY, BTN_STYLUS));
+         (libevdev_has_event_code(device, EV_KEY, BTN_TOOL_PEN) || libevdev_has_event_code(device, EV_KEY, BTN_STYLUS));
 }
 
 bool ReadableTabletPen(const std::string& path, int& openError) {

@@ -111,10 +111,9 @@ void EvdevTabletService::CloseDevice() {
 void EvdevTabletService::FeedCurrentState() {
   // A pen already in proximity when the node opens is reported at once.
   static constexpr unsigned int kAxes[] = {ABS_X, ABS_Y, ABS_PRESSURE, ABS_TILT_X, ABS_TILT_Y};
-  static constexpr unsigned int kKeys[] = {BTN_TOOL_PEN,   BTN_TOOL_BRUSH, BTN_TOOL_PENCIL, BTN_TOOL_AIRBRUSH,
-                                           BTN_TOOL_RUBBER, BTN_TOOL_MOUSE, BTN_TOOL_LENS,   BTN_TOUCH,
-                                           BTN_STYLUS,      BTN_STYLUS2,    BTN_LEFT,        BTN_RIGHT,
-                                           BTN_MIDDLE};
+  static constexpr unsigned int kKeys[] = {
+      BTN_TOOL_PEN, BTN_TOOL_BRUSH, BTN_TOOL_PENCIL, BTN_TOOL_AIRBRUSH, BTN_TOOL_RUBBER, BTN_TOOL_MOUSE, BTN_TOOL_LENS,
+      BTN_TOUCH,    BTN_STYLUS,     BTN_STYLUS2,     BTN_LEFT,          BTN_RIGHT,       BTN_MIDDLE};
   input_event event{};
   for (unsigned int code : kAxes) {
     if (!libevdev_has_event_code(device_, EV_ABS, code)) continue;

@@ -49,8 +49,7 @@ bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
       SendPen();
       // The right and middle buttons belong to the pen; the left one stays
       // the window's (it selects controller mode there).
-      return type != QEvent::MouseMove &&
-             (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton);
+      return type != QEvent::MouseMove && (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton);
     }
     case QEvent::Wheel: {
       auto* wheel = static_cast<QWheelEvent*>(event);
@@ -63,8 +62,7 @@ bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
       SendPen();
       return true;
     }
-    case QEvent::ContextMenu:
-      return true;  // the right button is the pen tip here
+    case QEvent::ContextMenu: return true;  // the right button is the pen tip here
     default: break;
   }
   return QObject::eventFilter(watched, event);

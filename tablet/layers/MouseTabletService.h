@@ -33,11 +33,11 @@ class MouseTabletService : public AreaTabletService {
  private:
   void SendPen();
 
-  QPointF position_;       ///< last mouse position in the area
+  QPointF position_;  ///< last mouse position in the area
   bool positionKnown_ = false;
-  bool tipDown_ = false;   ///< right button
+  bool tipDown_ = false;     ///< right button
   bool barrelDown_ = false;  ///< middle button
-  bool eraser_ = false;    ///< Shift held
+  bool eraser_ = false;      ///< Shift held
   uint32_t pressureLevel_ = kInitialPressure;
-  int wheelDelta_ = 0;     ///< wheel turn not yet a whole notch
+  int wheelDelta_ = 0;  ///< wheel turn not yet a whole notch
 };

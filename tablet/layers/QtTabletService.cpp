@@ -38,8 +38,6 @@ uint32_t CursorOf(QPointingDevice::PointerType type) {
 
 }  // namespace
 
-
-
 std::string QtTabletService::DeviceName() const {
   const QInputDevice* pen = FirstTabletPen();
   if (!pen) return {};
@@ -48,7 +46,6 @@ std::string QtTabletService::DeviceName() const {
   if (name.startsWith(QLatin1String("wacom "), Qt::CaseInsensitive)) name = name.mid(6);
   return "WACOM " + name.toStdString();
 }
-
 
 OrientationAxes QtTabletService::Orientation() const {
   for (const QInputDevice* device : QInputDevice::devices()) {

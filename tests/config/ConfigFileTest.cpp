@@ -99,9 +99,9 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
       "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"
-      "Picture = /p/missing.jpg\nKey = 4\n</config>\n"  // fails, and reading goes on
+      "Picture = /p/missing.jpg\nKey = 4\n</config>\n"                     // fails, and reading goes on
       "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // fails, then a good one wins
-      "Picture = /p/four.bmp\nPicture = \n";  // a good one, then an empty line wins
+      "Picture = /p/four.bmp\nPicture = \n";                               // a good one, then an empty line wins
   Slots slots = FreshSlots();
   for (auto& c : slots) c.picture = "/old.jpg";
   FakePictures pictures;
@@ -123,25 +123,37 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
     const char* line;
     const char* written;
   } cases[] = {
-      {"Scale = 5", "Scale = 5"},          {"Scale = 5 steps", "Scale = 5"},
-      {"Scale=5", "Scale = 137"},          {"scale = 5", "Scale = 137"},  // spaces and case belong to the name
-      {" Scale = 5", "Scale = 137"},       {"Scale = ", "Scale = 0"},
-      {"Scale = x5", "Scale = 0"},         {"Scale =  \t+12", "Scale = 12"},
-      {"Scale = -3", "Scale = 0"},         {"Scale = 270", "Scale = 269"},
+      {"Scale = 5", "Scale = 5"},
+      {"Scale = 5 steps", "Scale = 5"},
+      {"Scale=5", "Scale = 137"},
+      {"scale = 5", "Scale = 137"},  // spaces and case belong to the name
+      {" Scale = 5", "Scale = 137"},
+      {"Scale = ", "Scale = 0"},
+      {"Scale = x5", "Scale = 0"},
+      {"Scale =  \t+12", "Scale = 12"},
+      {"Scale = -3", "Scale = 0"},
+      {"Scale = 270", "Scale = 269"},
       {"Scale = 99999999999999999999", "Scale = 269"},
-      {"Chord = 24", "Chord = 23"},        {"Key = 12", "Key = 11"},
-      {"MIDI channel = 16", "MIDI channel = 15"}, {"MIDI patch = 129", "MIDI patch = 128"},
-      {"Min note = 300", "Min note = 127"}, {"Max note = -1", "Max note = 0"},
-      {"Y cc = 4000", "Y cc = 128"},        {"Pressure min = 128", "Pressure min = 127"},
+      {"Chord = 24", "Chord = 23"},
+      {"Key = 12", "Key = 11"},
+      {"MIDI channel = 16", "MIDI channel = 15"},
+      {"MIDI patch = 129", "MIDI patch = 128"},
+      {"Min note = 300", "Min note = 127"},
+      {"Max note = -1", "Max note = 0"},
+      {"Y cc = 4000", "Y cc = 128"},
+      {"Pressure min = 128", "Pressure min = 127"},
       // Fields that index no table keep the low bits, as the field's width does.
-      {"MIDI out port = 257", "MIDI out port = 1"}, {"X map = 65539", "X map = 3"},
+      {"MIDI out port = 257", "MIDI out port = 1"},
+      {"X map = 65539", "X map = 3"},
       {"Tilt map = -1", "Tilt map = 65535"},
-      {"Play notes = 2", "Play notes = 0"}, {"Play notes = 01", "Play notes = 1"},
+      {"Play notes = 2", "Play notes = 0"},
+      {"Play notes = 01", "Play notes = 1"},
       {"Initial pressure = -1", "Initial pressure = 0"},
   };
   for (const auto& test : cases) {
     Slots slots = FreshSlots();
-    ASSERT_TRUE(ReadConfigFile(std::string("Quill configuration file\n") + test.line + "\n", slots, NoPicture).accepted);
+    ASSERT_TRUE(
+        ReadConfigFile(std::string("Quill configuration file\n") + test.line + "\n", slots, NoPicture).accepted);
     const std::string text = FormatConfigFile(slots);
     const std::string firstSlot = text.substr(0, text.find("</config>"));
     EXPECT_NE(firstSlot.find("\n" + std::string(test.written) + "\r\n"), std::string::npos) << test.line;
@@ -155,7 +167,7 @@ TEST(ConfigReader, HeaderDecidesAcceptance) {
     bool accepted;
   } cases[] = {
       {"<header>\r\nQuill configuration file\r\nKey = 3\r\n", true},
-      {"Quill configuration file\nKey = 3", true},  // no line end on the last line
+      {"Quill configuration file\nKey = 3", true},                              // no line end on the last line
       {std::string("Quill configuration file\0garbage\nKey = 3\n", 41), true},  // cut at the NUL
       {"", false},
       {"<header>\n", false},
@@ -170,8 +182,12 @@ TEST(ConfigReader, HeaderDecidesAcceptance) {
     Slots slots = FreshSlots();
     slots[5].picture = "/kept.jpg";
     int pictureCalls = 0;
-    auto setPicture = [&](int, const std::string&) { ++pictureCalls; return false; };
-    EXPECT_EQ(ReadConfigFile(test.text, slots, setPicture).accepted, test.accepted) << testing::PrintToString(test.text);
+    auto setPicture = [&](int, const std::string&) {
+      ++pictureCalls;
+      return false;
+    };
+    EXPECT_EQ(ReadConfigFile(test.text, slots, setPicture).accepted, test.accepted)
+        << testing::PrintToString(test.text);
     // Accepted: every picture is cleared first and only "Key = 3" changes a field.
     Slots expected = FreshSlots();
     expected[5].picture = test.accepted ? "" : "/kept.jpg";

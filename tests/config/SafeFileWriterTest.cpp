@@ -53,7 +53,8 @@ TEST(SafeFileWriter, ReplacesTheFileKeepingItsModeAndFailuresChangeNothing) {
     EXPECT_FALSE(WriteFileSafely(path.string(), "data")) << path;
   }
   // Files may grow to 1000 bytes only: the write of 8000 fails with EFBIG.
-  struct sigaction ignore {}, previous {};
+  struct sigaction ignore {
+  }, previous{};
   ignore.sa_handler = SIG_IGN;
   ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
   rlimit saved{};

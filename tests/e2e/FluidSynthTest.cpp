@@ -50,9 +50,8 @@ TEST(FluidSynthTest, PlayedNoteIsTheLoudestPitchOfTheRendering) {
 
   // fluidsynth renders what reaches its JACK MIDI input into raw 16-bit stereo
   // at 48 kHz; "quit" on its command line ends it with the file complete.
-  const std::string command = "fluidsynth -a file -T raw -O s16 -E cpu -r 48000 -o 'audio.file.name=" +
-                              raw.string() + "' -o midi.jack.id=" + synthName + " -m jack " + QUILL_SOUNDFONT +
-                              " >/dev/null 2>&1";
+  const std::string command = "fluidsynth -a file -T raw -O s16 -E cpu -r 48000 -o 'audio.file.name=" + raw.string() +
+                              "' -o midi.jack.id=" + synthName + " -m jack " + QUILL_SOUNDFONT + " >/dev/null 2>&1";
   std::FILE* synth = ::popen(command.c_str(), "w");
   ASSERT_NE(synth, nullptr);
   ASSERT_TRUE(JackServer::WaitForPort(synthName + ":midi_00"));

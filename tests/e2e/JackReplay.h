@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "midi/MidiSystem.h"
 #include "JackServer.h"
+#include "midi/MidiSystem.h"
 #include "tools/replay/ReplayRunner.h"
 
 /// Starts a replay runner on the current JACK server's ports, lets `play` drive

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "JackServer.h"
 
-#include <jack/jack.h>
 #include <fcntl.h>
+#include <jack/jack.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>

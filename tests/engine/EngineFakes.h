@@ -5,15 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/PerformanceEngine.h"
+#include "midi/MidiOutService.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
 #include "model/ToolNameSource.h"
-#include "engine/PerformanceEngine.h"
-#include "midi/MidiOutService.h"
 
 /// Output devices that record what was sent, as "90 3D 40" strings.
 class RecordingMidi : public MidiOutService {

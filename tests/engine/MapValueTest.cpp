@@ -37,8 +37,7 @@ TEST(MapValue, GivesTheTunedValuesForEveryCurveAndRange) {
   for (const CurveRow& row : kTellingValues) {
     for (size_t i = 0; i < kInputs.size(); ++i) {
       EXPECT_EQ(MapValue(kInputs[i], row.min, row.max, row.curve), row.expected[i])
-          << "curve " << row.curve << " range " << int(row.min) << ".." << int(row.max) << " input "
-          << int(kInputs[i]);
+          << "curve " << row.curve << " range " << int(row.min) << ".." << int(row.max) << " input " << int(kInputs[i]);
     }
   }
 }

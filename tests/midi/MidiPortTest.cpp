@@ -63,6 +63,6 @@ TEST(MidiPort, ResetControllersBlanksEveryDisplay) {
   MidiPort port(rig.midi, rig.messages, rig.display);
   port.ResetControllers(rig.engine.CurrentConfiguration());
   EXPECT_TRUE(rig.midi.sent.empty());
-  EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1043 ---", "1044 ---", "1045 ---", "1046 ---", "1047 ---",
-                                              "1082 ---", "1083 ---", "1084 ---"}));
+  EXPECT_EQ(rig.display.TakeTexts(),
+            (Strings{"1043 ---", "1044 ---", "1045 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}));
 }

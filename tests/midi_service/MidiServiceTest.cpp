@@ -20,21 +20,21 @@ TEST(ShortMessageBytesTest, SendsEachMessageWithItsLengthOnTheWire) {
     std::vector<uint8_t> wire;  // empty: refused
   };
   const Case cases[] = {
-      {0x00643C90, {0x90, 0x3C, 0x64}},                                 // note on
-      {0x00003C80, {0x80, 0x3C, 0x00}},                                 // note off
+      {0x00643C90, {0x90, 0x3C, 0x64}},                                   // note on
+      {0x00003C80, {0x80, 0x3C, 0x00}},                                   // note off
       {PackShortMessage(kControlChange, 2, 7, 100), {0xB2, 0x07, 0x64}},  // control change
-      {PackShortMessage(kProgramChange, 15, 107, 0), {0xCF, 0x6B}},     // programme change: 2 bytes
-      {0x00005AD3, {0xD3, 0x5A}},                                       // channel pressure: 2 bytes
-      {0x00407FE0, {0xE0, 0x7F, 0x40}},                                 // pitch bend
-      {0x00000AF3, {0xF3, 0x0A}},                                       // song select
-      {0x000000F8, {0xF8}},                                             // clock
-      {0x00FFFFFE, {0xFE}},                                             // active sensing ignores the rest
-      {0x00643C10, {}},                                                 // no status byte
-      {0x00643CF0, {}},                                                 // system exclusive needs more
-      {0x000000F4, {}},                                                 // undefined status
-      {0x00803C90, {}},                                                 // data byte that reads as status
-      {0x0000FFC0, {}},                                                 // programme 255
-      {0x00FF00C0, {0xC0, 0x00}},                                       // the unused third byte is not sent
+      {PackShortMessage(kProgramChange, 15, 107, 0), {0xCF, 0x6B}},       // programme change: 2 bytes
+      {0x00005AD3, {0xD3, 0x5A}},                                         // channel pressure: 2 bytes
+      {0x00407FE0, {0xE0, 0x7F, 0x40}},                                   // pitch bend
+      {0x00000AF3, {0xF3, 0x0A}},                                         // song select
+      {0x000000F8, {0xF8}},                                               // clock
+      {0x00FFFFFE, {0xFE}},                                               // active sensing ignores the rest
+      {0x00643C10, {}},                                                   // no status byte
+      {0x00643CF0, {}},                                                   // system exclusive needs more
+      {0x000000F4, {}},                                                   // undefined status
+      {0x00803C90, {}},                                                   // data byte that reads as status
+      {0x0000FFC0, {}},                                                   // programme 255
+      {0x00FF00C0, {0xC0, 0x00}},                                         // the unused third byte is not sent
   };
   for (const Case& c : cases) {
     std::array<uint8_t, 3> bytes{};
@@ -46,7 +46,8 @@ TEST(ShortMessageBytesTest, SendsEachMessageWithItsLengthOnTheWire) {
 TEST(MidiSystemTest, ParsesOnlyTheCommandLineNames) {
   EXPECT_EQ(ParseMidiSystem("alsa"), MidiSystem::Alsa);
   EXPECT_EQ(ParseMidiSystem("jack"), MidiSystem::Jack);
-  for (const char* name : {"", "ALSA", "Jack", "auto", "jack ", "pulse"}) EXPECT_EQ(ParseMidiSystem(name), std::nullopt) << name;
+  for (const char* name : {"", "ALSA", "Jack", "auto", "jack ", "pulse"})
+    EXPECT_EQ(ParseMidiSystem(name), std::nullopt) << name;
 }
 
 TEST(NoMidiSystemTest, MissingSystemHasNoDevicesAndFailsCleanly) {

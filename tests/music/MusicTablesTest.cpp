@@ -90,7 +90,7 @@ TEST(GeneralMidiNames, LabelsAreNumberedAndPadded) {
 
 TEST(NoteNames, NamesCarryTheOctaveFromMinusTwo) {
   const std::pair<int, const char*> cases[] = {{0, "C-2"}, {11, "B-2"}, {12, "C-1"}, {24, "C0"}, {59, "B2"},
-                                               {60, "C3"}, {69, "A3"}, {3, "D#-2"}, {127, "G8"}};
+                                               {60, "C3"}, {69, "A3"},  {3, "D#-2"}, {127, "G8"}};
   for (const auto& [note, name] : cases) EXPECT_EQ(FormatNoteName(static_cast<uint8_t>(note)), name);
   EXPECT_STREQ(KeyNames[3], "Eb");
   EXPECT_STREQ(KeyNames[6], "F#");

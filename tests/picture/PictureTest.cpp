@@ -37,8 +37,8 @@ class PictureTest : public testing::Test {
     std::ofstream(PathOf(name), std::ios::binary) << bytes;
   }
   // 40 × 30 in four one-colour quadrants, so a lossy encoder keeps the corners close.
-  std::string SaveQuadrants(const std::string& name, const char* format,
-                            QImage::Format pixels = QImage::Format_RGB32, bool progressive = false) {
+  std::string SaveQuadrants(const std::string& name, const char* format, QImage::Format pixels = QImage::Format_RGB32,
+                            bool progressive = false) {
     QImage image(40, 30, QImage::Format_RGB32);
     for (int y = 0; y < 30; ++y) {
       for (int x = 0; x < 40; ++x) image.setPixel(x, y, kCorners[(y < 15 ? 0 : 2) + (x < 20 ? 0 : 1)]);
@@ -73,7 +73,7 @@ TEST_F(PictureTest, DecodesEveryPixelFormatToUprightRgb) {
       {"palette.bmp", "BMP", QImage::Format_Indexed8, false, 0},
       {"alpha.png", "PNG", QImage::Format_ARGB32, false, 0},
       {"photo.jpg", "JPEG", QImage::Format_RGB32, false, 6},
-      {"progressive.jpg", "JPEG", QImage::Format_RGB32, true, 6},  // several scans, each with its tables
+      {"progressive.jpg", "JPEG", QImage::Format_RGB32, true, 6},    // several scans, each with its tables
       {"named-wrongly.bmp", "PNG", QImage::Format_RGB32, false, 0},  // decoded by content, not by name
   };
   for (const auto& test : cases) {
@@ -98,7 +98,8 @@ TEST_F(PictureTest, SamplingTruncatesAndClampsEvenOutsideTheTablet) {
   const struct {
     float nx;
     uint8_t red;
-  } cases[] = {{0, 0}, {0.49f, 30}, {0.5f, 60}, {0.9999f, 90}, {1, 90}, {-0.3f, 0}, {7, 90}, {nan, 0}, {inf, 90}, {-inf, 0}};
+  } cases[] = {{0, 0},     {0.49f, 30}, {0.5f, 60}, {0.9999f, 90}, {1, 90},
+               {-0.3f, 0}, {7, 90},     {nan, 0},   {inf, 90},     {-inf, 0}};
   for (const auto& test : cases) {
     EXPECT_EQ(SampleColor(picture, test.nx, 1.0f - test.nx, 0), (std::array<uint8_t, 3>{test.red, 64, 0})) << test.nx;
   }

@@ -20,11 +20,26 @@ struct RunnerRig {
 
 TEST(ReplayRunner, MalformedLinesAreRefusedWithAReason) {
   const char* malformed[] = {
-      "packet 1 2 3",        "packet 1 2 3 4 5 6 7 8 9", "packet 1 2 3 4 5 6 7 x", "packet 1 2 3 4 5 6 7 --8",
-      "screen 1 100",        "screen 100",               "area -1 5",               "slot 0",
-      "slot 13",             "slot one",                 "press now",               "copy 2",
-      "set Scale=5",         "set scale = 5",            "set",                     "picture",
-      "load",                "fly 1 2",                  "reset yes",               "screen 3000000000 2",
+      "packet 1 2 3",
+      "packet 1 2 3 4 5 6 7 8 9",
+      "packet 1 2 3 4 5 6 7 x",
+      "packet 1 2 3 4 5 6 7 --8",
+      "screen 1 100",
+      "screen 100",
+      "area -1 5",
+      "slot 0",
+      "slot 13",
+      "slot one",
+      "press now",
+      "copy 2",
+      "set Scale=5",
+      "set scale = 5",
+      "set",
+      "picture",
+      "load",
+      "fly 1 2",
+      "reset yes",
+      "screen 3000000000 2",
   };
   for (const char* line : malformed) {
     RunnerRig rig;

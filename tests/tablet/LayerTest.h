@@ -57,9 +57,13 @@ class LayerTest : public WithTestApplication, public testing::Test {
   /// The packet for a position in the area, scaled to the screen.
   TabletPacket Expected(uint32_t cursor, uint32_t buttons, QPointF pos, uint32_t pressure, int32_t azimuth = 0,
                         int32_t altitude = 0) const {
-    return {.cursor = cursor, .buttons = buttons, .x = MapAreaToScreen(pos.x(), 546, screen.width()),
-            .y = MapAreaToScreen(pos.y(), 497, screen.height()), .normalPressure = pressure,
-            .azimuth = azimuth, .altitude = altitude};
+    return {.cursor = cursor,
+            .buttons = buttons,
+            .x = MapAreaToScreen(pos.x(), 546, screen.width()),
+            .y = MapAreaToScreen(pos.y(), 497, screen.height()),
+            .normalPressure = pressure,
+            .azimuth = azimuth,
+            .altitude = altitude};
   }
 
   QWidget window;

@@ -30,27 +30,27 @@ class MouseTabletServiceTest : public LayerTest<MouseTabletService> {
 };
 
 TEST_F(MouseTabletServiceTest, TheMousePlaysThePen) {
-  Mouse(QEvent::MouseMove, {100, 50}, Qt::NoButton, Qt::NoButton);                      // hover
-  Mouse(QEvent::MouseButtonPress, {100, 50}, Qt::RightButton, Qt::RightButton);         // tip down
-  Wheel(240, Qt::RightButton);                                                          // press harder
-  Mouse(QEvent::MouseMove, {600, -20}, Qt::NoButton, Qt::RightButton);                  // drag out of the area
+  Mouse(QEvent::MouseMove, {100, 50}, Qt::NoButton, Qt::NoButton);               // hover
+  Mouse(QEvent::MouseButtonPress, {100, 50}, Qt::RightButton, Qt::RightButton);  // tip down
+  Wheel(240, Qt::RightButton);                                                   // press harder
+  Mouse(QEvent::MouseMove, {600, -20}, Qt::NoButton, Qt::RightButton);           // drag out of the area
   Mouse(QEvent::MouseButtonPress, {545, 0}, Qt::MiddleButton, Qt::RightButton | Qt::MiddleButton);  // barrel
-  Mouse(QEvent::MouseButtonRelease, {545, 0}, Qt::RightButton, Qt::MiddleButton);       // lift
+  Mouse(QEvent::MouseButtonRelease, {545, 0}, Qt::RightButton, Qt::MiddleButton);                   // lift
   Mouse(QEvent::MouseButtonRelease, {545, 0}, Qt::MiddleButton, Qt::NoButton);
   Mouse(QEvent::MouseMove, {200, 300}, Qt::NoButton, Qt::NoButton, Qt::ShiftModifier);  // eraser
   Mouse(QEvent::MouseButtonPress, {200, 300}, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier);
-  OnTabletActivate(service, false);                                                     // lifts
-  Mouse(QEvent::MouseMove, {120, 50}, Qt::NoButton, Qt::RightButton);                   // nothing
+  OnTabletActivate(service, false);                                    // lifts
+  Mouse(QEvent::MouseMove, {120, 50}, Qt::NoButton, Qt::RightButton);  // nothing
   OnTabletActivate(service, true);
   Mouse(QEvent::MouseMove, {130, 50}, Qt::NoButton, Qt::RightButton);
   service.Close();
-  Mouse(QEvent::MouseMove, {140, 50}, Qt::NoButton, Qt::RightButton);                   // nothing
+  Mouse(QEvent::MouseMove, {140, 50}, Qt::NoButton, Qt::RightButton);  // nothing
 
   const std::vector<TabletPacket> expected = {
-      Expected(1, 0, {100, 50}, 0),   Expected(1, 1, {100, 50}, 512),  Expected(1, 1, {100, 50}, 640),
-      Expected(1, 1, {545, 0}, 640),  Expected(1, 3, {545, 0}, 640),   Expected(1, 2, {545, 0}, 0),
-      Expected(1, 0, {545, 0}, 0),    Expected(2, 0, {200, 300}, 0),   Expected(2, 1, {200, 300}, 640),
-      Expected(2, 0, {200, 300}, 0),  Expected(1, 1, {130, 50}, 640),
+      Expected(1, 0, {100, 50}, 0),  Expected(1, 1, {100, 50}, 512), Expected(1, 1, {100, 50}, 640),
+      Expected(1, 1, {545, 0}, 640), Expected(1, 3, {545, 0}, 640),  Expected(1, 2, {545, 0}, 0),
+      Expected(1, 0, {545, 0}, 0),   Expected(2, 0, {200, 300}, 0),  Expected(2, 1, {200, 300}, 640),
+      Expected(2, 0, {200, 300}, 0), Expected(1, 1, {130, 50}, 640),
   };
   EXPECT_EQ(packets, expected);
   EXPECT_EQ(packets[3].x, screen.width() - 1);

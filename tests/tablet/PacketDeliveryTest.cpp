@@ -42,10 +42,10 @@ TEST(PacketDelivery, TheHandlerMayCloseTheContext) {
 }
 
 TEST(ClampPacket, EveryFieldIsHeldInItsRange) {
-  const TabletPacket wild{.cursor = 7, .buttons = 0xFF, .x = 5000, .y = -3, .normalPressure = 4000,
-                          .azimuth = -10, .altitude = 1200};
-  const TabletPacket held{.cursor = 2, .buttons = 0x7, .x = 1919, .y = 0, .normalPressure = 1023,
-                          .azimuth = 3590, .altitude = 900};
+  const TabletPacket wild{
+      .cursor = 7, .buttons = 0xFF, .x = 5000, .y = -3, .normalPressure = 4000, .azimuth = -10, .altitude = 1200};
+  const TabletPacket held{
+      .cursor = 2, .buttons = 0x7, .x = 1919, .y = 0, .normalPressure = 1023, .azimuth = 3590, .altitude = 900};
   EXPECT_EQ(ClampPacket(wild, 1920, 1080), held);
   TabletPacket under = wild;
   under.azimuth = 3600;

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QPointingDevice>
 #include <QTabletEvent>
 #include <memory>
-#include <qpa/qwindowsysteminterface.h>
 #include <vector>
 
 #include "LayerTest.h"
@@ -21,8 +21,8 @@ std::unique_ptr<QPointingDevice> MakePen(QPointingDevice::PointerType type, bool
 
 class QtTabletServiceTest : public LayerTest<QtTabletService> {
  protected:
-  void Send(QEvent::Type type, const QPointingDevice* device, QPointF pos, double pressure, float xTilt,
-            float yTilt, Qt::MouseButton button, Qt::MouseButtons buttons) {
+  void Send(QEvent::Type type, const QPointingDevice* device, QPointF pos, double pressure, float xTilt, float yTilt,
+            Qt::MouseButton button, Qt::MouseButtons buttons) {
     QTabletEvent event(type, device, pos, area->mapToGlobal(pos), pressure, xTilt, yTilt, 0, 0, 0, Qt::NoModifier,
                        button, buttons);
     QCoreApplication::sendEvent(area, &event);
@@ -46,12 +46,9 @@ TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {
   Send(QEvent::TabletMove, plain.get(), {200, 200}, 0.1, 40, 40, Qt::NoButton, Qt::NoButton);
 
   const std::vector<TabletPacket> expected = {
-      Expected(1, 0, {100, 50}, 0, 900, 600),
-      Expected(1, 1, {100, 50}, 512, 0, 600),
-      Expected(1, 3, {545, 496}, 1023, 0, 900),
-      Expected(1, 5, {0, 496}, 256, 0, 900),
-      Expected(1, 0, {0, 0}, 0, 0, 900),
-      Expected(2, 0, {200, 200}, 0, 1800, 600),
+      Expected(1, 0, {100, 50}, 0, 900, 600),   Expected(1, 1, {100, 50}, 512, 0, 600),
+      Expected(1, 3, {545, 496}, 1023, 0, 900), Expected(1, 5, {0, 496}, 256, 0, 900),
+      Expected(1, 0, {0, 0}, 0, 0, 900),        Expected(2, 0, {200, 200}, 0, 1800, 600),
       Expected(0, 0, {200, 200}, 0, 0, 0),  // no tilt reported: no orientation
       Expected(1, 0, {200, 200}, 102, 0, 0),
   };
@@ -78,8 +75,8 @@ TEST_F(QtTabletServiceTest, ThroughTheWindowSystemOnlyTheAreaPlaysAndLeavingLift
   Open();
 
   auto send = [&](QPointF local, Qt::MouseButtons buttons, qreal pressure) {
-    QWindowSystemInterface::handleTabletEvent(handle, pen.get(), local, handle->mapToGlobal(local.toPoint()),
-                                              buttons, pressure, 0, 0, 0, 0, 0);
+    QWindowSystemInterface::handleTabletEvent(handle, pen.get(), local, handle->mapToGlobal(local.toPoint()), buttons,
+                                              pressure, 0, 0, 0, 0, 0);
     QCoreApplication::processEvents();
   };
   send({110, 60}, Qt::NoButton, 0);       // hover over the area
@@ -91,10 +88,10 @@ TEST_F(QtTabletServiceTest, ThroughTheWindowSystemOnlyTheAreaPlaysAndLeavingLift
   QCoreApplication::processEvents();
 
   for (auto& p : packets) p.time = 0;
-  EXPECT_EQ(packets, (std::vector<TabletPacket>{
-                         Expected(1, 0, {100, 50}, 0, 0, 900), Expected(1, 1, {100, 50}, 512, 0, 900),
-                         Expected(1, 0, {110, 50}, 0, 0, 900), Expected(1, 1, {120, 50}, 256, 0, 900),
-                         Expected(1, 0, {120, 50}, 0, 0, 900)}));  // lifted where it was
+  EXPECT_EQ(packets,
+            (std::vector<TabletPacket>{Expected(1, 0, {100, 50}, 0, 0, 900), Expected(1, 1, {100, 50}, 512, 0, 900),
+                                       Expected(1, 0, {110, 50}, 0, 0, 900), Expected(1, 1, {120, 50}, 256, 0, 900),
+                                       Expected(1, 0, {120, 50}, 0, 0, 900)}));  // lifted where it was
   service.Close();
 }
 

@@ -27,11 +27,18 @@ struct Field {
 
 // Typing character by character: the text after each character and the byte at the end.
 TEST(NumericEdit, TypingValidatesEveryCharacter) {
-  struct Case { int minimum, maximum; std::string typed; std::vector<QString> texts; int byte; };
+  struct Case {
+    int minimum, maximum;
+    std::string typed;
+    std::vector<QString> texts;
+    int byte;
+  };
   const Case cases[] = {
       {0, 127, "150", {"1", "15", "127"}, 127},  // 150 is replaced by the nearer bound
       {0, 127, "12a", {"1", "12", "12"}, 12},    // a letter is removed at once
-      {0, 127, "x7", {"", "7"}, 7}, {0, 127, "007", {"0", "00", "007"}, 7}, {5, 127, "1", {"5"}, 5},
+      {0, 127, "x7", {"", "7"}, 7},
+      {0, 127, "007", {"0", "00", "007"}, 7},
+      {5, 127, "1", {"5"}, 5},
       {0, 60, "99", {"9", "60"}, 60},
   };
   for (const Case& c : cases) {
@@ -80,9 +87,9 @@ TEST(NumericEdit, OnlyTheCharacterBeforeTheCaretIsExamined) {
 // write the value even when the text stays as it was.
 TEST(NumericEdit, SteppingKeys) {
   const std::tuple<int, Qt::Key, int> cases[] = {
-      {125, Qt::Key_PageUp, 127}, {3, Qt::Key_PageDown, 0}, {50, Qt::Key_PageUp, 60}, {50, Qt::Key_PageDown, 40},
-      {50, Qt::Key_Down, 49},     {127, Qt::Key_Up, 127},   {0, Qt::Key_Down, 0},     {50, Qt::Key_Home, 127},
-      {0, Qt::Key_End, 0}};
+      {125, Qt::Key_PageUp, 127}, {3, Qt::Key_PageDown, 0}, {50, Qt::Key_PageUp, 60},
+      {50, Qt::Key_PageDown, 40}, {50, Qt::Key_Down, 49},   {127, Qt::Key_Up, 127},
+      {0, Qt::Key_Down, 0},       {50, Qt::Key_Home, 127},  {0, Qt::Key_End, 0}};
   for (auto [start, key, expected] : cases) {
     SCOPED_TRACE(testing::Message() << start << " key " << key);
     Field f;

@@ -20,8 +20,8 @@ QColor SlotColor(int slot) {
 TEST(TabStrip, OverlapColumnsSelectBothNeighbours) {
   const TabStrip tabs(QRect(0, 0, 546, 497), 530);
   const std::tuple<int, int, std::vector<int>> cases[] = {
-      {0, 497, {0}},      {45, 500, {0, 1}},    {46, 500, {1}},   {136, 529, {2, 3}}, {500, 510, {10, 11}},
-      {545, 510, {11}},   {546, 510, {}},       {300, 496, {}},   {300, 530, {}},     {-1, 510, {}}};
+      {0, 497, {0}},    {45, 500, {0, 1}}, {46, 500, {1}}, {136, 529, {2, 3}}, {500, 510, {10, 11}},
+      {545, 510, {11}}, {546, 510, {}},    {300, 496, {}}, {300, 530, {}},     {-1, 510, {}}};
   for (const auto& [x, y, hits] : cases) EXPECT_EQ(tabs.TabsAt(QPoint(x, y)), hits) << x << "," << y;
   EXPECT_EQ(tabs.TabRect(0), QRect(0, 497, 46, 33));
 }
@@ -59,11 +59,22 @@ TEST(TabletAreaPainter, MarkerOverSlotColourOrInvertedOverPicture) {
     std::vector<std::tuple<int, int, QColor>> pixels;
   };
   const Case cases[] = {
-      {nullptr, 800, {125, 0}, {{5, 5, slot}, {190, 190, slot}, {140, 140, white}, {0, 100, black},
-                                 {80, 100, black}, {100, 125, white}, {180, 100, black}, {100, 60, white}}},
+      {nullptr,
+       800,
+       {125, 0},
+       {{5, 5, slot},
+        {190, 190, slot},
+        {140, 140, white},
+        {0, 100, black},
+        {80, 100, black},
+        {100, 125, white},
+        {180, 100, black},
+        {100, 60, white}}},
       {nullptr, 0, {}, {{100, 90, black}, {80, 100, black}, {79, 100, slot}, {105, 105, slot}}},  // only the cross
-      {&picture, 400, {0, 60}, {{5, 5, dark}, {85, 100, inverse}, {100, 70, inverse}, {100, 150, inverse},
-                                {120, 120, dark}}},
+      {&picture,
+       400,
+       {0, 60},
+       {{5, 5, dark}, {85, 100, inverse}, {100, 70, inverse}, {100, 150, inverse}, {120, 120, dark}}},
   };
   for (const Case& c : cases) {
     QImage surface(200, 200, QImage::Format_RGB32);
@@ -84,7 +95,8 @@ TEST(TabletAreaPainter, TabsInSlotColours) {
     const QRect r = tabs.TabRect(i);
     EXPECT_EQ(QColor(image.pixel(r.left() + 2, r.top() + 1)), SlotColor(i)) << i;
     bool white = false;  // the row through the middle crosses the white number
-    for (int x = r.left(); x <= r.right(); ++x) white = white || QColor(image.pixel(x, r.center().y())).lightness() > 200;
+    for (int x = r.left(); x <= r.right(); ++x)
+      white = white || QColor(image.pixel(x, r.center().y())).lightness() > 200;
     EXPECT_TRUE(white) << i;
   }
   EXPECT_EQ(QColor(image.pixel(24, 10)), QColor(Qt::gray));   // above the strip

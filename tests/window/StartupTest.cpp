@@ -47,11 +47,11 @@ TEST_F(StartupTest, FoldersBesideTheProgramElseInTheDataFolderElseTwoWarnings) {
 }
 
 TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
-  const std::tuple<bool, std::string, const char*> cases[] = {  // message nullptr: start-up goes on
-      {false, "WACOM Intuos", "WinTab services not available!"},
-      {true, "wacom Intuos", "Wacom tablet not installed!"},
-      {true, "WACO", "Wacom tablet not installed!"},
-      {true, "WACOMish pad", nullptr}};
+  const std::tuple<bool, std::string, const char*> cases[] = {// message nullptr: start-up goes on
+                                                              {false, "WACOM Intuos", "WinTab services not available!"},
+                                                              {true, "wacom Intuos", "Wacom tablet not installed!"},
+                                                              {true, "WACO", "Wacom tablet not installed!"},
+                                                              {true, "WACOMish pad", nullptr}};
   QDir(temp.path()).mkdir("bin");
   for (const auto& [services, device, message] : cases) {
     messages.shown.clear();

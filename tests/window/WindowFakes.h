@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "model/MessageSink.h"
 #include "midi/MidiOutService.h"
+#include "model/MessageSink.h"
 #include "tablet/layers/WidgetTabletService.h"
 
 /// MIDI output with a given number of devices that records every message sent.

@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   ScriptedTablet tablet;
   RecordingMessages messages;
   CopyBuffer copyBuffer;
-  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, copyBuffer, &messages);
+  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, copyBuffer,
+                        &messages);
   window.OnInitDialog();
   save(window, "default.png");
 

@@ -28,8 +28,8 @@ using namespace ControlIds;
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes),
-                                              FileLocations{}, copyBuffer, &messages);
+    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{},
+                                              copyBuffer, &messages);
     ASSERT_TRUE(window->OnInitDialog());
   }
   QComboBox* List(int id) const { return qobject_cast<QComboBox*>(window->Control(id)); }
@@ -56,14 +56,23 @@ class WindowTest : public ::testing::Test {
 };
 
 TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
-  const std::pair<int, const char*> texts[] = {
-      {kPort, "Synth 0"},     {kPatch, "108 Koto"},      {kScale, "Japanese A"}, {kKey, "F#"},
-      {kMinNoteName, "C3"},   {kMaxNoteName, "C5"},      {kControllerBoxes[0], "------ None ------"},
-      {kMaximumFields[0], "127"}, {DisplayId::kValue[0], "---"}, {1077, "Red"}, {kPictureButton, "---"},
-      {kDeviceName, "WACOM Test Tablet"}};
+  const std::pair<int, const char*> texts[] = {{kPort, "Synth 0"},
+                                               {kPatch, "108 Koto"},
+                                               {kScale, "Japanese A"},
+                                               {kKey, "F#"},
+                                               {kMinNoteName, "C3"},
+                                               {kMaxNoteName, "C5"},
+                                               {kControllerBoxes[0], "------ None ------"},
+                                               {kMaximumFields[0], "127"},
+                                               {DisplayId::kValue[0], "---"},
+                                               {1077, "Red"},
+                                               {kPictureButton, "---"},
+                                               {kDeviceName, "WACOM Test Tablet"}};
   for (const auto& [id, text] : texts) {
-    const QString shown = List(id) ? List(id)->currentText() : Field(id) ? Field(id)->text()
-                          : Label(id)                        ? Label(id)->text() : Button(id)->text();
+    const QString shown = List(id)    ? List(id)->currentText()
+                          : Field(id) ? Field(id)->text()
+                          : Label(id) ? Label(id)->text()
+                                      : Button(id)->text();
     EXPECT_TRUE(shown.startsWith(text)) << id << ": " << shown.toStdString();
   }
   EXPECT_EQ(List(kScale)->count(), 270);
@@ -85,7 +94,8 @@ TEST_F(WindowTest, TabOrderIsTheCreationOrderOfTheTabStops) {
   QWidget* const first = window->Control(expected.front());
   QWidget* w = first;
   do {
-    if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == window.get()) chain.push_back(w->objectName().toInt());
+    if ((w->focusPolicy() & Qt::TabFocus) && w->parentWidget() == window.get())
+      chain.push_back(w->objectName().toInt());
     w = w->nextInFocusChain();
   } while (w != first && chain.size() < 200);
   EXPECT_EQ(chain, expected);
@@ -139,9 +149,10 @@ TEST_F(WindowTest, GenerateNotesSwitchesExactlyTheNoteControls) {
 
 TEST_F(WindowTest, FunctionKeysSelectSlotsOnlyInTheMainWindow) {
   window->show();
-  const std::tuple<int, Qt::KeyboardModifiers, int> cases[] = {
-      {Qt::Key_F5, Qt::NoModifier, 4}, {Qt::Key_F4, Qt::AltModifier, 3}, {Qt::Key_F12, Qt::NoModifier, 11},
-      {Qt::Key_F1, Qt::ShiftModifier, 0}};
+  const std::tuple<int, Qt::KeyboardModifiers, int> cases[] = {{Qt::Key_F5, Qt::NoModifier, 4},
+                                                               {Qt::Key_F4, Qt::AltModifier, 3},
+                                                               {Qt::Key_F12, Qt::NoModifier, 11},
+                                                               {Qt::Key_F1, Qt::ShiftModifier, 0}};
   for (const auto& [key, mods, slot] : cases) {
     PressKey(List(kPatch), key, mods);
     EXPECT_EQ(Slot(), slot) << key;

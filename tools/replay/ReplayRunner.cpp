@@ -22,7 +22,10 @@ bool HasEntry(int32_t value, int entries) { return value >= 0 && value < entries
 }  // namespace
 
 ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays)
-    : midi_(std::move(midi)), messages_(out), display_(out, showDisplays), engine_(*midi_, messages_, display_, tools_, copyBuffer_) {
+    : midi_(std::move(midi)),
+      messages_(out),
+      display_(out, showDisplays),
+      engine_(*midi_, messages_, display_, tools_, copyBuffer_) {
   // The port box is filled once, before the first configuration is shown.
   portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
   engine_.Start();
@@ -177,21 +180,11 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
     case FieldKind::ControllerNumber:
       if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectController(field.input, value);
       break;
-    case FieldKind::PlayNotes:
-      engine_.SetPlayNotes(value == 1);
-      break;
-    case FieldKind::InitialPosition:
-      engine_.SetInitialPosition(value == 1);
-      break;
-    case FieldKind::InitialPressure:
-      engine_.SetInitialPressure(value == 1);
-      break;
-    case FieldKind::ControllerMinimum:
-      engine_.SetControllerMinimum(field.input, value);
-      break;
-    case FieldKind::ControllerMaximum:
-      engine_.SetControllerMaximum(field.input, value);
-      break;
+    case FieldKind::PlayNotes: engine_.SetPlayNotes(value == 1); break;
+    case FieldKind::InitialPosition: engine_.SetInitialPosition(value == 1); break;
+    case FieldKind::InitialPressure: engine_.SetInitialPressure(value == 1); break;
+    case FieldKind::ControllerMinimum: engine_.SetControllerMinimum(field.input, value); break;
+    case FieldKind::ControllerMaximum: engine_.SetControllerMaximum(field.input, value); break;
     case FieldKind::ResponseCurveCode:
       if (HasEntry(value, kResponseCurveCount)) engine_.SetResponseCurve(field.input, static_cast<uint16_t>(value));
       break;
@@ -204,7 +197,6 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
     case FieldKind::ColorModel:
       if (value == 0 || value == 1) engine_.SetColorModel(static_cast<uint16_t>(value));
       break;
-    case FieldKind::Picture:
-      break;  // handled by RunSet
+    case FieldKind::Picture: break;  // handled by RunSet
   }
 }

@@ -3,10 +3,10 @@
 
 #include <memory>
 
+#include "midi/MidiOutService.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
 #include "model/ToolNameSource.h"
-#include "midi/MidiOutService.h"
 #include "tools/replay/ReplayOutput.h"
 
 /// Output devices for the runner: N devices that open when asked, never fail to

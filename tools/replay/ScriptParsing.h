@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <array>
 
 /// Splitting and number reading for script lines.
 namespace ScriptParsing {

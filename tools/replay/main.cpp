@@ -17,7 +17,9 @@ namespace {
 constexpr int kUsageError = 2;
 
 int Usage(const char* problem) {
-  std::fprintf(stderr, "quill-replay: %s\nusage: quill-replay [--devices N] [--show-displays] [--midi=alsa|jack] [SCRIPT]\n", problem);
+  std::fprintf(stderr,
+               "quill-replay: %s\nusage: quill-replay [--devices N] [--show-displays] [--midi=alsa|jack] [SCRIPT]\n",
+               problem);
   return kUsageError;
 }
 

@@ -66,8 +66,7 @@ QImage DrawKeyboardPicture() {
   // The label band, with "C-2", "C-1", ... "C8" above each C.
   painter.fillRect(0, 0, kWidth, kBandHeight, kBandColor);
   painter.end();
-  for (int c = 0; c < kNoteCount; c += 12)
-    DrawLabel(image, KeyStripOffset(c) + 3, 3, "C" + std::to_string(c / 12 - 2));
+  for (int c = 0; c < kNoteCount; c += 12) DrawLabel(image, KeyStripOffset(c) + 3, 3, "C" + std::to_string(c / 12 - 2));
   painter.begin(&image);
 
   // White keys: a dark edge at the left column of each key (the column that the

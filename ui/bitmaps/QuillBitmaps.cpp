@@ -119,8 +119,7 @@ QPixmap QuillBitmaps::KeyButtonBitmap(bool pressed) {
   painter.fillRect(left, top, keys * keyWidth + 1, height, edge);
   for (int k = 0; k < keys; ++k)
     painter.fillRect(left + 1 + k * keyWidth, top + 1, keyWidth - 1, height - 2, Qt::white);
-  for (int k : {1, 2, 4})
-    painter.fillRect(left + k * keyWidth - 1, top + 1, 3, 6, Qt::black);
+  for (int k : {1, 2, 4}) painter.fillRect(left + k * keyWidth - 1, top + 1, 3, 6, Qt::black);
   painter.end();
   return QPixmap::fromImage(image);
 }

@@ -8,9 +8,9 @@
 /// The program's pictures, drawn in code so that every build has the same ones.
 /// The pixmap functions need a QGuiApplication.
 namespace QuillBitmaps {
-inline constexpr int kCurveWidth = 24;       ///< curve button pictures
+inline constexpr int kCurveWidth = 24;  ///< curve button pictures
 inline constexpr int kCurveHeight = 20;
-inline constexpr int kKeyButtonWidth = 31;   ///< MinKey and MaxKey pictures
+inline constexpr int kKeyButtonWidth = 31;  ///< MinKey and MaxKey pictures
 inline constexpr int kKeyButtonHeight = 20;
 
 /// The picture of response curve `code` (0 exponential in red, 1 linear in green,

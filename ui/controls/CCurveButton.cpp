@@ -6,7 +6,7 @@ CCurveButton::CCurveButton(int controlId, QWidget* parent) : CBitmapCycleButton(
 }
 
 int CCurveButton::InputForControl(int controlId) {
-  if (controlId >= 1065 && controlId <= 1069) return controlId - 1065;  // X, Y, pressure, tilt, angle
+  if (controlId >= 1065 && controlId <= 1069) return controlId - 1065;      // X, Y, pressure, tilt, angle
   if (controlId >= 1091 && controlId <= 1093) return controlId - 1091 + 5;  // the colour inputs
   return -1;
 }

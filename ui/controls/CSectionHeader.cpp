@@ -38,8 +38,7 @@ int CSectionHeader::SetAlignment(int flags) {
   const bool centreX = flags & kCenterHorizontal, centreY = flags & kCenterVertical;
   const bool top = flags & kTop, bottom = flags & kBottom;
   const bool left = flags & kLeft, right = flags & kRight;
-  if ((top && bottom) || (left && right) || (centreY && (top || bottom)) || (centreX && (left || right)))
-    return -1;
+  if ((top && bottom) || (left && right) || (centreY && (top || bottom)) || (centreX && (left || right))) return -1;
   const int previous = alignment_;
   alignment_ = flags;
   return previous;

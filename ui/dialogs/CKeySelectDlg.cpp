@@ -123,12 +123,8 @@ void CKeySelectDlg::OnScrollAction(int action) {
     case QAbstractSlider::SliderSingleStepAdd:
       if (pos < kLastKey) next = pos + 1;
       break;
-    case QAbstractSlider::SliderPageStepAdd:
-      next = pos + 1;
-      break;
-    case QAbstractSlider::SliderMove:
-      next = thumb;
-      break;
+    case QAbstractSlider::SliderPageStepAdd: next = pos + 1; break;
+    case QAbstractSlider::SliderMove: next = thumb; break;
     default:  // to the start or the end: nothing
       break;
   }

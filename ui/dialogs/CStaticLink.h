@@ -11,8 +11,8 @@ class CStaticLink : public QLabel {
   Q_OBJECT
 
  public:
-  static inline const QColor kUnvisitedColor{0, 0, 255};   ///< blue until opened
-  static inline const QColor kVisitedColor{128, 0, 128};   ///< purple once opened
+  static inline const QColor kUnvisitedColor{0, 0, 255};  ///< blue until opened
+  static inline const QColor kVisitedColor{128, 0, 128};  ///< purple once opened
 
   /// `link` is the target; when it is empty a click opens the shown text.
   explicit CStaticLink(const QString& link = QString(), QWidget* parent = nullptr);

@@ -34,20 +34,16 @@
 namespace {
 
 QColor ToColor(Rgb c) { return QColor(c.r, c.g, c.b); }
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Values shown in the status labels, formatted as the driver reports them.
 QString Degrees(long value) { return QString::number(value) + QChar(0x00B0); }
 
 }  // namespace
 
-CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet,
-                               const OrientationScaling& orientation, const FileLocations& folders,
-                               CopyBuffer& copyBuffer, MessageSink* messages)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint),
+CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, const OrientationScaling& orientation,
+                               const FileLocations& folders, CopyBuffer& copyBuffer, MessageSink* messages)
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       tablet_(tablet),
       midi_(midi),
       orientation_(orientation),
@@ -122,8 +118,7 @@ void CTabletMidiDlg::SetUpCustomControls() {
   }
   for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(kResponseCurveCount, curveBitmaps_.data());
   const QStringList captions = {QStringLiteral("C o n t r o l l e r s"),
-                                QStringLiteral("N o t e   G e n e r a t i o n"),
-                                QStringLiteral("M I D I   o u t")};
+                                QStringLiteral("N o t e   G e n e r a t i o n"), QStringLiteral("M I D I   o u t")};
   const Rgb first = tabColors[0];
   for (size_t i = 0; i < ControlIds::kSectionHeaders.size(); ++i) {
     CSectionHeader* header = controls_->Header(ControlIds::kSectionHeaders[i]);
@@ -136,9 +131,7 @@ void CTabletMidiDlg::SetUpCustomControls() {
 
 void CTabletMidiDlg::ConnectHandlers() {
   using namespace ControlIds;
-  auto onList = [this](int id, auto handler) {
-    connect(controls_->List(id), &QComboBox::activated, this, handler);
-  };
+  auto onList = [this](int id, auto handler) { connect(controls_->List(id), &QComboBox::activated, this, handler); };
   onList(kPort, [this](int i) { engine_.SelectPort(i); });
   onList(kChannel, [this](int i) { engine_.SelectChannel(i); });
   onList(kPatch, [this](int i) { engine_.SelectPatch(i); });
@@ -435,8 +428,7 @@ void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
   const PenState& pen = engine_.Pen();
   const QSize size = controls_->TabletArea()->size();
   const int slot = engine_.CurrentSlot();
-  const QImage* picture =
-      engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
+  const QImage* picture = engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
   TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture, pen,
                                ComputeTilt(orientation_, pen.azimuth, pen.altitude));
 }

@@ -9,9 +9,9 @@
 #include <memory>
 #include <optional>
 
+#include "engine/PerformanceEngine.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
-#include "engine/PerformanceEngine.h"
 #include "ui/window/MainWindowControls.h"
 #include "ui/window/OrientationScaling.h"
 #include "ui/window/PictureCache.h"

@@ -53,8 +53,7 @@ inline constexpr std::array<int, 3> kColorLabels = {1077, 1079, 1081};
 /// Section headers in the order they are set up: controllers, notes, MIDI out.
 inline constexpr std::array<int, 3> kSectionHeaders = {1073, 1074, 1075};
 /// The controls "generate notes" switches on and off.
-inline constexpr std::array<int, 9> kNoteControls = {1022, 1024, 1025, 1042, 1027,
-                                                     1028, 1023, 1050, 1049};
+inline constexpr std::array<int, 9> kNoteControls = {1022, 1024, 1025, 1042, 1027, 1028, 1023, 1050, 1049};
 /// The Angle controller box: its bottom edge ends the tab strip.
 inline constexpr int kAngleBox = 1040;
 }  // namespace ControlIds

@@ -24,8 +24,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
       auto* label = new QLabel(text, window);
-      label->setAlignment((entry.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) |
-                          Qt::AlignTop);
+      label->setAlignment((entry.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
       return label;
     }
     case ControlKind::GroupBox: {
@@ -35,8 +34,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       box->lower();
       return box;
     }
-    case ControlKind::TabletArea:
-      return new TabletAreaWidget(window);
+    case ControlKind::TabletArea: return new TabletAreaWidget(window);
     case ControlKind::List: {
       auto* box = new QComboBox(window);
       box->setEditable(false);
@@ -50,8 +48,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       button->setDefault(false);
       return button;
     }
-    case ControlKind::Check:
-      return new QCheckBox(text, window);
+    case ControlKind::Check: return new QCheckBox(text, window);
     case ControlKind::Radio: {
       auto* button = new QPushButton(text, window);
       button->setCheckable(true);
@@ -60,8 +57,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       colorModelGroup->addButton(button);
       return button;
     }
-    case ControlKind::NumericField:
-      return new CNumericEdit(window);
+    case ControlKind::NumericField: return new CNumericEdit(window);
     case ControlKind::ReadOnlyField: {
       auto* field = new QLineEdit(window);
       field->setReadOnly(true);
@@ -72,8 +68,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       button->setText(text);  // named, not shown
       return button;
     }
-    case ControlKind::CurveButton:
-      return new CCurveButton(entry.id, window);
+    case ControlKind::CurveButton: return new CCurveButton(entry.id, window);
     case ControlKind::SectionHeader: {
       auto* header = new CSectionHeader(window);
       header->SetCaption(text);
@@ -120,11 +115,7 @@ QWidget* MainWindowControls::Control(int id) const {
 QComboBox* MainWindowControls::List(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
 QLabel* MainWindowControls::Label(int id) const { return qobject_cast<QLabel*>(Control(id)); }
 QLineEdit* MainWindowControls::Field(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
-QAbstractButton* MainWindowControls::Button(int id) const {
-  return qobject_cast<QAbstractButton*>(Control(id));
-}
+QAbstractButton* MainWindowControls::Button(int id) const { return qobject_cast<QAbstractButton*>(Control(id)); }
 CNumericEdit* MainWindowControls::Numeric(int id) const { return dynamic_cast<CNumericEdit*>(Control(id)); }
 CCurveButton* MainWindowControls::Curve(int id) const { return dynamic_cast<CCurveButton*>(Control(id)); }
-CSectionHeader* MainWindowControls::Header(int id) const {
-  return dynamic_cast<CSectionHeader*>(Control(id));
-}
+CSectionHeader* MainWindowControls::Header(int id) const { return dynamic_cast<CSectionHeader*>(Control(id)); }

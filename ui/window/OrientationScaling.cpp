@@ -29,8 +29,8 @@ OrientationScaling OrientationScaling::FromAxes(const OrientationAxes& axes) {
 
 TiltVector ComputeTilt(const OrientationScaling& scaling, int32_t azimuth, int32_t altitude) {
   if (!scaling.orientationSupported) return {};
-  const double d = scaling.altitudeScale -
-                   static_cast<double>(std::abs(static_cast<int64_t>(altitude))) / scaling.altitudeFactor;
+  const double d =
+      scaling.altitudeScale - static_cast<double>(std::abs(static_cast<int64_t>(altitude))) / scaling.altitudeFactor;
   const double theta = static_cast<double>(static_cast<uint32_t>(azimuth)) / scaling.azimuthPerRadian;
   // Truncation toward zero; values far outside the int range cannot come from
   // the layers' ranges but are kept in bounds anyway.

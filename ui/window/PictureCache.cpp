@@ -18,8 +18,7 @@ QImage PictureCache::ToImage(const Picture& picture) {
 const QImage& PictureCache::Scaled(const Picture& picture, QSize size) {
   if (picture.IsEmpty() || size.isEmpty()) return empty_;
   auto found = entries_.find(&picture);
-  if (found != entries_.end() && found->second.generation == picture.Generation() &&
-      found->second.size == size) {
+  if (found != entries_.end() && found->second.generation == picture.Generation() && found->second.size == size) {
     return found->second.scaled;
   }
   Entry& entry = entries_[&picture];

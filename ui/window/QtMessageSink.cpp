@@ -8,18 +8,13 @@
 
 namespace {
 
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QMessageBox::Icon ToIcon(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::Error:
-      return QMessageBox::Critical;
-    case MessageIcon::Question:
-      return QMessageBox::Question;
-    case MessageIcon::Warning:
-      break;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Warning: break;
   }
   return QMessageBox::Warning;
 }
@@ -27,8 +22,7 @@ QMessageBox::Icon ToIcon(MessageIcon icon) {
 }  // namespace
 
 void QtMessageSink::ShowMessage(std::string_view text, MessageIcon icon) {
-  QMessageBox box(ToIcon(icon), QString::fromUtf8(ProgramInfo::kName), ToQString(text),
-                  QMessageBox::Ok, parent_);
+  QMessageBox box(ToIcon(icon), QString::fromUtf8(ProgramInfo::kName), ToQString(text), QMessageBox::Ok, parent_);
   box.exec();
 }
 

@@ -23,8 +23,8 @@ void DrawMarker(QPainter& p, int x, int y, int r, TiltVector tilt) {
 
 }  // namespace
 
-void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture,
-                                  const PenState& pen, TiltVector tilt) {
+void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState& pen,
+                                  TiltVector tilt) {
   QPainter painter(&surface);
   PaintArea(painter, surface.size(), slotColor, picture, pen, tilt);
 }

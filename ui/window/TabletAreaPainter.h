@@ -23,8 +23,8 @@ class TabletAreaPainter {
   static void PaintArea(QPainter& painter, QSize size, const QColor& slotColor, const QImage* picture,
                         const PenState& pen, TiltVector tilt);
   /// The same into a whole image.
-  static void PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture,
-                        const PenState& pen, TiltVector tilt);
+  static void PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState& pen,
+                        TiltVector tilt);
   /// The twelve numbered tabs in their slot colours, numbers in white 8-point Arial.
   static void PaintTabs(QPainter& painter, const TabStrip& tabs);
 };

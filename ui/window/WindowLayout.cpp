@@ -125,10 +125,7 @@ int DialogUnitsToPixelsX(int x) { return static_cast<int>(std::lround(x * 6.0 / 
 int DialogUnitsToPixelsY(int y) { return static_cast<int>(std::lround(y * 13.0 / 8.0)); }
 
 QRect DialogUnitsToPixels(int x, int y, int w, int h) {
-  return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(w),
-               DialogUnitsToPixelsY(h));
+  return QRect(DialogUnitsToPixelsX(x), DialogUnitsToPixelsY(y), DialogUnitsToPixelsX(w), DialogUnitsToPixelsY(h));
 }
 
-QSize WindowClientSize() {
-  return QSize(DialogUnitsToPixelsX(kWindowWidthDu), DialogUnitsToPixelsY(kWindowHeightDu));
-}
+QSize WindowClientSize() { return QSize(DialogUnitsToPixelsX(kWindowWidthDu), DialogUnitsToPixelsY(kWindowHeightDu)); }
