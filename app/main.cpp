@@ -14,11 +14,11 @@
 namespace {
 
 struct Options {
-  TabletLayer tablet = TabletLayer::Automatic;
+  TabletLayer tablet = TabletLayer::Default;
   MidiSystem midi = MidiSystem::Automatic;
 };
 
-void PrintUsage() { std::fprintf(stderr, "usage: quill [--tablet=evdev|qt|mouse] [--midi=alsa|jack]\n"); }
+void PrintUsage() { std::fprintf(stderr, "usage: quill [--tablet=auto|evdev|qt|mouse] [--midi=alsa|jack]\n"); }
 
 // Quill's own options start with "--"; anything else (such as Qt's
 // "-platform offscreen") is left to Qt.

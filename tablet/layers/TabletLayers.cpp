@@ -36,6 +36,7 @@ const EvdevTabletNode* FirstReadable(const std::vector<EvdevTabletNode>& nodes) 
 }  // namespace
 
 std::optional<TabletLayer> ParseTabletLayer(std::string_view name) {
+  if (name == "auto") return TabletLayer::Auto;
   if (name == "evdev") return TabletLayer::Evdev;
   if (name == "qt") return TabletLayer::Qt;
   if (name == "mouse") return TabletLayer::Mouse;
@@ -59,7 +60,13 @@ std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer) {
   }
 
   auto qt = std::make_unique<QtTabletService>();
-  if (qt->DeviceName().empty() && nodes.empty()) {
+  if (!qt->DeviceName().empty()) return qt;
+  if (layer == TabletLayer::Auto) {
+    std::cerr << "quill: no graphics tablet found, so the mouse plays the pen; plug in a tablet (or let this user "
+                 "read it, see the README's troubleshooting) and start Quill again to play with the pen.\n";
+    return std::make_unique<MouseTabletService>();
+  }
+  if (nodes.empty()) {
     std::cerr << "quill: no graphics tablet found; to play with the mouse, start quill --tablet=mouse\n";
   }
   return qt;

@@ -7,19 +7,23 @@
 
 #include "tablet/layers/WidgetTabletService.h"
 
-/// Where pen input comes from, chosen with --tablet=evdev|qt|mouse.
+/// Where pen input comes from, chosen with --tablet=auto|evdev|qt|mouse.
 enum class TabletLayer {
-  Automatic,  ///< evdev when a readable tablet node exists, otherwise qt
-  Evdev,      ///< the tablet's event node: the whole surface, wherever the pointer is
-  Qt,         ///< Qt tablet events over the tablet area
-  Mouse,      ///< the mouse over the tablet area plays the pen
+  Default,  ///< no option: evdev when a readable tablet node exists, otherwise qt
+  Auto,     ///< evdev, else qt when Qt lists a tablet, else the mouse (with a notice)
+  Evdev,    ///< the tablet's event node: the whole surface, wherever the pointer is
+  Qt,       ///< Qt tablet events over the tablet area
+  Mouse,    ///< the mouse over the tablet area plays the pen
 };
 
-/// "evdev", "qt" or "mouse"; nothing for any other name.
+/// "auto", "evdev", "qt" or "mouse"; nothing for any other name.
 std::optional<TabletLayer> ParseTabletLayer(std::string_view name);
 
-/// Creates the layer; Automatic: evdev when a readable tablet node exists,
-/// otherwise qt. Writes advice to standard error when a tablet node exists
-/// but cannot be read, and when no tablet is found at all. Call it once the
-/// QApplication exists: the layers read screens, input devices and events.
+/// Creates the layer. Default: evdev when a readable tablet node exists,
+/// otherwise qt (whose presence check then decides). Auto: the same, but
+/// without a tablet Qt knows of either, the mouse plays the pen, and a notice
+/// on standard error says how to get the tablet working. Writes advice to
+/// standard error when a tablet node exists but cannot be read, and when no
+/// tablet is found at all. Call it once the QApplication exists: the layers
+/// read screens, input devices and events.
 std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer);

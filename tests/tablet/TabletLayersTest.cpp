@@ -18,13 +18,17 @@ TEST(TabletLayers, EachNameAndChoiceGivesItsLayer) {
   EXPECT_EQ(ParseTabletLayer("evdev"), TabletLayer::Evdev);
   EXPECT_EQ(ParseTabletLayer("qt"), TabletLayer::Qt);
   EXPECT_EQ(ParseTabletLayer("mouse"), TabletLayer::Mouse);
-  for (const char* wrong : {"", "Mouse", "wintab", "evdev ", "auto"}) EXPECT_EQ(ParseTabletLayer(wrong), std::nullopt);
+  EXPECT_EQ(ParseTabletLayer("auto"), TabletLayer::Auto);
+  for (const char* wrong : {"", "Mouse", "wintab", "evdev ", "automatic"})
+    EXPECT_EQ(ParseTabletLayer(wrong), std::nullopt);
   TestApplication();
   EXPECT_NE(dynamic_cast<MouseTabletService*>(CreateTabletService(TabletLayer::Mouse).get()), nullptr);
   EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Qt).get()), nullptr);
   if (!EvdevTabletFinder::Find().empty()) GTEST_SKIP() << "this machine has a tablet node";
   // Without tablet nodes the automatic choice is Qt, and a forced evdev layer has no services.
-  EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Automatic).get()), nullptr);
+  EXPECT_NE(dynamic_cast<QtTabletService*>(CreateTabletService(TabletLayer::Default).get()), nullptr);
+  // No tablet here at all: auto falls back to the mouse.
+  EXPECT_NE(dynamic_cast<MouseTabletService*>(CreateTabletService(TabletLayer::Auto).get()), nullptr);
   auto evdev = CreateTabletService(TabletLayer::Evdev);
   EXPECT_FALSE(evdev->ServicesPresent());
   EXPECT_FALSE(evdev->OpenContext([](const TabletPacket&) {}));
