@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+// Parses a command line given as words after the program's name.
+bool Parse(std::vector<std::string> words, CommandLine& options) {
+  words.insert(words.begin(), "quill");
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options);
+}
+
+TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
+  CommandLine options;
+  ASSERT_TRUE(Parse({"-platform", "offscreen", "--tablet=auto", "--midi=jack"}, options));
+  EXPECT_EQ(options.tablet, TabletLayer::Auto);
+  EXPECT_EQ(options.midi, MidiSystem::Jack);
+  for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose"}) {
+    SCOPED_TRACE(wrong);
+    CommandLine untouched;
+    EXPECT_FALSE(Parse({wrong}, untouched));
+  }
+}
+
+}  // namespace
