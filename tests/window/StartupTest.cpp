@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "app/CTabletMidiApp.h"
+#include "tablet/layers/MouseTabletService.h"
 #include "tests/window/WindowFakes.h"
 
 namespace {
@@ -64,6 +65,11 @@ TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
     const Shown expected = message ? Shown{{message, MessageIcon::Error}} : Shown{};
     EXPECT_EQ(messages.shown, expected) << device;
   }
+  MouseTabletService mouse;  // with the mouse as the pen there is no maker to ask for
+  CTabletMidiApp withMouse(mouse, midi, messages);
+  messages.shown.clear();
+  EXPECT_TRUE(withMouse.Prepare(Path("bin"), Path("data")));
+  EXPECT_TRUE(messages.shown.empty());
   tablet.servicesPresent = false;  // and then no window is made
   CTabletMidiApp app(tablet, midi, messages);
   EXPECT_FALSE(app.InitInstance());
