@@ -116,7 +116,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void DestroyWindow();
   void WritePenStatus();
   QString ChooseFile(FileDialogKind kind, const std::string& start);
-  std::optional<uint8_t> ChooseKey();
+  /// The keyboard, opened where `currentLimit` is.
+  std::optional<uint8_t> ChooseKey(uint8_t currentLimit);
 
   TabletService& tablet_;
   MidiOutService& midi_;
@@ -138,6 +139,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   } penStatus_;
   bool initialized_ = false;
   bool contextOpen_ = false;
+  /// A packet has arrived: until then the pen's place is unknown and no marker is drawn.
+  bool penSeen_ = false;
   FileChooser fileChooser_;
   KeyChooser keyChooser_;
 };
