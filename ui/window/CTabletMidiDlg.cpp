@@ -95,8 +95,9 @@ bool CTabletMidiDlg::OnInitDialog() {
   return true;
 }
 
-int CTabletMidiDlg::DoModal() {
+int CTabletMidiDlg::DoModal(const QString& configurationFile) {
   OnInitDialog();
+  if (!configurationFile.isEmpty()) LoadConfigurationFile(configurationFile);
   return exec();
 }
 
@@ -294,8 +295,10 @@ void CTabletMidiDlg::SelectNoteLimit(NoteLimit which) {
 
 void CTabletMidiDlg::OnLoad() {
   const QString path = ChooseFile(FileDialogKind::LoadConfigurations, engine_.Locations().configsFolder);
-  if (!path.isEmpty()) engine_.LoadConfigurations(path.toStdString());
+  if (!path.isEmpty()) LoadConfigurationFile(path);
 }
+
+void CTabletMidiDlg::LoadConfigurationFile(const QString& path) { engine_.LoadConfigurations(path.toStdString()); }
 
 void CTabletMidiDlg::OnSave() {
   const QString path = ChooseFile(FileDialogKind::SaveConfigurations, engine_.Locations().configsFolder);
