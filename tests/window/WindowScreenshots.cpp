@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Saves PNGs of the main window and the key dialog into the folder given as
-// the first argument (default "screenshots"). Run it with QT_SCALE_FACTOR=2
-// to see a high-density screen.
+// the first argument (default "screenshots"); with a preset file as the second
+// argument, also the window with that file loaded, the pen pressing in
+// controller mode (preset.png, as in the README). Run it with
+// QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -53,6 +55,15 @@ int main(int argc, char** argv) {
   CKeySelectDlg keys(&window);
   keys.ShowKey(84);
   save(keys, "keys.png");
+  if (argc > 2) {
+    window.LoadConfigurationFile(QString::fromLocal8Bit(argv[2]));
+    window.Engine().SelectConfiguration(0);
+    for (int x : {640, 700, 760}) {
+      tablet.Deliver(
+          {.cursor = 1, .buttons = 3, .x = x, .y = 300, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
+    }
+    save(window, "preset.png");
+  }
   for (const auto& m : messages.shown) std::printf("message: %s\n", m.first.c_str());
   return ok ? 0 : 1;
 }
