@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "model/EngineDisplay.h"
 #include "music/NoteNames.h"
 #include "tests/window/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
@@ -89,21 +90,22 @@ TEST_F(TextFitTest, FixedTextsAndValuesFitWhole) {
   for (int note = 0; note < 128; ++note)
     noteNames << QString::fromStdString(FormatNoteName(static_cast<uint8_t>(note)));
   const QString degree = QString(QChar(0x00B0));
-  const std::map<int, QStringList> values = {
-      {1006, {"Pressure Stylus", "Eraser", "Puck"}},
+  std::map<int, QStringList> values = {
+      {DisplayId::kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
       {kPressure, {"1023"}},
       {kTilt, {"-90" + degree, "90" + degree}},
       {kAngle, {"359" + degree}},
       {kPenX, {"7679"}},
       {kPenY, {"4319"}},
-      {1017, {"9999999"}},
-      {1048, noteNames},
+      {DisplayId::kPacketCounter, {"9999999"}},
+      {DisplayId::kNoteName, noteNames},
       {kMinNoteName, noteNames},
       {kMaxNoteName, noteNames},
       {1077, {"Red", "Color"}},
       {1079, {"Green", "Saturation"}},
       {1081, {"Blue", "Brightness"}},
   };
+  for (int id : DisplayId::kValue) values[id] = {"127"};
   int measured = 0;
   for (QWidget* w : window->findChildren<QWidget*>()) {
     if (w->parentWidget() != window.get() || w->objectName() == "1004") continue;  // the device: below

@@ -2,10 +2,10 @@
 #include "ui/dialogs/CKeySelectDlg.h"
 
 #include <QKeyEvent>
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "music/NoteNames.h"
 #include "ui/bitmaps/KeyboardGeometry.h"
