@@ -9,7 +9,7 @@ bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages) {
     return false;
   }
   // Only the five capitals count; anything may follow them.
-  if (tablet.DeviceName().compare(0, 5, "WACOM") != 0) {
+  if (!tablet.EmulatesPen() && tablet.DeviceName().compare(0, 5, "WACOM") != 0) {
     messages.ShowMessage("Wacom tablet not installed!", MessageIcon::Error);
     return false;
   }

@@ -4,9 +4,10 @@
 #include "model/MessageSink.h"
 #include "tablet/TabletService.h"
 
-/// Start-up check: tablet services exist and the tablet is a Wacom device.
-/// Shows "WinTab services not available!" or "Wacom tablet not installed!"
-/// with the error icon and returns false when the program must not go on.
+/// Start-up check: tablet services exist and the tablet is a Wacom device
+/// (a pen played with the mouse has no maker to check). Shows "WinTab services
+/// not available!" or "Wacom tablet not installed!" with the error icon and
+/// returns false when the program must not go on.
 bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages);
 
 /// Opens the context for the main window, enabled from the start. False on

@@ -62,8 +62,9 @@ std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer) {
   auto qt = std::make_unique<QtTabletService>();
   if (!qt->DeviceName().empty()) return qt;
   if (layer == TabletLayer::Auto) {
-    std::cerr << "quill: no graphics tablet found, so the mouse plays the pen; plug in a tablet (or let this user "
-                 "read it, see the README's troubleshooting) and start Quill again to play with the pen.\n";
+    std::cerr << "quill: no graphics tablet found, so the mouse plays the pen (right button: tip, wheel: pressure); "
+                 "to play with a tablet, plug it in, let this user read it (man quill, TABLET ACCESS) and start Quill "
+                 "again.\n";
     return std::make_unique<MouseTabletService>();
   }
   if (nodes.empty()) {

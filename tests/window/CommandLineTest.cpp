@@ -18,9 +18,14 @@ bool Parse(std::vector<std::string> words, CommandLine& options) {
 
 TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
   CommandLine options;
-  ASSERT_TRUE(Parse({"-platform", "offscreen", "--tablet=auto", "--midi=jack"}, options));
+  ASSERT_TRUE(Parse({"-platform", "offscreen", "--tablet=auto", "--midi=jack", "presets/live set.qcf"}, options));
   EXPECT_EQ(options.tablet, TabletLayer::Auto);
   EXPECT_EQ(options.midi, MidiSystem::Jack);
+  // Qt's option values count among the files until Qt has taken its options away.
+  EXPECT_EQ(options.files, (std::vector<std::string>{"offscreen", "presets/live set.qcf"}));
+  ASSERT_TRUE(Parse({"--version", "--help"}, options));
+  EXPECT_TRUE(options.help && options.version);
+  EXPECT_TRUE(options.files.empty());
   for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose"}) {
     SCOPED_TRACE(wrong);
     CommandLine untouched;

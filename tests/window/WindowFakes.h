@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QColor>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +11,11 @@
 #include "midi/MidiOutService.h"
 #include "model/MessageSink.h"
 #include "tablet/layers/WidgetTabletService.h"
+
+/// Colours in test failures as RGB triples.
+inline void PrintTo(const QColor& c, std::ostream* out) {
+  *out << "RGB(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
+}
 
 /// MIDI output with a given number of devices that records every message sent.
 class FakeMidiOut : public MidiOutService {

@@ -12,6 +12,9 @@
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/controls/FittedComboBox.h"
+#include "ui/controls/FittedLabel.h"
+#include "ui/controls/PathButton.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
 #include "ui/window/WindowLayout.h"
@@ -23,7 +26,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
   switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
-      auto* label = new QLabel(text, window);
+      auto* label = new FittedLabel(text, window);
       label->setAlignment((entry.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
       return label;
     }
@@ -36,13 +39,14 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
     }
     case ControlKind::TabletArea: return new TabletAreaWidget(window);
     case ControlKind::List: {
-      auto* box = new QComboBox(window);
+      auto* box = new FittedComboBox(window);
       box->setEditable(false);
       box->setFocusPolicy(Qt::StrongFocus);
       return box;
     }
-    case ControlKind::Push: {
-      auto* button = new QPushButton(text, window);
+    case ControlKind::Push:
+    case ControlKind::PathPush: {
+      auto* button = entry.kind == ControlKind::PathPush ? new PathButton(text, window) : new QPushButton(text, window);
       // Enter never presses a button of this window.
       button->setAutoDefault(false);
       button->setDefault(false);
