@@ -23,6 +23,10 @@ class ReplayRunner {
   bool RunLine(std::string_view line, std::string& error);
 
   PerformanceEngine& Engine() { return engine_; }
+  /// The screen and tablet area that script lines have set.
+  const PacketGeometry& Geometry() const { return geometry_; }
+  /// One packet read successfully, as a packet line runs it.
+  void ProcessPacket(const TabletPacket& packet) { engine_.ProcessPacket(packet, geometry_); }
 
  private:
   bool RunPacket(std::string_view arguments, std::string& error);
