@@ -5,6 +5,7 @@
 
 #include "engine/CopyBuffer.h"
 #include "engine/PerformanceEngine.h"
+#include "tablet/TabletContext.h"
 #include "ui/window/OrientationScaling.h"
 
 class MessageSink;
@@ -27,6 +28,8 @@ class CTabletMidiApp {
   /// check and the orientation scaling. False when there is no usable tablet;
   /// its message has been shown then.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
+  /// Which makers' tablets the start-up check takes (Wacom only unless chosen).
+  void AcceptTabletMakers(TabletMakers makers) { makers_ = makers; }
   /// Runs the main window modally and destroys it; `windowMessages` replaces
   /// the window's own message boxes.
   int RunMainWindow(MessageSink* windowMessages = nullptr);
@@ -43,6 +46,7 @@ class CTabletMidiApp {
   WidgetTabletService& tablet_;
   MidiOutService& midi_;
   MessageSink& messages_;
+  TabletMakers makers_ = TabletMakers::WacomOnly;
   QString programFolder_;
   QString configsFolder_;
   QString picturesFolder_;

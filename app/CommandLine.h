@@ -9,6 +9,8 @@
 /// What the command line asks of the program.
 struct CommandLine {
   TabletLayer tablet = TabletLayer::Default;
+  std::string tabletRecording;  ///< the file of --tablet=recording:FILE
+  bool anyTablet = false;       ///< --any-tablet: a tablet of any maker is taken
   MidiSystem midi = MidiSystem::Automatic;
 };
 

@@ -16,10 +16,11 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
-  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet);
+  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
+  app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
   app.InitInstance();
   return 0;
 }
