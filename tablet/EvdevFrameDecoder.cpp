@@ -14,7 +14,8 @@ constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 double TiltRadians(std::optional<int32_t> value, const EvdevAxisInfo& axis) {
   if (!value) return 0.0;
   // Some devices report tilt as 0..max with upright in the middle.
-  const double centre = (axis.minimum < 0 && axis.maximum > 0) ? 0.0 : (axis.minimum + axis.maximum) / 2.0;
+  const double centre =
+      (axis.minimum < 0 && axis.maximum > 0) ? 0.0 : (static_cast<double>(axis.minimum) + axis.maximum) / 2.0;
   const double perRadian = axis.resolution > 0 ? axis.resolution : kDegreesPerRadian;
   return (*value - centre) / perRadian;
 }

@@ -159,4 +159,23 @@ TEST(EvdevFrameDecoder, TiltBecomesOrientationWithOrWithoutResolution) {
   EXPECT_NEAR(leaning[1].altitude, 595, 5);
 }
 
+TEST(EvdevFrameDecoder, AxisRangesFromAFileMayClaimAnything) {
+  // A recording's description is read from a file: ranges at the ends of
+  // 32 bits, empty or upside down, still give packets in range (and, in the
+  // sanitizer build, no overflow on the way): this pen leans left and
+  // towards the user, as far as a tilt goes.
+  const EvdevAxisInfo huge{true, INT32_MAX - 1, INT32_MAX, 0};
+  const EvdevAxisInfo upsideDown{true, 100, -100, -5};
+  EvdevFrameDecoder decoder({huge, upsideDown, huge, huge, upsideDown});
+  const auto packets = FeedAll(decoder, {kPenIn,
+                                         {EV_ABS, ABS_X, INT32_MIN},
+                                         {EV_ABS, ABS_Y, INT32_MAX},
+                                         {EV_ABS, ABS_PRESSURE, INT32_MAX},
+                                         {EV_ABS, ABS_TILT_X, INT32_MIN},
+                                         {EV_ABS, ABS_TILT_Y, INT32_MAX},
+                                         kSyn});
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0], (TabletPacket{.cursor = 1, .normalPressure = 1023, .azimuth = 2250, .altitude = 7}));
+}
+
 }  // namespace
