@@ -77,34 +77,4 @@ TEST(RecordingPlayback, EveryRecordedGestureStopsTheNotesItStarted) {
   }
 }
 
-TEST(RecordingPlayback, TheRecordedDeviceFacesTheStartUpCheck) {
-  struct Case {
-    const char* file;
-    TabletMakers makers;
-    const char* refusal;  // nullptr: taken and played
-  };
-  const Case cases[] = {
-      {"genius-easypen-i405x.evemu", TabletMakers::WacomOnly, "! Wacom tablet not installed!"},
-      {"genius-easypen-i405x.evemu", TabletMakers::Any, nullptr},
-      {"made-here-toolless-pen-tap.evemu", TabletMakers::WacomOnly, "! Wacom tablet not installed!"},
-      {"made-here-pointer-without-pressure.evemu", TabletMakers::Any, "! WinTab services not available!"},
-      {"wacom-intuos4-6x9-stylus-tap.evemu", TabletMakers::WacomOnly, nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    const Played played = Play(c.file, c.makers, {"packet 1 1 100 100 500 0 0 0", "packet 1 0 100 100 0 0 0 0"});
-    EXPECT_EQ(played.taken, c.refusal == nullptr);
-    // The script ran first either way: its note and its note-off.
-    ASSERT_GE(played.lines.size(), 5u);
-    EXPECT_EQ(played.lines[3].substr(0, 2), "80");
-    if (c.refusal) {
-      EXPECT_EQ(played.lines.size(), 5u);
-      EXPECT_EQ(played.lines.back(), c.refusal);
-    } else {
-      EXPECT_GT(played.lines.size(), 50u);
-      EXPECT_EQ(played.lines[4].substr(0, 2), "> ");
-    }
-  }
-}
-
 }  // namespace

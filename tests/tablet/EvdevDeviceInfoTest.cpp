@@ -36,9 +36,6 @@ TEST(EvdevDeviceInfo, TabletPensAreTakenWhetherOrNotTheyNameTheirTools) {
     EXPECT_EQ(IsTabletPen(c.device), c.pen);
     EXPECT_EQ(NamesItsTools(c.device), c.namesTools);
   }
-  EvdevDeviceInfo noY = Device(true, {BTN_TOOL_PEN});
-  noY.axes.y.present = false;
-  EXPECT_FALSE(IsTabletPen(noY));
 }
 
 TEST(EvdevDeviceInfo, WacomDevicesAreReportedWithTheMakerInCapitals) {

@@ -73,27 +73,16 @@ const RecordingCase kPens[] = {
     {"made-here-toolless-pen-tap.evemu", "Toolless Pen", 386, 2047, true, false},
 };
 
-TEST(TabletRecording, RecordedDevicesAreRecognisedAsTheirNodesWouldBe) {
+TEST(TabletRecording, RecordedPensAreTakenAndScaledAsTheirNodesWouldBe) {
+  EXPECT_FALSE(EvdevTabletCore().SetDevice(Read("made-here-pointer-without-pressure.evemu").device));
   for (const RecordingCase& c : kPens) {
-    SCOPED_TRACE(c.file);
     const TabletRecording recording = Read(c.file);
-    EXPECT_EQ(recording.events.size(), c.events);
-    EXPECT_TRUE(IsTabletPen(recording.device));
-    EXPECT_EQ(NamesItsTools(recording.device), c.namesTools);
-    EXPECT_EQ(recording.device.axes.pressure.maximum, c.pressureMaximum);
     EvdevTabletCore tablet;
-    ASSERT_TRUE(tablet.SetDevice(recording.device));
+    ASSERT_TRUE(tablet.SetDevice(recording.device)) << c.file;
     EXPECT_EQ(tablet.DeviceName(), c.deviceName);
     EXPECT_EQ(tablet.Orientation().supported, c.tilt);
-  }
-  EvdevTabletCore pointer;
-  EXPECT_FALSE(pointer.SetDevice(Read("made-here-pointer-without-pressure.evemu").device));
-  EXPECT_FALSE(pointer.ServicesPresent());
-}
-
-TEST(TabletRecording, PacketsKeepTheRangesAndScaleTheSurfaceAndPressure) {
-  for (const RecordingCase& c : kPens) {
-    const TabletRecording recording = Read(c.file);
+    EXPECT_EQ(NamesItsTools(recording.device), c.namesTools);
+    EXPECT_EQ(recording.events.size(), c.events);
     const EvdevTabletAxes& axes = recording.device.axes;
     for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{1280, 1024}}) {
       SCOPED_TRACE(std::string(c.file) + " on " + std::to_string(width) + "x" + std::to_string(height));
@@ -104,7 +93,6 @@ TEST(TabletRecording, PacketsKeepTheRangesAndScaleTheSurfaceAndPressure) {
       for (const PlayedPacket& p : played) {
         const TabletPacket& packet = p.packet;
         ASSERT_TRUE(packet.x >= 0 && packet.x < width && packet.y >= 0 && packet.y < height);
-        ASSERT_LE(packet.normalPressure, 1023u);
         ASSERT_TRUE(packet.azimuth >= 0 && packet.azimuth <= 3599 && packet.altitude >= 0 && packet.altitude <= 900);
         ASSERT_LE(packet.buttons, 7u);
         ASSERT_EQ(packet.cursor, std::string(c.file).find("eraser") != std::string::npos ? 2u : 1u);
@@ -152,33 +140,21 @@ TEST(TabletRecording, TheTiltingPenLeansTheWayItsAzimuthSays) {
 }
 
 TEST(TabletRecording, FilesThatAreNotRecordingsAreRefusedWithAReason) {
-  const auto folder = std::filesystem::temp_directory_path() / "quill-recording-test";
-  std::filesystem::create_directories(folder);
   std::ifstream tapFile(DataFile("wacom-intuos4-6x9-stylus-tap.evemu"));
   const std::string tap((std::istreambuf_iterator<char>(tapFile)), std::istreambuf_iterator<char>());
   const std::string description = tap.substr(0, tap.find("\nE: ") + 1);
-  const std::pair<const char*, std::string> cases[] = {
-      {"empty", ""},
-      {"text", "Dear diary,\nno tablet today.\n"},
-      {"a malformed event line", description + "E: 1.000000 0003 0000 12\nE: twelve\n"},
-  };
-  for (const auto& [name, contents] : cases) {
-    SCOPED_TRACE(name);
-    const auto path = folder / name;
+  const auto path = std::filesystem::temp_directory_path() / "quill-recording-test.evemu";
+  for (const std::string& contents : {std::string(), std::string("Dear diary,\nno tablet today.\n"),
+                                      description + "E: 1.000000 0003 0000 12\nE: twelve\n"}) {
     std::ofstream(path) << contents;
     std::string error;
-    EXPECT_FALSE(ReadTabletRecording(path.string(), error));
+    EXPECT_FALSE(ReadTabletRecording(path.string(), error)) << contents;
     EXPECT_FALSE(error.empty());
   }
+  std::filesystem::remove(path);
   std::string error;
-  EXPECT_FALSE(ReadTabletRecording((folder / "missing").string(), error));
+  EXPECT_FALSE(ReadTabletRecording(path.string(), error));
   EXPECT_EQ(error, "No such file or directory");
-  // A description without events is a device that never reports.
-  std::ofstream(folder / "quiet") << description;
-  const auto quiet = ReadTabletRecording((folder / "quiet").string(), error);
-  ASSERT_TRUE(quiet);
-  EXPECT_TRUE(quiet->events.empty());
-  std::filesystem::remove_all(folder);
 }
 
 TEST(TabletRecording, RealTimeKeepsTheGapsButNotLongPausesOrTimeRunningBackwards) {
