@@ -37,7 +37,7 @@ bool CTabletMidiApp::InitInstance(const QString& configurationFile) {
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
-  if (!CheckTabletPresence(tablet_, messages_)) return false;
+  if (!CheckTabletPresence(tablet_, messages_, makers_)) return false;
   orientation_ = OrientationScaling::FromAxes(tablet_.Orientation());
   return true;
 }

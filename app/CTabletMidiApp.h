@@ -5,6 +5,7 @@
 
 #include "engine/CopyBuffer.h"
 #include "engine/PerformanceEngine.h"
+#include "tablet/TabletContext.h"
 #include "ui/window/OrientationScaling.h"
 
 class MessageSink;
@@ -29,6 +30,8 @@ class CTabletMidiApp {
   /// check and the orientation scaling. False when there is no usable tablet;
   /// its message has been shown then.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
+  /// Which makers' tablets the start-up check takes (Wacom only unless chosen).
+  void AcceptTabletMakers(TabletMakers makers) { makers_ = makers; }
   /// Runs the main window modally, with `configurationFile` loaded when one is
   /// given, and destroys it; `windowMessages` replaces the window's own
   /// message boxes. SIGINT, SIGTERM and SIGHUP end the run as closing the
@@ -47,6 +50,7 @@ class CTabletMidiApp {
   WidgetTabletService& tablet_;
   MidiOutService& midi_;
   MessageSink& messages_;
+  TabletMakers makers_ = TabletMakers::WacomOnly;
   QString programFolder_;
   QString configsFolder_;
   QString picturesFolder_;

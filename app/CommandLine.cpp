@@ -4,7 +4,9 @@
 #include <optional>
 #include <string_view>
 
-std::string CommandLineUsage() { return "usage: quill [--tablet=auto|evdev|qt|mouse] [--midi=alsa|jack] [FILE.qcf]"; }
+std::string CommandLineUsage() {
+  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack] [FILE.qcf]";
+}
 
 std::string CommandLineHelp() {
   return CommandLineUsage() +
@@ -17,7 +19,9 @@ std::string CommandLineHelp() {
          "                    mouse  the mouse plays the pen (right button: tip, wheel: pressure,\n"
          "                           Shift: eraser, middle button: barrel switch)\n"
          "                    auto   evdev, else qt when Qt knows a tablet, else the mouse\n"
+         "                    recording:FILE  a recorded tablet (evemu file) played over and over\n"
          "                  without the option: evdev when a tablet device can be read, else qt\n"
+         "  --any-tablet    take a tablet pen of any maker, not only Wacom's\n"
          "  --midi=SYSTEM   alsa or jack (default: ALSA when its sequencer runs, else JACK)\n"
          "  --help          show this help and end\n"
          "  --version       show the version and end\n"
@@ -37,10 +41,17 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
       options.help = true;
     } else if (arg == "--version") {
       options.version = true;
+    } else if (arg.starts_with("--tablet=") && arg.substr(9).starts_with(kRecordingLayerPrefix)) {
+      const std::string_view file = arg.substr(9 + kRecordingLayerPrefix.size());
+      if (file.empty()) return false;
+      options.tablet = TabletLayer::Recording;
+      options.tabletRecording = file;
     } else if (arg.starts_with("--tablet=")) {
       const std::optional<TabletLayer> layer = ParseTabletLayer(arg.substr(9));
       if (!layer) return false;
       options.tablet = *layer;
+    } else if (arg == "--any-tablet") {
+      options.anyTablet = true;
     } else if (arg.starts_with("--midi=")) {
       const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
       if (!system) return false;

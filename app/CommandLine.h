@@ -10,6 +10,8 @@
 /// What the command line asks of the program.
 struct CommandLine {
   TabletLayer tablet = TabletLayer::Default;
+  std::string tabletRecording;  ///< the file of --tablet=recording:FILE
+  bool anyTablet = false;       ///< --any-tablet: a tablet of any maker is taken
   MidiSystem midi = MidiSystem::Automatic;
   bool help = false;               ///< --help: list the options and end
   bool version = false;            ///< --version: print the version and end

@@ -30,10 +30,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
-  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet);
+  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
+  app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
   app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
   return 0;
 }

@@ -26,7 +26,13 @@ TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
   ASSERT_TRUE(Parse({"--version", "--help"}, options));
   EXPECT_TRUE(options.help && options.version);
   EXPECT_TRUE(options.files.empty());
-  for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose"}) {
+  EXPECT_FALSE(options.anyTablet);
+  ASSERT_TRUE(Parse({"--any-tablet", "--tablet=recording:/tmp/a pen:with colons.evemu"}, options));
+  EXPECT_EQ(options.tablet, TabletLayer::Recording);
+  EXPECT_EQ(options.tabletRecording, "/tmp/a pen:with colons.evemu");
+  EXPECT_TRUE(options.anyTablet);
+  for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose",
+                            "--tablet=recording:", "--tablet=recording", "--any-tablet=yes"}) {
     SCOPED_TRACE(wrong);
     CommandLine untouched;
     EXPECT_FALSE(Parse({wrong}, untouched));

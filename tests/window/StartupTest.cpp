@@ -55,17 +55,23 @@ TEST_F(StartupTest, FoldersBesideTheProgramElseInTheDataFolderElseTwoWarnings) {
 }
 
 TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
-  const std::tuple<bool, std::string, const char*> cases[] = {// message nullptr: start-up goes on
-                                                              {false, "WACOM Intuos", "WinTab services not available!"},
-                                                              {true, "wacom Intuos", "Wacom tablet not installed!"},
-                                                              {true, "WACO", "Wacom tablet not installed!"},
-                                                              {true, "WACOMish pad", nullptr}};
+  using Makers = TabletMakers;
+  const std::tuple<bool, std::string, TabletMakers, const char*> cases[] = {
+      // message nullptr: start-up goes on
+      {false, "WACOM Intuos", Makers::WacomOnly, "WinTab services not available!"},
+      {true, "wacom Intuos", Makers::WacomOnly, "Wacom tablet not installed!"},
+      {true, "WACO", Makers::WacomOnly, "Wacom tablet not installed!"},
+      {true, "WACOMish pad", Makers::WacomOnly, nullptr},
+      // --any-tablet: any maker's tablet, but a tablet all the same
+      {true, "Genius EasyPen i405X", Makers::Any, nullptr},
+      {false, "WACOM Intuos", Makers::Any, "WinTab services not available!"}};
   QDir(temp.path()).mkdir("bin");
-  for (const auto& [services, device, message] : cases) {
+  for (const auto& [services, device, makers, message] : cases) {
     messages.shown.clear();
     tablet.servicesPresent = services;
     tablet.deviceName = device;
     CTabletMidiApp app(tablet, midi, messages);
+    app.AcceptTabletMakers(makers);
     EXPECT_EQ(app.Prepare(Path("bin"), Path("data")), message == nullptr) << device;
     EXPECT_EQ(app.Orientation().orientationSupported, message == nullptr) << device;
     using Shown = decltype(messages.shown);

@@ -128,7 +128,7 @@ bool ReplayRunner::RunPacket(std::string_view arguments, std::string& error) {
   packet.azimuth = static_cast<int32_t>(fields[5]);
   packet.altitude = static_cast<int32_t>(fields[6]);
   packet.twist = static_cast<int32_t>(fields[7]);
-  engine_.ProcessPacket(packet, geometry_);
+  ProcessPacket(packet);
   return true;
 }
 
