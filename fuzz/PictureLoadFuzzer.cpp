@@ -10,6 +10,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -57,14 +58,13 @@ constexpr uint8_t kHeldBmp[] = {
 };
 static_assert(sizeof kHeldBmp == 62);
 
-// The sum of every byte, which makes the address sanitizer see each one.
-uint64_t SumOfPixels(const Picture& picture) {
-  uint64_t sum = 0;
-  for (int y = 0; y < picture.Height(); ++y) {
-    const uint8_t* row = picture.Row(y);
-    for (size_t i = 0; i < static_cast<size_t>(picture.Width()) * 3; ++i) sum += row[i];
-  }
-  return sum;
+// Reads the first and last byte of every row, so that the address sanitizer
+// reports a row reaching outside the pixels. Reading every byte instead made
+// a picture of 60 million pixels take seconds in this loop alone.
+void TouchRows(const Picture& picture) {
+  volatile uint8_t sink = 0;
+  const size_t rowBytes = static_cast<size_t>(picture.Width()) * 3;
+  for (int y = 0; y < picture.Height(); ++y) sink = sink + picture.Row(y)[0] + picture.Row(y)[rowBytes - 1];
 }
 
 }  // namespace
@@ -84,20 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(picture.Row(0)[0] == 255 && picture.Row(0)[5] == 255);
     return picture;
   }();
-  static const uint64_t heldSum = SumOfPixels(held);
 
   file.Hold(data, size);
   Picture picture = held;
   if (!picture.Load(file.Path())) {
     Check(picture.Generation() == held.Generation() && picture.Width() == 2 && picture.Height() == 1);
-    Check(SumOfPixels(picture) == heldSum);
+    Check(std::equal(picture.Row(0), picture.Row(0) + 6, held.Row(0)));
     return 0;
   }
   const int64_t width = picture.Width();
   const int64_t height = picture.Height();
   Check(picture.Generation() == held.Generation() + 1 && !picture.IsEmpty());
   Check(width > 0 && height > 0 && width * height <= Picture::kMaxPixels);
-  SumOfPixels(picture);
+  TouchRows(picture);
   // The corners under the pen are the corner pixels, halved for colour model 0.
   for (const auto& [x, y] : {std::pair{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}}) {
     const std::array<uint8_t, 3> sampled = SampleColor(picture, x, y, 0);
