@@ -65,6 +65,7 @@ class StreamLines {
   std::string buffer_;
 };
 
+// The reading itself, the same for streams and for bytes in memory.
 template <class Lines>
 ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCount>& configs,
                                  const SlotPictureSetter& setPicture) {
