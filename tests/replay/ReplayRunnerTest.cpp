@@ -35,6 +35,8 @@ TEST(ReplayRunner, MalformedLinesAreRefusedWithAReason) {
       "set Scale=5",
       "set scale = 5",
       "set",
+      "set Picture",
+      "set Scale 5",
       "picture",
       "load",
       "fly 1 2",
@@ -67,6 +69,19 @@ TEST(ReplayRunner, SetLinesKeepTheirOwnSpacing) {
   EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().key, 3);
   ASSERT_TRUE(rig.runner.RunLine("set Scale = 270", error));
   EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 12);
+}
+
+TEST(ReplayRunner, SetLinesWithAnEmptyValue) {
+  RunnerRig rig;
+  std::string error;
+  ASSERT_TRUE(rig.runner.RunLine("picture " QUILL_TINY_PICTURE, error));
+  ASSERT_TRUE(rig.runner.Engine().HasPicture(0));
+  ASSERT_TRUE(rig.runner.RunLine("set Picture = ", error)) << error;  // the "Clear" button
+  EXPECT_FALSE(rig.runner.Engine().HasPicture(0));
+  EXPECT_TRUE(rig.runner.Engine().CurrentConfiguration().picture.empty());
+  ASSERT_TRUE(rig.runner.RunLine("set Scale = 12", error));
+  ASSERT_TRUE(rig.runner.RunLine("set Scale =", error)) << error;  // no digit reads as 0
+  EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 0);
 }
 
 TEST(ScriptParsing, NumbersWrapTo32Bits) {
