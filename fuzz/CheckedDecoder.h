@@ -40,7 +40,7 @@ class CheckedDecoder {
       CheckPacket(*packet);
       // A frame that changes nothing makes no packet.
       Check(!last_ || !SameExceptTime(*packet, *last_));
-      last_ = packet;
+      Remember(*packet);
     }
   }
 
@@ -70,16 +70,23 @@ class CheckedDecoder {
     Check(p.cursor <= PenCursor::kLast && (p.buttons & ~PenButton::kAll) == 0);
   }
 
-  // A pen that was down is lifted where it was, with the same tool; a pen
-  // that was not gives nothing.
+  void Remember(const TabletPacket& packet) {
+    last_ = packet;
+    lastWidth_ = width_;
+    lastHeight_ = height_;
+  }
+
+  // A pen that was down is lifted where it was (on the screen of this moment),
+  // with the same tool; a pen that was not gives nothing.
   void CheckLift(const std::optional<TabletPacket>& lift) {
     if (!last_ || !IsDown(*last_)) {
       Check(!lift);
       return;
     }
-    Check(lift && lift->normalPressure == 0 && lift->buttons == 0);
-    Check(lift->x == last_->x && lift->y == last_->y && lift->cursor == last_->cursor);
-    last_ = lift;
+    Check(lift && lift->normalPressure == 0 && lift->buttons == 0 && lift->cursor == last_->cursor);
+    CheckPacket(*lift);
+    if (width_ == lastWidth_ && height_ == lastHeight_) Check(lift->x == last_->x && lift->y == last_->y);
+    Remember(*lift);
   }
 
   EvdevFrameDecoder decoder_;
@@ -88,4 +95,6 @@ class CheckedDecoder {
   int32_t height_ = 1080;
   std::bitset<kLastToolCode - kFirstToolCode + 1> toolsHeld_;  ///< tool codes whose last value was not 0
   std::optional<TabletPacket> last_;                           ///< the packet the engine saw last
+  int32_t lastWidth_ = 0;                                      ///< the screen it was made for
+  int32_t lastHeight_ = 0;
 };
