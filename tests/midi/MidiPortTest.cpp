@@ -126,25 +126,3 @@ TEST(MidiPort, RowValuesBecomeBendPressureOrControlChange) {
     previous = int(coarse * 128 + fine);
   }
 }
-
-// What the port left bent or pressed is returned to rest on its own channel
-// before the port closes, even after a channel change, and only once.
-TEST(MidiPort, ExpressionLeftAwayFromRestIsReturnedBeforeClosing) {
-  EngineRig rig;
-  MidiPort port(rig.midi, rig.messages, rig.display);
-  port.OpenMidiOut(0, false);
-  port.SendControllerValue(3, kPitchBendController, 100);
-  port.SendControllerValue(4, kPitchBendController, 20);
-  port.SendControllerValue(4, kPitchBendController, 64);  // back at the centre
-  port.SendControllerValue(5, kChannelPressureController, 30);
-  port.SendControllerValue(6, kChannelPressureController, 30);
-  port.SendControllerValue(6, kChannelPressureController, 0);
-  rig.midi.refused = {"D6 1E 00"};
-  port.SendControllerValue(6, kChannelPressureController, 30);  // refused: never reached the synthesiser
-  rig.midi.TakeSent();
-  rig.messages.TakeShown();
-  port.OpenMidiOut(1, false);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"E3 00 40", "D5 00 00"}));
-  port.OpenMidiOut(0, true);
-  EXPECT_TRUE(rig.midi.TakeSent().empty());
-}
