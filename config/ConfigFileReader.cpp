@@ -19,7 +19,7 @@ constexpr int32_t kLastKey = kKeyCount - 1;
 constexpr int32_t kLastChannel = 15;
 constexpr int32_t kLastNote = 127;
 constexpr int32_t kLastControllerValue = 127;
-constexpr int32_t kLastControllerOrNone = kNoController;
+constexpr int32_t kLastControllerEntry = kControllerEntryCount - 1;  // none, pitch bend, channel pressure
 constexpr int32_t kLastPatchOrNone = kNoPatch;
 
 // Cuts the lines of bytes already in memory by the rule of ReadConfigLine,
@@ -150,7 +150,7 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     case FieldKind::InitialPosition: config.initialPosition = flag(); break;
     case FieldKind::InitialPressure: config.initialPressure = flag(); break;
     case FieldKind::NoteDirection: config.noteDirection = static_cast<uint16_t>(value); break;
-    case FieldKind::ControllerNumber: config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerOrNone)); break;
+    case FieldKind::ControllerNumber: config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerEntry)); break;
     case FieldKind::ControllerMinimum:
       config.min[field.input] = static_cast<uint8_t>(upTo(kLastControllerValue));
       break;

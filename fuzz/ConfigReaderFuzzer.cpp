@@ -13,6 +13,9 @@
 
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
+#include "music/ChordTable.h"
+#include "music/NoteNames.h"
+#include "music/ScaleTable.h"
 
 namespace {
 
@@ -43,16 +46,16 @@ Held HeldIn(const Configuration& c, const ConfigField& field) {
     case FieldKind::ResponseCurveCode: return {c.map[field.input], 65535};
     case FieldKind::ColorModel: return {c.colorModel, 65535};
     case FieldKind::MidiChannel: return {c.midiChannel, 15};
-    case FieldKind::MidiPatch: return {c.midiPatch, 128};
-    case FieldKind::Scale: return {c.scale, 269};
-    case FieldKind::Key: return {c.key, 11};
-    case FieldKind::Chord: return {c.chord, 23};
+    case FieldKind::MidiPatch: return {c.midiPatch, kNoPatch};
+    case FieldKind::Scale: return {c.scale, kScaleCount - 1};
+    case FieldKind::Key: return {c.key, kKeyCount - 1};
+    case FieldKind::Chord: return {c.chord, kChordCount - 1};
     case FieldKind::MinNote: return {c.minNote, 127};
     case FieldKind::MaxNote: return {c.maxNote, 127};
     case FieldKind::PlayNotes: return {c.playNotes, 1};
     case FieldKind::InitialPosition: return {c.initialPosition, 1};
     case FieldKind::InitialPressure: return {c.initialPressure, 1};
-    case FieldKind::ControllerNumber: return {c.cc[field.input], 128};
+    case FieldKind::ControllerNumber: return {c.cc[field.input], kControllerEntryCount - 1};
     case FieldKind::ControllerMinimum: return {c.min[field.input], 127};
     case FieldKind::ControllerMaximum: return {c.max[field.input], 127};
     case FieldKind::Picture: return {0, 0, &c.picture};

@@ -143,7 +143,8 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
       {"MIDI patch = 129", "MIDI patch = 128"},
       {"Min note = 300", "Min note = 127"},
       {"Max note = -1", "Max note = 0"},
-      {"Y cc = 4000", "Y cc = 128"},
+      {"Y cc = 4000", "Y cc = 130"},
+      {"X cc = 129", "X cc = 129"},  // pitch bend
       {"Pressure min = 128", "Pressure min = 127"},
       // Fields that index no table keep the low bits, as the field's width does.
       {"MIDI out port = 257", "MIDI out port = 1"},

@@ -186,7 +186,7 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
       if (HasEntry(value, kNoteDirectionCount)) engine_.SelectNoteDirection(value);
       break;
     case FieldKind::ControllerNumber:
-      if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectController(field.input, value);
+      if (HasEntry(value, kControllerEntryCount)) engine_.SelectController(field.input, value);
       break;
     case FieldKind::PlayNotes: engine_.SetPlayNotes(value == 1); break;
     case FieldKind::InitialPosition: engine_.SetInitialPosition(value == 1); break;
