@@ -33,9 +33,15 @@ class PrintingRealPort : public MidiOutService {
   PrintingRealPort(std::unique_ptr<MidiOutService> real, ReplayOutput& out) : real_(std::move(real)), out_(out) {}
   unsigned GetNumDevs() override { return real_->GetNumDevs(); }
   std::string GetDeviceName(unsigned device) override { return real_->GetDeviceName(device); }
+  std::string GetStableDeviceName(unsigned device) override { return real_->GetStableDeviceName(device); }
   bool Open(unsigned device) override { return real_->Open(device); }
   bool Close() override { return real_->Close(); }
   bool SendShortMsg(uint32_t packed) override;
+  bool IsConnectedTo(unsigned device) override { return real_->IsConnectedTo(device); }
+  void RefreshDevices() override { real_->RefreshDevices(); }
+  void SetDevicesChangedHandler(std::function<void()> handler) override {
+    real_->SetDevicesChangedHandler(std::move(handler));
+  }
 
  private:
   std::unique_ptr<MidiOutService> real_;
