@@ -10,6 +10,7 @@
 struct CommandLine {
   TabletLayer tablet = TabletLayer::Default;
   MidiSystem midi = MidiSystem::Automatic;
+  std::string problem;  ///< why a command line was refused, when more than the usage says
 };
 
 /// The usage line printed for a command line Quill does not understand.
