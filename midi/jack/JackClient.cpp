@@ -27,6 +27,7 @@ constexpr size_t kRingCapacity = 1 << 16;
 // the one that was running when it was made; the messages that follow it wait
 // until then instead of going nowhere.
 constexpr uint64_t kCyclesUntilConnected = 2;
+constexpr milliseconds kConnectionWait{200};
 // A busy server may turn a new client away; it usually takes it on another try.
 constexpr int kOpenAttempts = 3;
 
@@ -171,6 +172,12 @@ MidiSystemClient::Link JackClient::Connect(const MidiDestination& destination) {
   const int result = jack_connect(shared_->client, jack_port_name(shared_->port), destination.address.c_str());
   if (result == EEXIST) return Link::AlreadyThere;
   if (result != 0) return Link::Failed;
+  // The server answers before the connection is part of the graph it runs;
+  // it shows in the port's connections once it is.
+  const auto until = Clock::now() + kConnectionWait;
+  while (!jack_port_connected_to(shared_->port, destination.address.c_str()) && Clock::now() < until) {
+    std::this_thread::sleep_for(milliseconds(1));
+  }
   const uint64_t resume = shared_->cycles.load(std::memory_order_acquire) + kCyclesUntilConnected;
   shared_->resumeCycle.store(resume, std::memory_order_release);
   return Link::Made;
