@@ -56,6 +56,7 @@ const std::array<ConfigField, kConfigFieldCount> kConfigFields = {{
     Field("B map = ", FieldKind::ResponseCurveCode, 7),
     Field("Picture = ", FieldKind::Picture),
     Field("Color model = ", FieldKind::ColorModel),
+    Field("MIDI out port name = ", FieldKind::MidiOutPortName),
 }};
 
 const ConfigField* MatchConfigField(std::string_view line) {

@@ -53,6 +53,10 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     config.picture.assign(valueText);
     return;
   }
+  if (field.kind == FieldKind::MidiOutPortName) {
+    config.midiOutPortName.assign(valueText);
+    return;
+  }
   const int32_t value = ParseDecimal(valueText);
   auto upTo = [value](int32_t last) { return std::clamp<int32_t>(value, 0, last); };
   auto flag = [value]() -> uint8_t { return value == 1 ? 1 : 0; };
@@ -78,7 +82,8 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
       break;
     case FieldKind::ResponseCurveCode: config.map[field.input] = static_cast<uint16_t>(value); break;
     case FieldKind::ColorModel: config.colorModel = static_cast<uint16_t>(value); break;
-    case FieldKind::Picture: break;
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;
   }
 }
 
@@ -97,6 +102,9 @@ ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kS
     setPicture(slot, std::string());
   }
 
+  // A block that sets the port number without naming the port (a file from
+  // before names were written) means that number, not a name from before.
+  std::array<bool, kSlotCount> portNumbered{}, portNamed{};
   int block = 0;
   while (ReadConfigLine(in, line)) {
     if (line == kConfigBlockEndLine) {
@@ -108,6 +116,8 @@ ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kS
     if (field == nullptr) continue;
     Configuration& config = configs[block];
     StoreFieldValue(config, *field, std::string_view(line).substr(field->name.size()));
+    portNumbered[block] = portNumbered[block] || field->kind == FieldKind::MidiOutPort;
+    portNamed[block] = portNamed[block] || field->kind == FieldKind::MidiOutPortName;
     if (field->kind != FieldKind::Picture) continue;
     // The last picture line of a block decides whether the slot has a picture.
     const bool loaded = setPicture(block, config.picture);
@@ -115,6 +125,9 @@ ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kS
       result.pictureFailures.push_back({block, config.picture});
       config.picture.clear();
     }
+  }
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (portNumbered[slot] && !portNamed[slot]) configs[slot].midiOutPortName.clear();
   }
   return result;
 }

@@ -21,6 +21,7 @@ std::string FieldValue(const Configuration& c, const ConfigField& field) {
   auto flag = [](uint8_t value) { return std::string(value == 1 ? "1" : "0"); };
   switch (field.kind) {
     case FieldKind::MidiOutPort: return std::to_string(c.midiOutPort);
+    case FieldKind::MidiOutPortName: return c.midiOutPortName;
     case FieldKind::MidiChannel: return std::to_string(c.midiChannel);
     case FieldKind::MidiPatch: return std::to_string(c.midiPatch);
     case FieldKind::Scale: return std::to_string(c.scale);

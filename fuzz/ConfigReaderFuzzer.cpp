@@ -31,6 +31,7 @@ void CheckRanges(const Configuration& c) {
   Check(c.playNotes <= 1 && c.initialPressure <= 1 && c.initialPosition <= 1);
   for (int i = 0; i < kControllerInputCount; ++i) Check(c.cc[i] <= 128 && c.min[i] <= 127 && c.max[i] <= 127);
   Check(c.picture.size() < kMaxConfigLineLength && c.picture.find('\n') == std::string::npos);
+  Check(c.midiOutPortName.size() < kMaxConfigLineLength && c.midiOutPortName.find('\n') == std::string::npos);
 }
 
 }  // namespace

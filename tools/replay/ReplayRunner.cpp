@@ -197,6 +197,7 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
     case FieldKind::ColorModel:
       if (value == 0 || value == 1) engine_.SetColorModel(static_cast<uint16_t>(value));
       break;
-    case FieldKind::Picture: break;  // handled by RunSet
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;  // handled by RunSet
   }
 }
