@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/TerminationSignals.h"
 #include "tablet/TabletContext.h"
 #include "tablet/layers/WidgetTabletService.h"
 #include "ui/window/CTabletMidiDlg.h"
@@ -67,5 +68,9 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages) {
   // A local object: the window and everything it owns go when the run ends.
   CTabletMidiDlg window(midi_, tablet_, orientation_, Locations(), copyBuffer_, windowMessages);
   tablet_.SetWindow(&window, window.TabletAreaWidget());
+  // SIGINT, SIGTERM and SIGHUP end the run as closing the window does. Every
+  // event loop is told to return, a message box's as well as the window's, and
+  // loops started later return at once; the window then stops what sounds.
+  const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
   return window.DoModal();
 }

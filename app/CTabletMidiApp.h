@@ -28,7 +28,8 @@ class CTabletMidiApp {
   /// its message has been shown then.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
   /// Runs the main window modally and destroys it; `windowMessages` replaces
-  /// the window's own message boxes.
+  /// the window's own message boxes. SIGINT, SIGTERM and SIGHUP end the run as
+  /// closing the window does.
   int RunMainWindow(MessageSink* windowMessages = nullptr);
 
   const QString& ProgramFolder() const { return programFolder_; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "midi/ShortMessage.h"
 #include "model/Configuration.h"
@@ -11,27 +12,47 @@
 class MidiOutService;
 
 /// The one MIDI output port in use and the messages sent through it. Failures
-/// are reported through the message boxes with fixed texts.
+/// are reported through the message boxes with fixed texts. The port also
+/// remembers the notes it started, so that every one of them is stopped on its
+/// own channel, whatever the settings say by then, and none outlives the port.
 class MidiPort {
  public:
   MidiPort(MidiOutService& service, MessageSink& messages, EngineDisplay& display)
       : service_(service), messages_(messages), display_(display) {}
 
-  /// Closes the open port, then (unless closeOnly) opens `port`; true when the
-  /// requested state was reached.
+  /// Stops what sounds and closes the open port, then (unless closeOnly) opens
+  /// `port`; true when the requested state was reached.
   bool OpenMidiOut(uint8_t port, bool closeOnly);
-  void SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
+  /// True when the port accepted the message; a failure shows "MIDI error".
+  bool SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
   /// The programme change of a configuration; nothing for kNoPatch.
   void SendProgramChange(const Configuration& config);
   /// Every assigned controller back to its minimum; the value displays show "---".
   void ResetControllers(const Configuration& config);
 
+  // Notes. A note-on the port accepted is remembered until it is stopped; one
+  // that failed needs no note-off.
+  void StartNote(uint8_t channel, uint8_t note, uint8_t velocity);
+  /// Note-offs for the sounding notes, in the order they started, each on its
+  /// own channel; then they are forgotten.
+  void StopSoundingNotes();
+  /// The sounding notes stopped, then All Notes Off and All Sound Off on each
+  /// of the sixteen channels.
+  void Panic();
+
   bool IsOpen() const { return midiOutIsOpen_; }
+  size_t SoundingNoteCount() const { return sounding_.size(); }
 
  private:
+  struct SoundingNote {
+    uint8_t channel;
+    uint8_t note;
+  };
+
   MidiOutService& service_;
   MessageSink& messages_;
   EngineDisplay& display_;
   bool midiOutIsOpen_ = false;
   bool errorBoxOpen_ = false;
+  std::vector<SoundingNote> sounding_;
 };

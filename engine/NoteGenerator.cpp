@@ -35,20 +35,19 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
 
   display_.SetDisplayText(DisplayId::kNoteName, FormatNoteName(note));
   if (lastNote_ != kNoNote) {
-    StopNote(config, pen.cursor);
+    port_.StopSoundingNotes();
     port_.ResetControllers(config);
   }
   if (pen.pressure == 0) return;  // hovering: the name follows the pen, nothing sounds
 
   const uint8_t velocity = config.initialPressure ? LowByte(PressureEighths(pen.pressure)) : kFixedVelocity;
   if (pen.cursor == PenCursor::kPen) {
-    port_.SendShortMessage(kNoteOn, config.midiChannel, note, velocity);
+    port_.StartNote(config.midiChannel, note, velocity);
   } else if (pen.cursor == PenCursor::kEraser) {
     if (const Chord* chord = ChordOf(config)) {
       for (int i = 0; i < chord->count; ++i) {
         const int chordNote = note + chord->intervals[i];
-        if (chordNote < 128)
-          port_.SendShortMessage(kNoteOn, config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
+        if (chordNote < 128) port_.StartNote(config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
       }
     }
   }
@@ -56,23 +55,10 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
   lastNote_ = note;
 }
 
-void NoteGenerator::ReleaseNote(const Configuration& config, const PenState& pen) {
+void NoteGenerator::ReleaseNote(const Configuration& config) {
   if (lastNote_ == kNoNote) return;
-  if (config.playNotes) StopNote(config, pen.cursor);
+  // The notes stop even when "generate notes" was unchecked meanwhile.
+  port_.StopSoundingNotes();
   port_.ResetControllers(config);
   lastNote_ = kNoNote;
-}
-
-// Stops the sounding note with the tool, channel and chord of this moment.
-void NoteGenerator::StopNote(const Configuration& config, uint32_t cursor) {
-  if (cursor == PenCursor::kPen) {
-    port_.SendShortMessage(kNoteOff, config.midiChannel, lastNote_, 0);
-  } else if (cursor == PenCursor::kEraser) {
-    if (const Chord* chord = ChordOf(config)) {
-      for (int i = 0; i < chord->count; ++i) {
-        const int chordNote = lastNote_ + chord->intervals[i];
-        if (chordNote < 128) port_.SendShortMessage(kNoteOff, config.midiChannel, static_cast<uint8_t>(chordNote), 0);
-      }
-    }
-  }
 }

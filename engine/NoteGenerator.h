@@ -12,7 +12,9 @@ class MidiPort;
 
 /// Note mode: the tablet split into one band per playable note; entering a band
 /// with the pen pressed starts its note (tool 1) or chord (tool 2), lifting the
-/// pen stops it.
+/// pen stops it. The port remembers which notes sound, so a stop sends exactly
+/// their note-offs, whatever the tool, chord, channel or "generate notes" box
+/// says by then; `lastNote` only tells whether a band is playing.
 class NoteGenerator {
  public:
   NoteGenerator(MidiPort& port, EngineDisplay& display) : port_(port), display_(display) {}
@@ -21,14 +23,12 @@ class NoteGenerator {
   /// The pen moved to the normalised position (nx, ny); `pen` holds this packet.
   void UpdateNote(const Configuration& config, const PenState& pen, float nx, float ny);
   /// The pen was lifted.
-  void ReleaseNote(const Configuration& config, const PenState& pen);
+  void ReleaseNote(const Configuration& config);
 
   const ScaleNoteList& NoteList() const { return noteList_; }
   uint8_t LastNote() const { return lastNote_; }
 
  private:
-  void StopNote(const Configuration& config, uint32_t cursor);
-
   MidiPort& port_;
   EngineDisplay& display_;
   ScaleNoteList noteList_;

@@ -20,7 +20,16 @@ PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages
   ResetConfigurations();
 }
 
+PerformanceEngine::Call::~Call() {
+  if (engine_.callDepth_ == 1) {
+    // Still counted as busy: packets that arrive while these run wait too.
+    while (auto waiting = engine_.waitingPackets_.Take()) engine_.RunPacketStep(waiting->packet, waiting->geometry);
+  }
+  --engine_.callDepth_;
+}
+
 void PerformanceEngine::Start() {
+  const Call call(*this);
   display_.SetSectionHeaderColors(kWhite, tabColors[currentConfig_]);
   ShowConfiguration();
 }
@@ -41,8 +50,10 @@ void PerformanceEngine::ResetConfigurations() {
 
 void PerformanceEngine::SelectConfiguration(int slot) {
   if (slot < 0 || slot >= kSlotCount) return;
-  // A sounding note is left alone: its note-off later goes out with this
-  // slot's port, channel and chord.
+  const Call call(*this);
+  // What sounds is stopped on its own port and channel when ShowConfiguration
+  // reopens the port; `lastNote` stays, so the lift still resets this slot's
+  // controllers.
   currentConfig_ = static_cast<uint8_t>(slot);
   display_.InvalidateWindow();
   display_.SetSectionHeaderColors(kWhite, tabColors[slot]);
@@ -55,6 +66,7 @@ void PerformanceEngine::OnCopy() {
 }
 
 void PerformanceEngine::OnPaste() {
+  const Call call(*this);
   port_.ResetControllers(Current());
   Current() = copyBuffer_.config;
   // The picture is decoded again for this slot; the slot's own picture is kept
@@ -65,6 +77,7 @@ void PerformanceEngine::OnPaste() {
 }
 
 void PerformanceEngine::OnReset() {
+  const Call call(*this);
   if (!messages_.AskYesNo("Are you sure you want to reset the settings ?")) return;
   port_.ResetControllers(Current());
   ResetConfigurations();
@@ -73,6 +86,7 @@ void PerformanceEngine::OnReset() {
 }
 
 void PerformanceEngine::ShowConfiguration() {
+  const Call call(*this);
   port_.OpenMidiOut(Current().midiOutPort, false);
   display_.ShowPortAndChannel(Current());
   port_.SendProgramChange(Current());
@@ -86,6 +100,7 @@ void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
 // --- Change handlers of the setting controls
 
 void PerformanceEngine::SelectPort(int index) {
+  const Call call(*this);
   if (index < 0) return;
   Current().midiOutPort = static_cast<uint8_t>(index);
   port_.OpenMidiOut(Current().midiOutPort, false);
@@ -96,6 +111,7 @@ void PerformanceEngine::SelectChannel(int index) {
 }
 
 void PerformanceEngine::SelectPatch(int index) {
+  const Call call(*this);
   if (index < 0) return;
   Current().midiPatch = static_cast<uint8_t>(index);
   port_.SendProgramChange(Current());
@@ -154,3 +170,15 @@ void PerformanceEngine::SetControllerMaximum(int input, int value) {
 }
 
 void PerformanceEngine::SetColorModel(uint16_t model) { Current().colorModel = model; }
+
+// --- Silence
+
+void PerformanceEngine::Panic() {
+  const Call call(*this);
+  port_.Panic();
+}
+
+void PerformanceEngine::EndPerformance() {
+  const Call call(*this);
+  port_.StopSoundingNotes();
+}

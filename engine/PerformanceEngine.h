@@ -8,6 +8,7 @@
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
 #include "engine/NoteGenerator.h"
+#include "engine/WaitingPackets.h"
 #include "model/Configuration.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
@@ -51,7 +52,8 @@ class PerformanceEngine {
   void OnReset();
   void ShowConfiguration();
 
-  // The pen.
+  // The pen. A packet that arrives while another engine call has a message box
+  // open waits until that call is done (see WaitingPackets).
   void ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry);
   /// Left button down on the window sets controller mode, up clears it.
   void SetControllerMode(bool on) { controllerMode_ = on; }
@@ -79,6 +81,13 @@ class PerformanceEngine {
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(uint16_t model);
 
+  // Silence. Panic (the Escape key): the sounding notes stopped, then All
+  // Notes Off and All Sound Off on every channel. The end of a performance
+  // (the window closing, the program ending): the sounding notes stopped,
+  // nothing else sent.
+  void Panic();
+  void EndPerformance();
+
   // Pictures: the picture button with a file chosen, and "Clear". A picture
   // that does not decode shows "Unable to load the picture!\n" and changes nothing.
   bool LoadPicture(const std::string& path);
@@ -103,8 +112,25 @@ class PerformanceEngine {
   uint32_t PacketCount() const { return packetCount_; }
   const NoteGenerator& Notes() const { return notes_; }
   bool PortOpen() const { return port_.IsOpen(); }
+  size_t SoundingNoteCount() const { return port_.SoundingNoteCount(); }
 
  private:
+  /// Marks a call that may open a message box. Its nested loop may deliver
+  /// packets; they wait, and the outermost call runs them when it is done, so
+  /// a packet step never runs in the middle of another operation (which could
+  /// overwrite `lastNote` under a note that then never stops).
+  class Call {
+   public:
+    explicit Call(PerformanceEngine& engine) : engine_(engine) { ++engine_.callDepth_; }
+    ~Call();
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+   private:
+    PerformanceEngine& engine_;
+  };
+
+  void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
   Configuration& Current() { return configs_[currentConfig_]; }
   void RebuildNoteList();
   void SendController(int input, uint8_t value);
@@ -125,4 +151,6 @@ class PerformanceEngine {
   PenState pen_;
   uint32_t packetCount_ = 0;
   FileLocations locations_;
+  int callDepth_ = 0;
+  WaitingPackets waitingPackets_;
 };

@@ -47,6 +47,15 @@ void PerformanceEngine::SendController(int input, uint8_t value) {
 }
 
 void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry) {
+  if (callDepth_ > 0) {
+    waitingPackets_.Add(packet, geometry);
+    return;
+  }
+  const Call call(*this);
+  RunPacketStep(packet, geometry);
+}
+
+void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry) {
   ++packetCount_;
   char buffer[16];
   display_.SetDisplayText(DisplayId::kPacketCounter, FormatNumber(buffer, packetCount_));
@@ -90,7 +99,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
   if (pen_.pressure != old.pressure) {
     display_.ShowPenPressure(pen_.pressure);
     if (pen_.pressure == 0) {
-      notes_.ReleaseNote(Current(), pen_);
+      notes_.ReleaseNote(Current());
     } else if (controllerMode_ && Current().cc[kInputPressure] != kNoController) {
       SendController(kInputPressure, LowByte(PressureEighths(pen_.pressure)));
     }

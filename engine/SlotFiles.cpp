@@ -11,6 +11,7 @@
 #include "engine/PerformanceEngine.h"
 
 bool PerformanceEngine::LoadPicture(const std::string& path) {
+  const Call call(*this);
   // The dialog starts at the chosen file next time, whether it loads or not.
   locations_.picturesFolder = path;
   if (!pictures_[currentConfig_].Load(path)) {
@@ -32,6 +33,7 @@ void PerformanceEngine::ClearPicture() {
 }
 
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
+  const Call call(*this);
   locations_.configsFolder = path;
   if (!WriteFileSafely(path, FormatConfigFile(configs_))) {
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
@@ -39,6 +41,7 @@ void PerformanceEngine::SaveConfigurations(const std::string& path) {
 }
 
 void PerformanceEngine::LoadConfigurations(const std::string& path) {
+  const Call call(*this);
   locations_.configsFolder = path;
   // Only regular files: a folder reads as nothing and a device may never end.
   std::error_code error;

@@ -42,40 +42,18 @@ class JackOutputTest : public ::testing::Test {
   std::optional<JackReceiver> receiver_;
 };
 
-/// The wire form of quill-replay's "90 3D 40" lines: programme changes are 2 bytes.
-std::vector<Message> WireMessages(const std::string& printed) {
-  std::vector<Message> messages;
-  std::istringstream lines(printed);
-  std::string line;
-  while (std::getline(lines, line)) {
-    unsigned status = 0, data1 = 0, data2 = 0;
-    if (line.empty() || line[0] == '!' || std::sscanf(line.c_str(), "%x %x %x", &status, &data1, &data2) != 3) continue;
-    Message message = {uint8_t(status), uint8_t(data1), uint8_t(data2)};
-    if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) message.pop_back();
-    messages.push_back(message);
-  }
-  return messages;
-}
-
-/// Runs quill-replay with `arguments` and returns what it printed.
-std::string RunReplay(const std::string& arguments) {
-  std::string printed;
-  if (std::FILE* pipe = ::popen((std::string("'") + QUILL_REPLAY + "' " + arguments).c_str(), "r")) {
-    char chunk[4096];
-    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) printed.append(chunk, n);
-    EXPECT_EQ(::pclose(pipe), 0) << arguments;
-  }
-  return printed;
-}
-
 TEST_F(JackOutputTest, GoldenScriptsThroughQuillReplayArriveByteForByteInOrder) {
   // The receiver is the server's only MIDI input, so it is device 0, the port
   // of every default configuration. Through the real port the scripts print
   // what they print with the pretended one, and the receiver gets every byte.
-  for (const char* name : {"startup", "chords", "controllers", "note-band-change", "set-lines", "slots", "wrapping"}) {
+  for (const char* name : {"startup", "chords", "controllers", "note-band-change", "set-lines", "slots", "wrapping",
+                           "notes-channel-change", "notes-chord-change", "notes-end-of-script", "notes-generate-off",
+                           "notes-port-reopened", "panic"}) {
     const std::string base = std::string(QUILL_GOLDEN_DIR) + "/" + name;
     const size_t before = receiver_->Messages().size();
-    const std::string printed = RunReplay("--midi=jack '" + base + ".qrs'");
+    int status = -1;
+    const std::string printed = RunReplay("--midi=jack '" + base + ".qrs'", status);
+    EXPECT_EQ(status, 0) << name;
     std::ifstream golden(base + ".out", std::ios::binary);
     EXPECT_EQ(printed, std::string(std::istreambuf_iterator<char>(golden), {})) << name;
     const auto expected = WireMessages(printed);

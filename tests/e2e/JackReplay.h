@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <sys/wait.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "JackServer.h"
 #include "midi/MidiSystem.h"
@@ -27,5 +32,34 @@ inline std::string ReplayOnJack(const std::function<void(ReplayRunner&)>& play) 
   std::fclose(stream);
   std::string printed(text, size);
   std::free(text);
+  return printed;
+}
+
+/// The wire form of quill-replay's "90 3D 40" lines: programme changes are 2 bytes.
+inline std::vector<std::vector<uint8_t>> WireMessages(const std::string& printed) {
+  std::vector<std::vector<uint8_t>> messages;
+  std::istringstream lines(printed);
+  std::string line;
+  while (std::getline(lines, line)) {
+    unsigned status = 0, data1 = 0, data2 = 0;
+    if (line.empty() || line[0] == '!' || std::sscanf(line.c_str(), "%x %x %x", &status, &data1, &data2) != 3) continue;
+    std::vector<uint8_t> message = {uint8_t(status), uint8_t(data1), uint8_t(data2)};
+    if ((status & 0xF0) == 0xC0 || (status & 0xF0) == 0xD0) message.pop_back();
+    messages.push_back(message);
+  }
+  return messages;
+}
+
+/// Runs the quill-replay program with `arguments`; returns what it printed and
+/// sets `status` to its exit status (-1 when it did not exit normally).
+inline std::string RunReplay(const std::string& arguments, int& status) {
+  std::string printed;
+  status = -1;
+  if (std::FILE* pipe = ::popen((std::string("'") + QUILL_REPLAY + "' " + arguments).c_str(), "r")) {
+    char chunk[4096];
+    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) printed.append(chunk, n);
+    const int result = ::pclose(pipe);
+    if (result != -1 && WIFEXITED(result)) status = WEXITSTATUS(result);
+  }
   return printed;
 }

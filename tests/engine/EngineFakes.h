@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,7 @@ class RecordingMidi : public MidiOutService {
     if (!open || failSends) return false;
     char text[9];
     std::snprintf(text, sizeof text, "%02X %02X %02X", packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+    if (refused.count(text)) return false;
     sent.emplace_back(text);
     return true;
   }
@@ -44,6 +46,7 @@ class RecordingMidi : public MidiOutService {
   bool open = false;
   bool failClose = false;
   bool failSends = false;
+  std::set<std::string> refused;  ///< messages that fail to send, as "B0 0B 00"
   int opens = 0;
   std::vector<std::string> sent;
 };

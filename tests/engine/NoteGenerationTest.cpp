@@ -62,18 +62,6 @@ TEST(NoteGeneration, OtherToolsMoveTheBandsSilently) {
   EXPECT_EQ(rig.engine.Notes().LastNote(), kNoNote);
 }
 
-TEST(NoteGeneration, TurningNotesOffWhileSoundingStillForgetsTheNote) {
-  EngineRig rig;
-  rig.engine.SelectController(kInputY, 11);
-  rig.Packet(1, 1, 960, kBandOf61, 0);
-  rig.Packet(1, 1, 960, kBandOf62, 300);
-  rig.midi.TakeSent();
-  rig.engine.SetPlayNotes(false);
-  rig.Packet(1, 0, 960, kBandOf62, 0);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 0B 00"}));
-  EXPECT_EQ(rig.engine.Notes().LastNote(), kNoNote);
-}
-
 TEST(NoteGeneration, HorizontalDirectionAndEdges) {
   EngineRig rig;
   rig.engine.SelectNoteDirection(1);

@@ -54,7 +54,7 @@ TEST(Slots, ResetAsksFirstAndResetsAllTwelve) {
   for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_EQ(rig.engine.SlotConfiguration(slot), DefaultConfiguration());
 }
 
-TEST(Slots, SlotChangeLeavesASoundingNoteForTheNextLift) {
+TEST(Slots, SlotChangeStopsASoundingNoteOnItsOwnChannel) {
   EngineRig rig;
   rig.engine.SelectConfiguration(3);
   rig.engine.SelectChannel(9);
@@ -63,10 +63,11 @@ TEST(Slots, SlotChangeLeavesASoundingNoteForTheNextLift) {
   rig.Packet(1, 1, 960, 900, 400);
   rig.midi.TakeSent();
   rig.engine.SelectConfiguration(3);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C9 6B 00"}));  // no note-off
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "C9 6B 00"}));  // before the port reopens
   EXPECT_EQ(rig.display.headerBack, (Rgb{50, 100, 50}));
   rig.Packet(1, 0, 960, 900, 0);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"89 3E 00"}));  // note-off on the new slot's channel
+  EXPECT_TRUE(rig.midi.sent.empty());
+  EXPECT_EQ(rig.engine.Notes().LastNote(), kNoNote);
 }
 
 TEST(Slots, SettingControlsSendOnlyWhatTheyShould) {

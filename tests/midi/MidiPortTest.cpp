@@ -45,17 +45,18 @@ TEST(MidiPort, FailedCloseKeepsTheOldPort) {
 TEST(MidiPort, OneErrorBoxAtATime) {
   EngineRig rig;
   rig.midi.failSends = true;
-  rig.engine.SelectController(kInputX, 1);
-  rig.engine.SelectController(kInputY, 2);
-  rig.engine.SetControllerMode(true);
-  // While the first box is open its modal loop handles more packets.
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  // While the box is open its modal loop keeps the program running; what
+  // fails meanwhile shows no box of its own.
   int nested = 0;
   rig.messages.onShow = [&] {
-    if (nested++ < 3) rig.Packet(1, 0, 100 * nested, 100 * nested, 0);
+    ++nested;
+    EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 2));
   };
-  rig.Packet(1, 0, 50, 50, 0);
-  EXPECT_EQ(rig.messages.shown.size(), 2u);  // one per outermost failed send
-  EXPECT_EQ(rig.engine.PacketCount(), 3u);
+  EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 1));
+  EXPECT_EQ(nested, 1);
+  EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 1));  // the next failure has its own box again
+  EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
 TEST(MidiPort, ResetControllersBlanksEveryDisplay) {

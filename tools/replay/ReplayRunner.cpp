@@ -79,7 +79,7 @@ bool ReplayRunner::RunLine(std::string_view line, std::string& error) {
     return true;
   }
   if (command == "copy" || command == "paste" || command == "reset" || command == "clear" || command == "rgb" ||
-      command == "hsv") {
+      command == "hsv" || command == "panic") {
     if (!noArguments()) return false;
     if (command == "copy") engine_.OnCopy();
     if (command == "paste") engine_.OnPaste();
@@ -87,6 +87,7 @@ bool ReplayRunner::RunLine(std::string_view line, std::string& error) {
     if (command == "clear") engine_.ClearPicture();
     if (command == "rgb") engine_.SetColorModel(0);
     if (command == "hsv") engine_.SetColorModel(1);
+    if (command == "panic") engine_.Panic();
     return true;
   }
   if (command == "set") return RunSet(rest, error);

@@ -18,9 +18,16 @@ class ReplayRunner {
  public:
   /// `midi` is the output service; its accepted messages must reach `out`.
   ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays);
+  /// A run that ends without EndPerformance still leaves nothing sounding.
+  ~ReplayRunner() { EndPerformance(); }
+  ReplayRunner(const ReplayRunner&) = delete;
+  ReplayRunner& operator=(const ReplayRunner&) = delete;
 
   /// Runs one line; false with a reason when the line is malformed.
   bool RunLine(std::string_view line, std::string& error);
+  /// Ends the performance as closing the window does: the notes still
+  /// sounding are stopped. Runs when the script ends, also on a malformed line.
+  void EndPerformance() { engine_.EndPerformance(); }
 
   PerformanceEngine& Engine() { return engine_; }
 

@@ -98,10 +98,12 @@ int main(int argc, char** argv) {
   std::string error;
   for (unsigned long number = 1; ReadLine(in, line); ++number) {
     if (!runner.RunLine(line, error)) {
+      runner.EndPerformance();
       out.Flush();
       std::fprintf(stderr, "quill-replay: line %lu: %s\n", number, error.c_str());
       return kUsageError;
     }
   }
+  runner.EndPerformance();
   return 0;
 }

@@ -64,7 +64,8 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
 
   controls_ = std::make_unique<MainWindowControls>(this);
   controls_->TabletArea()->SetPaintHandler([this](QPainter& p) { PaintTabletArea(p); });
-  keyFilter_ = new SlotKeyFilter(this, [this](int slot) { engine_.SelectConfiguration(slot); });
+  keyFilter_ = new SlotKeyFilter(
+      this, [this](int slot) { engine_.SelectConfiguration(slot); }, [this] { engine_.Panic(); });
   qApp->installEventFilter(keyFilter_);
   ConnectHandlers();
 }
@@ -72,6 +73,9 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
 CTabletMidiDlg::~CTabletMidiDlg() {
   qApp->removeEventFilter(keyFilter_);
   DestroyWindow();
+  // However the run ended (closed, or every loop told to quit by a signal),
+  // nothing may sound once the port goes with the program.
+  engine_.EndPerformance();
 }
 
 bool CTabletMidiDlg::OnInitDialog() {
@@ -388,6 +392,8 @@ void CTabletMidiDlg::changeEvent(QEvent* event) {
 
 void CTabletMidiDlg::done(int result) {
   DestroyWindow();
+  // Closing the window ends the performance: the sounding notes stop now.
+  engine_.EndPerformance();
   QDialog::done(result);
 }
 

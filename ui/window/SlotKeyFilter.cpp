@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-SlotKeyFilter::SlotKeyFilter(QWidget* window, std::function<void(int)> selectSlot)
-    : QObject(window), window_(window), selectSlot_(std::move(selectSlot)) {}
+SlotKeyFilter::SlotKeyFilter(QWidget* window, std::function<void(int)> selectSlot, std::function<void()> panic)
+    : QObject(window), window_(window), selectSlot_(std::move(selectSlot)), panic_(std::move(panic)) {}
 
 bool SlotKeyFilter::BelongsToWindow(QObject* object) const {
   // Walk up to the main window; a popup (an open drop-down list) still belongs
@@ -36,5 +36,6 @@ bool SlotKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   if (slotKey) selectSlot_(k - Qt::Key_F1);
+  if (k == Qt::Key_Escape) panic_();  // again on every auto-repeat
   return true;
 }

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// Random performances for the "no note hangs" property, shared by the
+// in-process test and the one on a real JACK server.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+/// One script line, and whether the pen is off the tablet after it (a packet
+/// without pressure): from then on nothing may sound.
+struct PerformanceLine {
+  std::string text;
+  bool penUp = false;
+};
+
+/// A random script: pen packets that glide, lift, touch and change tools and
+/// buttons, mixed with every operation that reopens the port or changes what a
+/// note-off would be computed from (slots, ports, channels, chords, "generate
+/// notes", the note range, copy, paste, reset, load, panic, controller
+/// mode). `ports` entries exist in the port box; `configFile` is the file Load reads.
+inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, int ports,
+                                                      const std::string& configFile) {
+  std::mt19937 random(seed);
+  auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  std::vector<PerformanceLine> script;
+  int cursor = 1, x = 960, y = 540, pressure = 0, barrel = 0;
+  for (int i = 0; i < lines; ++i) {
+    const int kind = pick(0, 99);
+    std::string text;
+    if (kind < 65) {
+      if (pick(0, 11) == 0) cursor = pick(0, 2);
+      if (pick(0, 15) == 0) barrel = 2 - barrel;
+      x = std::clamp(x + pick(-250, 250), 0, 1919);
+      y = std::clamp(y + pick(-250, 250), 0, 1079);
+      if (pressure == 0) {
+        pressure = pick(0, 2) == 0 ? pick(1, 1023) : 0;
+      } else {
+        pressure = pick(0, 4) == 0 ? 0 : std::clamp(pressure + pick(-200, 200), 1, 1023);
+      }
+      text = "packet " + std::to_string(cursor) + " " + std::to_string((pressure > 0 ? 1 : 0) | barrel) + " " +
+             std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(pressure) + " " +
+             std::to_string(pick(0, 3599)) + " " + std::to_string(pick(200, 900)) + " 0";
+      script.push_back({text, pressure == 0});
+      continue;
+    }
+    switch (kind) {
+      case 65:
+      case 66:
+      case 67: text = "slot " + std::to_string(pick(1, 12)); break;
+      case 68:
+      case 69:
+      case 70: text = "set MIDI channel = " + std::to_string(pick(0, 15)); break;
+      case 71:
+      case 72: text = "set MIDI out port = " + std::to_string(pick(0, ports)); break;
+      case 73:
+      case 74:
+      case 75: text = "set Chord = " + std::to_string(pick(0, 23)); break;
+      case 76:
+      case 77: text = "set Play notes = " + std::to_string(pick(0, 1)); break;
+      case 78: text = "set Scale = " + std::to_string(pick(0, 269)); break;
+      case 79: text = "set Key = " + std::to_string(pick(0, 11)); break;
+      case 80: text = "set Min note = " + std::to_string(pick(0, 127)); break;
+      case 81: text = "set Max note = " + std::to_string(pick(0, 127)); break;
+      case 82: text = "set Note direction = " + std::to_string(pick(0, 1)); break;
+      case 83: text = "set Initial pressure = " + std::to_string(pick(0, 1)); break;
+      case 84: text = "set Y cc = " + std::to_string(pick(0, 128)); break;
+      case 85:
+      case 86: text = "copy"; break;
+      case 87:
+      case 88: text = "paste"; break;
+      case 89: text = "reset"; break;
+      case 90:
+      case 91: text = "load " + configFile; break;
+      case 92:
+      case 93:
+      case 94: text = "panic"; break;
+      case 95:
+      case 96: text = "press"; break;
+      default: text = "release"; break;
+    }
+    script.push_back({text, false});
+  }
+  return script;
+}
+
+/// What a receiver heard, note by note: note-ons minus note-offs for each
+/// port, channel and note. A note-on with velocity 0 counts as a note-on here,
+/// so that its own note-off is still required.
+class NoteLedger {
+ public:
+  /// One message as it arrived at `port`.
+  void Hear(int port, const std::vector<uint8_t>& message) {
+    if (message.size() != 3) return;
+    const int kind = message[0] & 0xF0, channel = message[0] & 0x0F;
+    if (kind != 0x80 && kind != 0x90) return;
+    int& count = sounding_[{port, channel, message[1]}];
+    if (kind == 0x90) {
+      ++noteOns_;
+      ++count;
+      ++total_;
+    } else if (count > 0) {
+      --count;
+      --total_;
+    } else {
+      ++strayNoteOffs_;
+    }
+  }
+  /// Notes started and not stopped, over every port and channel.
+  int Sounding() const { return total_; }
+  /// Note-offs for notes that were not sounding on that port and channel.
+  int StrayNoteOffs() const { return strayNoteOffs_; }
+  int NoteOns() const { return noteOns_; }
+
+ private:
+  std::map<std::tuple<int, int, int>, int> sounding_;
+  int total_ = 0;
+  int strayNoteOffs_ = 0;
+  int noteOns_ = 0;
+};
