@@ -158,13 +158,17 @@ bool JackClient::WaitUntilRunning(milliseconds limit) {
 }
 
 void JackClient::WaitUntilDelivered(milliseconds limit) {
-  // A message drained in a cycle is read by its destinations in that same
-  // cycle, before any connection change takes effect.
+  // A message drained in a cycle is read by its destinations later in that
+  // same cycle; once the next cycle has begun, that one is over, and a
+  // connection taken away or the client closed can no longer cut it off.
   const uint64_t written = shared_->ring.Pushed();
   const auto until = Clock::now() + limit;
-  while (shared_->ring.Drained() < written && Clock::now() < until && !Stalled(limit)) {
-    std::this_thread::sleep_for(milliseconds(1));
-  }
+  auto waitFor = [&](auto done) {
+    while (!done() && Clock::now() < until && !Stalled(limit)) std::this_thread::sleep_for(milliseconds(1));
+  };
+  waitFor([&] { return shared_->ring.Drained() >= written; });
+  const uint64_t drainedBy = shared_->cycles.load(std::memory_order_acquire);
+  waitFor([&] { return shared_->cycles.load(std::memory_order_acquire) > drainedBy; });
 }
 
 MidiSystemClient::Link JackClient::Connect(const MidiDestination& destination) {
