@@ -12,6 +12,7 @@
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/controls/RefreshingComboBox.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
 #include "ui/window/WindowLayout.h"
@@ -36,7 +37,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
     }
     case ControlKind::TabletArea: return new TabletAreaWidget(window);
     case ControlKind::List: {
-      auto* box = new QComboBox(window);
+      auto* box = new RefreshingComboBox(window);
       box->setEditable(false);
       box->setFocusPolicy(Qt::StrongFocus);
       return box;

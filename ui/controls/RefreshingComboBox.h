@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QComboBox>
+#include <functional>
+
+/// A drop-down list that can have its entries brought up to date each time
+/// it opens, just before the list is measured and shown (the MIDI port box
+/// lists what the system offers at that moment). Without a handler it is a
+/// plain QComboBox.
+class RefreshingComboBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  using QComboBox::QComboBox;
+
+  /// Runs before every opening; it may replace the entries.
+  void SetBeforeOpening(std::function<void()> refresh) { beforeOpening_ = std::move(refresh); }
+
+  void showPopup() override {
+    if (beforeOpening_) beforeOpening_();
+    QComboBox::showPopup();
+  }
+
+ private:
+  std::function<void()> beforeOpening_;
+};
