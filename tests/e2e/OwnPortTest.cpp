@@ -3,8 +3,11 @@
 // leaves alone, and a list that follows the server.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,12 +15,14 @@
 #include <vector>
 
 #include "JackReceiver.h"
+#include "JackReplay.h"
 #include "JackServer.h"
 #include "midi/MidiSystem.h"
 
 namespace {
 using namespace std::chrono_literals;
 using Names = std::vector<std::string>;
+using Message = std::vector<uint8_t>;
 
 class OwnPortTest : public ::testing::Test {
  protected:
@@ -49,10 +54,68 @@ class OwnPortTest : public ::testing::Test {
     return names;
   }
 
+  /// Runs script lines through a replay runner on the server's ports (its
+  /// client is client_); returns what it printed.
+  static std::string Play(const std::vector<std::string>& lines) {
+    return ReplayOnJack([&](ReplayRunner& runner) {
+      std::string error;
+      for (const std::string& line : lines) ASSERT_TRUE(runner.RunLine(line, error)) << line << ": " << error;
+    });
+  }
+
   JackServer server_;
   const std::string client_ = JackServer::UniqueClientName("Quill");
   const std::string ownPort_ = client_ + ":out";
+  const std::string file_ =
+      (std::filesystem::temp_directory_path() / ("quill-own-port-" + std::to_string(::getpid()) + ".qcf")).string();
 };
+
+TEST_F(OwnPortTest, HandMadeConnectionSurvivesPresetChangesAndALoad) {
+  JackReceiver chosen(JackServer::UniqueClientName("chosen")), patched(JackServer::UniqueClientName("patched"));
+  ASSERT_TRUE(chosen.Ready() && patched.Ready());
+  const Names both = Sorted({chosen.PortName(), patched.PortName()});
+  const std::string printed = ReplayOnJack([&](ReplayRunner& runner) {
+    // Every fresh preset names the first receiver; the second is patched in
+    // by hand, as a patchbay or jack_connect would.
+    ASSERT_TRUE(JackServer::ConnectPorts(ownPort_, patched.PortName()));
+    std::string error;
+    for (int change = 0; change < 10; ++change) {
+      ASSERT_TRUE(runner.RunLine("slot " + std::to_string(change % 3 + 1), error));
+      EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after change " << change;
+    }
+    ASSERT_TRUE(runner.RunLine("save " + file_, error));
+    ASSERT_TRUE(runner.RunLine("load " + file_, error));
+    EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after Load";
+  });
+  // The chosen receiver heard every programme change (the start's, ten
+  // slot changes', Load's), the patched one all that came after its patch.
+  const auto sent = WireMessages(printed);
+  ASSERT_EQ(sent.size(), 12u) << printed;
+  EXPECT_EQ(chosen.WaitFor(sent.size(), 10s), sent);
+  EXPECT_EQ(patched.WaitFor(sent.size() - 1, 10s), std::vector<Message>(sent.begin() + 1, sent.end()));
+  std::filesystem::remove(file_);
+}
+
+TEST_F(OwnPortTest, PresetsFindTheirReceiversByNameAfterTheOrderChanges) {
+  const std::string first = JackServer::UniqueClientName("first"), second = JackServer::UniqueClientName("second");
+  {
+    JackReceiver one(first), two(second);  // listed in this order
+    ASSERT_TRUE(one.Ready() && two.Ready());
+    Play({"slot 2", "set MIDI out port name = " + two.PortName(), "slot 3", "set MIDI out port = 0", "save " + file_});
+    // A port chosen in the box gets the preset's programme change.
+    EXPECT_TRUE(two.WaitForLast({0xC0, 0x6B}, 10s));
+  }
+  // Another day: the receivers start the other way round.
+  server_.Stop();
+  ASSERT_TRUE(server_.Start());
+  JackReceiver two(second), one(first);
+  ASSERT_TRUE(one.Ready() && two.Ready());
+  Play({"load " + file_, "slot 2", "set MIDI patch = 5", "slot 3", "set MIDI patch = 6"});
+  EXPECT_TRUE(two.WaitForLast({0xC0, 0x05}, 10s)) << "slot 2 plays on the second receiver, now listed first";
+  EXPECT_TRUE(one.WaitForLast({0xC0, 0x06}, 10s)) << "slot 3 plays on the first, now listed second";
+  for (const auto& message : one.Messages()) EXPECT_NE(message, (Message{0xC0, 0x05}));
+  std::filesystem::remove(file_);
+}
 
 TEST_F(OwnPortTest, ConnectionsMadeElsewhereStayWhileTheChoiceChanges) {
   JackReceiver a(JackServer::UniqueClientName("a")), b(JackServer::UniqueClientName("b")),
