@@ -58,7 +58,7 @@ OwnPortService::~OwnPortService() {
     StopClient();
     *stopped = true;
   });
-  if (!worker_.Stop(limits_.commandDeadline) || !*stopped) {
+  if (!worker_.Stop(2 * limits_.commandDeadline) || !*stopped) {
     KeepForever(std::move(connection_.client));
     KeepForever(std::move(sender_));
   }
@@ -144,7 +144,8 @@ void OwnPortService::Unlink() {
 
 void OwnPortService::StopClient() {
   if (!connection_.client) return;
-  if (!connection_.client->Gone()) connection_.client->WaitUntilDelivered(limits_.runningWait);
+  // The last note-offs of the program: worth a longer wait for a busy system.
+  if (!connection_.client->Gone()) connection_.client->WaitUntilDelivered(limits_.commandDeadline);
   connection_.client->Stop();
   connection_.client.reset();
 }

@@ -88,11 +88,16 @@ TEST_F(OwnPortTest, HandMadeConnectionSurvivesPresetChangesAndALoad) {
     EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after Load";
   });
   // The chosen receiver heard every programme change (the start's, ten
-  // slot changes', Load's), the patched one all that came after its patch.
+  // slot changes', Load's), the patched one every one after the start's
+  // (which waits, with the first connection, until that is in place, and so
+  // may reach the patch too).
   const auto sent = WireMessages(printed);
   ASSERT_EQ(sent.size(), 12u) << printed;
   EXPECT_EQ(chosen.WaitFor(sent.size(), 10s), sent);
-  EXPECT_EQ(patched.WaitFor(sent.size() - 1, 10s), std::vector<Message>(sent.begin() + 1, sent.end()));
+  patched.WaitFor(sent.size() - 1, 10s);
+  auto heard = patched.Messages();  // all delivered: the runner's port waited for that as it closed
+  if (heard.size() == sent.size()) heard.erase(heard.begin());
+  EXPECT_EQ(heard, std::vector<Message>(sent.begin() + 1, sent.end()));
   std::filesystem::remove(file_);
 }
 
@@ -115,34 +120,6 @@ TEST_F(OwnPortTest, PresetsFindTheirReceiversByNameAfterTheOrderChanges) {
   EXPECT_TRUE(one.WaitForLast({0xC0, 0x06}, 10s)) << "slot 3 plays on the first, now listed second";
   for (const auto& message : one.Messages()) EXPECT_NE(message, (Message{0xC0, 0x05}));
   std::filesystem::remove(file_);
-}
-
-TEST_F(OwnPortTest, ConnectionsMadeElsewhereStayWhileTheChoiceChanges) {
-  JackReceiver a(JackServer::UniqueClientName("a")), b(JackServer::UniqueClientName("b")),
-      c(JackServer::UniqueClientName("c"));
-  ASSERT_TRUE(a.Ready() && b.Ready() && c.Ready());
-  auto service = CreateMidiOutService(MidiSystem::Jack, client_);
-  const auto deviceA = Find(*service, a.PortName()), deviceB = Find(*service, b.PortName()),
-             deviceC = Find(*service, c.PortName());
-  ASSERT_TRUE(deviceA && deviceB && deviceC);
-
-  ASSERT_TRUE(service->Open(*deviceA));
-  ASSERT_TRUE(JackServer::ConnectPorts(ownPort_, b.PortName()));  // a patchbay's connection
-  ASSERT_TRUE(service->Close());
-  ASSERT_TRUE(service->Open(*deviceC));
-  EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), Sorted({b.PortName(), c.PortName()}));
-  ASSERT_TRUE(service->SendShortMsg(0x643C90));
-  EXPECT_TRUE(b.WaitForLast({0x90, 0x3C, 0x64}, 10s));
-  EXPECT_TRUE(c.WaitForLast({0x90, 0x3C, 0x64}, 10s));
-  EXPECT_TRUE(a.Messages().empty());
-
-  // Choosing the destination that was connected by hand, then another one,
-  // leaves the hand-made connection in place.
-  ASSERT_TRUE(service->Close());
-  ASSERT_TRUE(service->Open(*deviceB));
-  ASSERT_TRUE(service->Close());
-  ASSERT_TRUE(service->Open(*deviceA));
-  EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), Sorted({a.PortName(), b.PortName()}));
 }
 
 TEST_F(OwnPortTest, ReceiverThatStartsLaterIsListedAndCanBeChosen) {
