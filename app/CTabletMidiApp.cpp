@@ -26,16 +26,18 @@ bool EnsureFolder(const QString& path) {
 CTabletMidiApp::CTabletMidiApp(WidgetTabletService& tablet, MidiOutService& midi, MessageSink& messages)
     : tablet_(tablet), midi_(midi), messages_(messages) {}
 
-bool CTabletMidiApp::InitInstance() {
+bool CTabletMidiApp::InitInstance(const QString& configurationFile) {
+  // Resolved before the program's folder becomes the current one.
+  const QString startFile = configurationFile.isEmpty() ? QString() : QFileInfo(configurationFile).absoluteFilePath();
   const QString programFolder = QCoreApplication::applicationDirPath();
   const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-  if (Prepare(programFolder, dataFolder)) RunMainWindow();
+  if (Prepare(programFolder, dataFolder)) RunMainWindow(nullptr, startFile);
   return false;
 }
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
-  if (!CheckTabletPresence(tablet_, messages_)) return false;
+  if (!CheckTabletPresence(tablet_, messages_, makers_)) return false;
   orientation_ = OrientationScaling::FromAxes(tablet_.Orientation());
   return true;
 }
@@ -64,7 +66,7 @@ FileLocations CTabletMidiApp::Locations() const {
   return FileLocations{configsFolder_.toStdString(), picturesFolder_.toStdString()};
 }
 
-int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages) {
+int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages, const QString& configurationFile) {
   // A local object: the window and everything it owns go when the run ends.
   CTabletMidiDlg window(midi_, tablet_, orientation_, Locations(), copyBuffer_, windowMessages);
   tablet_.SetWindow(&window, window.TabletAreaWidget());
@@ -72,5 +74,5 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages) {
   // event loop is told to return, a message box's as well as the window's, and
   // loops started later return at once; the window then stops what sounds.
   const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
-  return window.DoModal();
+  return window.DoModal(configurationFile);
 }

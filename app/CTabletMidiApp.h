@@ -5,6 +5,7 @@
 
 #include "engine/CopyBuffer.h"
 #include "engine/PerformanceEngine.h"
+#include "tablet/TabletContext.h"
 #include "ui/window/OrientationScaling.h"
 
 class MessageSink;
@@ -18,19 +19,24 @@ class CTabletMidiApp {
  public:
   CTabletMidiApp(WidgetTabletService& tablet, MidiOutService& midi, MessageSink& messages);
 
-  /// The whole start-up, the modal run and the shut-down. Always false: the
-  /// program ends when the window has closed (or never opened).
-  bool InitInstance();
+  /// The whole start-up, the modal run and the shut-down. `configurationFile`
+  /// (from the command line, relative to the current folder) is loaded into
+  /// the window as Load... would. Always false: the program ends when the
+  /// window has closed (or never opened).
+  bool InitInstance(const QString& configurationFile = QString());
 
   /// Start-up up to the window: the folders beside the program (or in
   /// `dataFolder` when the program's folder cannot be written), the tablet
   /// check and the orientation scaling. False when there is no usable tablet;
   /// its message has been shown then.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
-  /// Runs the main window modally and destroys it; `windowMessages` replaces
-  /// the window's own message boxes. SIGINT, SIGTERM and SIGHUP end the run as
-  /// closing the window does.
-  int RunMainWindow(MessageSink* windowMessages = nullptr);
+  /// Which makers' tablets the start-up check takes (Wacom only unless chosen).
+  void AcceptTabletMakers(TabletMakers makers) { makers_ = makers; }
+  /// Runs the main window modally, with `configurationFile` loaded when one is
+  /// given, and destroys it; `windowMessages` replaces the window's own
+  /// message boxes. SIGINT, SIGTERM and SIGHUP end the run as closing the
+  /// window does.
+  int RunMainWindow(MessageSink* windowMessages = nullptr, const QString& configurationFile = QString());
 
   const QString& ProgramFolder() const { return programFolder_; }
   const QString& ConfigsFolder() const { return configsFolder_; }
@@ -44,6 +50,7 @@ class CTabletMidiApp {
   WidgetTabletService& tablet_;
   MidiOutService& midi_;
   MessageSink& messages_;
+  TabletMakers makers_ = TabletMakers::WacomOnly;
   QString programFolder_;
   QString configsFolder_;
   QString picturesFolder_;

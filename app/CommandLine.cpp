@@ -4,16 +4,54 @@
 #include <optional>
 #include <string_view>
 
-std::string CommandLineUsage() { return "usage: quill [--tablet=auto|evdev|qt|mouse] [--midi=alsa|jack]"; }
+std::string CommandLineUsage() {
+  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack] [FILE.qcf]";
+}
+
+std::string CommandLineHelp() {
+  return CommandLineUsage() +
+         "\n"
+         "Plays MIDI notes, chords and controllers with a graphics tablet's pen.\n"
+         "\n"
+         "  --tablet=LAYER  where the pen comes from:\n"
+         "                    evdev  the tablet's event device (the whole tablet)\n"
+         "                    qt     Qt's tablet events over the tablet area\n"
+         "                    mouse  the mouse plays the pen (right button: tip, wheel: pressure,\n"
+         "                           Shift: eraser, middle button: barrel switch)\n"
+         "                    auto   evdev, else qt when Qt knows a tablet, else the mouse\n"
+         "                    recording:FILE  a recorded tablet (evemu file) played over and over\n"
+         "                  without the option: evdev when a tablet device can be read, else qt\n"
+         "  --any-tablet    take a tablet pen of any maker, not only Wacom's\n"
+         "  --midi=SYSTEM   alsa or jack (default: ALSA when its sequencer runs, else JACK)\n"
+         "  --help          show this help and end\n"
+         "  --version       show the version and end\n"
+         "  FILE.qcf        presets to load at start, as Load... does\n";
+}
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
+  options.files.clear();
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (!arg.starts_with("-")) {
+      options.files.emplace_back(arg);
+      continue;
+    }
     if (!arg.starts_with("--")) continue;
-    if (arg.starts_with("--tablet=")) {
+    if (arg == "--help") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg.starts_with("--tablet=") && arg.substr(9).starts_with(kRecordingLayerPrefix)) {
+      const std::string_view file = arg.substr(9 + kRecordingLayerPrefix.size());
+      if (file.empty()) return false;
+      options.tablet = TabletLayer::Recording;
+      options.tabletRecording = file;
+    } else if (arg.starts_with("--tablet=")) {
       const std::optional<TabletLayer> layer = ParseTabletLayer(arg.substr(9));
       if (!layer) return false;
       options.tablet = *layer;
+    } else if (arg == "--any-tablet") {
+      options.anyTablet = true;
     } else if (arg.starts_with("--midi=")) {
       const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
       if (!system) return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "midi/MidiSystem.h"
 #include "tablet/layers/TabletLayers.h"
@@ -9,14 +10,23 @@
 /// What the command line asks of the program.
 struct CommandLine {
   TabletLayer tablet = TabletLayer::Default;
+  std::string tabletRecording;  ///< the file of --tablet=recording:FILE
+  bool anyTablet = false;       ///< --any-tablet: a tablet of any maker is taken
   MidiSystem midi = MidiSystem::Automatic;
-  std::string problem;  ///< why a command line was refused, when more than the usage says
+  bool help = false;               ///< --help: list the options and end
+  bool version = false;            ///< --version: print the version and end
+  std::vector<std::string> files;  ///< the words that are no option: a configuration file to load
+  std::string problem;             ///< why a command line was refused, when more than the usage says
 };
 
 /// The usage line printed for a command line Quill does not understand.
 std::string CommandLineUsage();
+/// What --help prints: the usage line and every option.
+std::string CommandLineHelp();
 
-/// Reads Quill's own options, those starting with "--"; anything else (such
-/// as Qt's "-platform offscreen") is left to Qt. False for an option Quill does
-/// not know or a value it does not take.
+/// Reads Quill's own options, those starting with "--", and collects the words
+/// that start with no "-" in `files`; anything else (such as Qt's "-platform")
+/// is left to Qt. False for an option Quill does not know or a value it does
+/// not take. Qt's options may have values ("-platform offscreen"): only once Qt
+/// has taken its own options out of the command line are `files` the files.
 bool ParseCommandLine(int argc, char** argv, CommandLine& options);

@@ -15,12 +15,27 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", CommandLineUsage().c_str());
     return 2;
   }
+  // Answered without a window, so they work without a display.
+  if (options.help) {
+    std::fputs(CommandLineHelp().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("quill %s\n", ProgramInfo::Version());
+    return 0;
+  }
   QApplication application(argc, argv);
+  // Qt has taken its own options and their values away: what is left is ours.
+  if (!ParseCommandLine(argc, argv, options) || options.files.size() > 1) {
+    std::fprintf(stderr, "%s\n", CommandLineUsage().c_str());
+    return 2;
+  }
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
-  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet);
+  std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
-  app.InitInstance();
+  app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
+  app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
   return 0;
 }

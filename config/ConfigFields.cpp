@@ -7,9 +7,8 @@ namespace {
 constexpr ConfigField Field(std::string_view name, FieldKind kind, int input = -1) {
   return ConfigField{name, kind, input};
 }
-}  // namespace
 
-const std::array<ConfigField, kConfigFieldCount> kConfigFields = {{
+constexpr std::array<ConfigField, kConfigFieldCount> kFieldTable = {{
     Field("MIDI out port = ", FieldKind::MidiOutPort),
     Field("MIDI channel = ", FieldKind::MidiChannel),
     Field("MIDI patch = ", FieldKind::MidiPatch),
@@ -59,13 +58,53 @@ const std::array<ConfigField, kConfigFieldCount> kConfigFields = {{
     Field("MIDI out port name = ", FieldKind::MidiOutPortName),
 }};
 
+constexpr bool NamesFit(const std::array<ConfigField, kConfigFieldCount>& fields) {
+  for (const ConfigField& field : fields) {
+    if (field.name.empty() || field.name.size() > kMaxConfigFieldNameLength) return false;
+  }
+  return true;
+}
+static_assert(NamesFit(kFieldTable), "a field name is empty or longer than kMaxConfigFieldNameLength");
+
+// The fields grouped by the first byte of their name: those starting with byte
+// b are order[start[b]] up to order[start[b + 1]], so that a line is compared
+// only with the few names that can match it.
+struct FirstByteIndex {
+  std::array<uint8_t, 257> start{};
+  std::array<uint8_t, kConfigFieldCount> order{};
+};
+
+constexpr FirstByteIndex IndexByFirstByte(const std::array<ConfigField, kConfigFieldCount>& fields) {
+  FirstByteIndex index;
+  for (const ConfigField& field : fields) ++index.start[static_cast<uint8_t>(field.name[0]) + 1];
+  for (size_t b = 1; b < index.start.size(); ++b) index.start[b] += index.start[b - 1];
+  std::array<uint8_t, 256> next{};
+  for (size_t b = 0; b < next.size(); ++b) next[b] = index.start[b];
+  for (size_t i = 0; i < fields.size(); ++i)
+    index.order[next[static_cast<uint8_t>(fields[i].name[0])]++] = static_cast<uint8_t>(i);
+  return index;
+}
+
+constexpr FirstByteIndex kByFirstByte = IndexByFirstByte(kFieldTable);
+
+}  // namespace
+
+const std::array<ConfigField, kConfigFieldCount> kConfigFields = kFieldTable;
+
 const ConfigField* MatchConfigField(std::string_view line) {
   if (line.empty()) return nullptr;
-  for (const ConfigField& field : kConfigFields) {
-    // The first byte settles most lines without a full comparison.
-    if (field.name[0] == line[0] && line.starts_with(field.name)) return &field;
+  const uint8_t first = static_cast<uint8_t>(line[0]);
+  for (size_t k = kByFirstByte.start[first]; k < kByFirstByte.start[first + 1]; ++k) {
+    const ConfigField& field = kConfigFields[kByFirstByte.order[k]];
+    if (line.starts_with(field.name)) return &field;
   }
   return nullptr;
+}
+
+const ConfigField* MatchConfigField(std::string_view line, const ConfigField* likely) {
+  // The first byte rules out most other lines before a full comparison.
+  if (likely != nullptr && !line.empty() && line[0] == likely->name[0] && line.starts_with(likely->name)) return likely;
+  return MatchConfigField(line);
 }
 
 int32_t ParseDecimal(std::string_view text) {

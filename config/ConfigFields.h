@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -36,6 +37,8 @@ struct ConfigField {
 };
 
 inline constexpr int kConfigFieldCount = 47;
+/// No field's name is longer.
+inline constexpr size_t kMaxConfigFieldNameLength = 32;
 
 /// The 47 lines of a block in file order: the 46 of the first version, then
 /// the port's name (readers that do not know it ignore it, as any other line).
@@ -44,6 +47,9 @@ extern const std::array<ConfigField, kConfigFieldCount> kConfigFields;
 /// The field whose name the line starts with, or nullptr. No name is the start
 /// of another, so at most one matches.
 const ConfigField* MatchConfigField(std::string_view line);
+/// The same, trying `likely` first (may be nullptr): the field after the
+/// previous line's field is the next line's in every file the writer made.
+const ConfigField* MatchConfigField(std::string_view line, const ConfigField* likely);
 
 /// The decimal rule of the file reader: leading blanks skipped, an optional
 /// sign, digits up to the first other character; no digit reads as 0. Values

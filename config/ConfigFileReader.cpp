@@ -2,6 +2,7 @@
 #include "config/ConfigFileReader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "config/ConfigFileWriter.h"
 #include "music/ChordTable.h"
@@ -18,17 +19,105 @@ constexpr int32_t kLastKey = kKeyCount - 1;
 constexpr int32_t kLastChannel = 15;
 constexpr int32_t kLastNote = 127;
 constexpr int32_t kLastControllerValue = 127;
-constexpr int32_t kLastControllerOrNone = kNoController;
+constexpr int32_t kLastControllerEntry = kControllerEntryCount - 1;  // none, pitch bend, channel pressure
 constexpr int32_t kLastPatchOrNone = kNoPatch;
 
-// Reads bytes that are already in memory through the same line reader.
-class MemoryBuffer : public std::streambuf {
+// Cuts the lines of bytes already in memory by the rule of ReadConfigLine,
+// without copying them: each line is a view into the bytes.
+class MemoryLines {
  public:
-  explicit MemoryBuffer(std::string_view bytes) {
-    char* begin = const_cast<char*>(bytes.data());
-    setg(begin, begin, begin + bytes.size());
+  explicit MemoryLines(std::string_view bytes) : next_(bytes.data()), end_(bytes.data() + bytes.size()) {}
+
+  bool Next(std::string_view& line) {
+    if (next_ == end_) return false;
+    const char* begin = next_;
+    const auto* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', static_cast<size_t>(end_ - begin)));
+    next_ = lineFeed != nullptr ? lineFeed + 1 : end_;
+    size_t length = static_cast<size_t>((lineFeed != nullptr ? lineFeed : end_) - begin);
+    bool cut = false;
+    if (const auto* nul = static_cast<const char*>(std::memchr(begin, '\0', length)); nul != nullptr) {
+      length = static_cast<size_t>(nul - begin);
+      cut = true;
+    }
+    if (length > kMaxConfigLineLength) {
+      length = kMaxConfigLineLength;
+      cut = true;
+    }
+    if (lineFeed != nullptr && !cut && length > 0 && begin[length - 1] == '\r') --length;
+    line = std::string_view(begin, length);
+    return true;
   }
+
+ private:
+  const char* next_;
+  const char* end_;
 };
+
+// Lines of a stream, copied into one reused string.
+class StreamLines {
+ public:
+  explicit StreamLines(std::streambuf& in) : in_(in) {}
+
+  bool Next(std::string_view& line) {
+    if (!ReadConfigLine(in_, buffer_)) return false;
+    line = buffer_;
+    return true;
+  }
+
+ private:
+  std::streambuf& in_;
+  std::string buffer_;
+};
+
+// The reading itself, the same for streams and for bytes in memory.
+template <class Lines>
+ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCount>& configs,
+                                 const SlotPictureSetter& setPicture) {
+  ConfigReadResult result;
+  std::string_view line;
+  if (!lines.Next(line)) return result;
+  if (line == kConfigHeaderLine && !lines.Next(line)) return result;
+  if (line != kConfigIdentificationLine) return result;
+  result.accepted = true;
+
+  // A picture is in use afterwards only when the file names it.
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    configs[slot].picture.clear();
+    setPicture(slot, std::string());
+  }
+
+  // A block that sets the port number without naming the port (a file from
+  // before names were written) means that number, not a name from before.
+  std::array<bool, kSlotCount> portNumbered{}, portNamed{};
+  int block = 0;
+  const ConfigField* likely = kConfigFields.data();  // the field a written file has next
+  while (lines.Next(line)) {
+    if (line == kConfigBlockEndLine) {
+      // Nothing after the twelfth block can change anything: stop reading.
+      if (++block >= kSlotCount) break;
+      likely = kConfigFields.data();
+      continue;
+    }
+    const ConfigField* field = MatchConfigField(line, likely);
+    if (field == nullptr) continue;
+    likely = field + 1 < kConfigFields.data() + kConfigFields.size() ? field + 1 : nullptr;
+    Configuration& config = configs[block];
+    StoreFieldValue(config, *field, line.substr(field->name.size()));
+    portNumbered[block] = portNumbered[block] || field->kind == FieldKind::MidiOutPort;
+    portNamed[block] = portNamed[block] || field->kind == FieldKind::MidiOutPortName;
+    if (field->kind != FieldKind::Picture) continue;
+    // The last picture line of a block decides whether the slot has a picture.
+    const bool loaded = setPicture(block, config.picture);
+    if (!loaded && !config.picture.empty()) {
+      result.pictureFailures.push_back({block, config.picture});
+      config.picture.clear();
+    }
+  }
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (portNumbered[slot] && !portNamed[slot]) configs[slot].midiOutPortName.clear();
+  }
+  return result;
+}
 
 }  // namespace
 
@@ -73,7 +162,7 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     case FieldKind::InitialPosition: config.initialPosition = flag(); break;
     case FieldKind::InitialPressure: config.initialPressure = flag(); break;
     case FieldKind::NoteDirection: config.noteDirection = static_cast<uint16_t>(value); break;
-    case FieldKind::ControllerNumber: config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerOrNone)); break;
+    case FieldKind::ControllerNumber: config.cc[field.input] = static_cast<uint8_t>(upTo(kLastControllerEntry)); break;
     case FieldKind::ControllerMinimum:
       config.min[field.input] = static_cast<uint8_t>(upTo(kLastControllerValue));
       break;
@@ -89,51 +178,12 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
 
 ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kSlotCount>& configs,
                                 const SlotPictureSetter& setPicture) {
-  ConfigReadResult result;
-  std::string line;
-  if (!ReadConfigLine(in, line)) return result;
-  if (line == kConfigHeaderLine && !ReadConfigLine(in, line)) return result;
-  if (line != kConfigIdentificationLine) return result;
-  result.accepted = true;
-
-  // A picture is in use afterwards only when the file names it.
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    configs[slot].picture.clear();
-    setPicture(slot, std::string());
-  }
-
-  // A block that sets the port number without naming the port (a file from
-  // before names were written) means that number, not a name from before.
-  std::array<bool, kSlotCount> portNumbered{}, portNamed{};
-  int block = 0;
-  while (ReadConfigLine(in, line)) {
-    if (line == kConfigBlockEndLine) {
-      // Nothing after the twelfth block can change anything: stop reading.
-      if (++block >= kSlotCount) break;
-      continue;
-    }
-    const ConfigField* field = MatchConfigField(line);
-    if (field == nullptr) continue;
-    Configuration& config = configs[block];
-    StoreFieldValue(config, *field, std::string_view(line).substr(field->name.size()));
-    portNumbered[block] = portNumbered[block] || field->kind == FieldKind::MidiOutPort;
-    portNamed[block] = portNamed[block] || field->kind == FieldKind::MidiOutPortName;
-    if (field->kind != FieldKind::Picture) continue;
-    // The last picture line of a block decides whether the slot has a picture.
-    const bool loaded = setPicture(block, config.picture);
-    if (!loaded && !config.picture.empty()) {
-      result.pictureFailures.push_back({block, config.picture});
-      config.picture.clear();
-    }
-  }
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (portNumbered[slot] && !portNamed[slot]) configs[slot].midiOutPortName.clear();
-  }
-  return result;
+  StreamLines lines(in);
+  return ReadConfigLines(lines, configs, setPicture);
 }
 
 ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration, kSlotCount>& configs,
                                 const SlotPictureSetter& setPicture) {
-  MemoryBuffer buffer(bytes);
-  return ReadConfigFile(buffer, configs, setPicture);
+  MemoryLines lines(bytes);
+  return ReadConfigLines(lines, configs, setPicture);
 }

@@ -55,7 +55,7 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration
 /// Stores the text after a field's name into that field as the reader does:
 /// decimal with the reader's rule (ParseDecimal), then clamped into the field's
 /// range (scale, chord and key within their tables, channel ≤ 15, notes and
-/// limits ≤ 127, controller and patch ≤ 128, all ≥ 0); the port, note direction,
+/// limits ≤ 127, patch ≤ 128, controller ≤ 130, all ≥ 0); the port, note direction,
 /// curve codes and colour model keep the low 8 or 16 bits of the number, as an
 /// assignment to the field does; a flag is set only by exactly 1. The picture
 /// and port name fields take the text as it is.

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "config/ConfigFileWriter.h"
 
+#include <charconv>
+#include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "config/ConfigFields.h"
@@ -15,32 +18,49 @@ void AppendLine(std::string& out, std::string_view text) {
   out.append(kLineEnd);
 }
 
-// The value of a field as the file writes it: numbers in decimal from the
-// unsigned field, flags as 1 only for exactly 1.
-std::string FieldValue(const Configuration& c, const ConfigField& field) {
-  auto flag = [](uint8_t value) { return std::string(value == 1 ? "1" : "0"); };
+// The number a field other than the picture writes: the unsigned field's
+// value, a flag as 1 only for exactly 1.
+unsigned NumberOf(const Configuration& c, const ConfigField& field) {
+  auto flag = [](uint8_t value) { return value == 1 ? 1u : 0u; };
   switch (field.kind) {
-    case FieldKind::MidiOutPort: return std::to_string(c.midiOutPort);
-    case FieldKind::MidiOutPortName: return c.midiOutPortName;
-    case FieldKind::MidiChannel: return std::to_string(c.midiChannel);
-    case FieldKind::MidiPatch: return std::to_string(c.midiPatch);
-    case FieldKind::Scale: return std::to_string(c.scale);
-    case FieldKind::Key: return std::to_string(c.key);
-    case FieldKind::Chord: return std::to_string(c.chord);
-    case FieldKind::MinNote: return std::to_string(c.minNote);
-    case FieldKind::MaxNote: return std::to_string(c.maxNote);
+    case FieldKind::MidiOutPort: return c.midiOutPort;
+    case FieldKind::MidiChannel: return c.midiChannel;
+    case FieldKind::MidiPatch: return c.midiPatch;
+    case FieldKind::Scale: return c.scale;
+    case FieldKind::Key: return c.key;
+    case FieldKind::Chord: return c.chord;
+    case FieldKind::MinNote: return c.minNote;
+    case FieldKind::MaxNote: return c.maxNote;
     case FieldKind::PlayNotes: return flag(c.playNotes);
     case FieldKind::InitialPosition: return flag(c.initialPosition);
     case FieldKind::InitialPressure: return flag(c.initialPressure);
-    case FieldKind::NoteDirection: return std::to_string(c.noteDirection);
-    case FieldKind::ControllerNumber: return std::to_string(c.cc[field.input]);
-    case FieldKind::ControllerMinimum: return std::to_string(c.min[field.input]);
-    case FieldKind::ControllerMaximum: return std::to_string(c.max[field.input]);
-    case FieldKind::ResponseCurveCode: return std::to_string(c.map[field.input]);
-    case FieldKind::Picture: return c.picture;
-    case FieldKind::ColorModel: return std::to_string(c.colorModel);
+    case FieldKind::NoteDirection: return c.noteDirection;
+    case FieldKind::ControllerNumber: return c.cc[field.input];
+    case FieldKind::ControllerMinimum: return c.min[field.input];
+    case FieldKind::ControllerMaximum: return c.max[field.input];
+    case FieldKind::ResponseCurveCode: return c.map[field.input];
+    case FieldKind::ColorModel: return c.colorModel;
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;
   }
-  return {};
+  return 0;
+}
+
+// Appends the line of a field: its name, its value in decimal (the picture
+// and the port name: their text), the line end. A numeric line is put
+// together on the stack and appended at once.
+void AppendFieldLine(std::string& out, const Configuration& c, const ConfigField& field) {
+  if (field.kind == FieldKind::Picture || field.kind == FieldKind::MidiOutPortName) {
+    out.append(field.name);
+    AppendLine(out, field.kind == FieldKind::Picture ? c.picture : c.midiOutPortName);
+    return;
+  }
+  char line[kMaxConfigFieldNameLength + 16];
+  std::memcpy(line, field.name.data(), field.name.size());
+  char* end = std::to_chars(line + field.name.size(), std::end(line), NumberOf(c, field)).ptr;
+  *end++ = '\r';
+  *end++ = '\n';
+  out.append(line, static_cast<size_t>(end - line));
 }
 
 }  // namespace
@@ -59,8 +79,7 @@ std::string FormatConfigFile(const std::array<Configuration, kSlotCount>& config
   for (const Configuration& config : configs) {
     AppendLine(out, "<config>");
     for (const ConfigField& field : kConfigFields) {
-      out.append(field.name);
-      AppendLine(out, FieldValue(config, field));
+      AppendFieldLine(out, config, field);
     }
     AppendLine(out, kConfigBlockEndLine);
     AppendLine(out, "");

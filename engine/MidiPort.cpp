@@ -1,19 +1,36 @@
 // SPDX-License-Identifier: MIT
 #include "engine/MidiPort.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "midi/MidiOutService.h"
 
 namespace {
 constexpr uint8_t kAllSoundOff = 120;
 constexpr uint8_t kAllNotesOff = 123;
 constexpr uint8_t kChannelCount = 16;
+constexpr uint8_t kHighestDataByte = 127;
+constexpr uint8_t kBendCentre = 64;  // upper seven bits of 8192, the unbent pitch
+
+// The lower seven bits of a bend whose upper seven are `coarse`. Below the
+// centre they are 0; above it they rise with `coarse`, so that 127 reaches the
+// highest bend, 16383, instead of stopping 127 steps short of it (a wide bend
+// range would then miss its top by most of a semitone).
+uint8_t BendFineBits(uint8_t coarse) {
+  if (coarse <= kBendCentre) return 0;
+  constexpr int kUpperSteps = kHighestDataByte - kBendCentre;
+  return static_cast<uint8_t>(((coarse - kBendCentre) * kHighestDataByte + kUpperSteps / 2) / kUpperSteps);
+}
 }  // namespace
 
 bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
   if (midiOutIsOpen_) {
     // Whatever sounds is stopped here, on the port that started it: once the
-    // port is closed nothing can reach those notes any more.
+    // port is closed nothing can reach those notes any more. A bend or a
+    // pressure left on it would detune or colour the next notes played there.
     StopSoundingNotes();
+    ReturnExpressionToRest();
     if (!service_.Close()) {
       // The old port stays open and in use.
       messages_.ShowMessage("Unable to close the previous MIDI Out device!");
@@ -32,7 +49,10 @@ bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
 
 bool MidiPort::UseMidiOut(uint8_t port) {
   if (midiOutIsOpen_ && service_.IsConnectedTo(port)) {
+    // The same destination plays on: what the old preset left sounding or
+    // bent is ended here, as a reconnection would.
     StopSoundingNotes();
+    ReturnExpressionToRest();
     return true;
   }
   return OpenMidiOut(port, false);
@@ -57,7 +77,12 @@ unsigned MidiPort::PortCount() const {
 }
 
 bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
-  if (service_.SendShortMsg(PackShortMessage(status, channel, data1, data2))) return true;
+  const uint32_t packed = PackShortMessage(status, channel, data1, data2);
+  if (service_.SendShortMsg(packed)) {
+    if (status == kPitchBend) bent_[channel & 0x0F] = (packed >> 8) != (uint32_t{kBendCentre} << 8);
+    if (status == kChannelPressure) pressed_[channel & 0x0F] = data1 != 0;
+    return true;
+  }
   // While one box is open (its modal loop keeps the program running), further
   // failures stay silent instead of stacking a box per message.
   if (errorBoxOpen_) return false;
@@ -72,12 +97,31 @@ void MidiPort::SendProgramChange(const Configuration& config) {
   SendShortMessage(kProgramChange, config.midiChannel, config.midiPatch, 0);
 }
 
-void MidiPort::ResetControllers(const Configuration& config) {
-  for (int i = 0; i < kControllerInputCount; ++i) {
-    if (config.cc[i] != kNoController)
-      SendShortMessage(kControlChange, config.midiChannel, config.cc[i], config.min[i]);
+void MidiPort::SendControllerValue(uint8_t channel, uint8_t controller, uint8_t out) {
+  if (controller == kPitchBendController) {
+    const uint8_t coarse = std::min(out, kHighestDataByte);
+    SendShortMessage(kPitchBend, channel, BendFineBits(coarse), coarse);
+  } else if (controller == kChannelPressureController) {
+    SendShortMessage(kChannelPressure, channel, out, 0);
+  } else {
+    SendShortMessage(kControlChange, channel, controller, out);
   }
-  for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
+}
+
+void MidiPort::ResetControllers(const Configuration& config, ControllerReset which) {
+  for (int i = 0; i < kControllerInputCount; ++i) {
+    const uint8_t cc = config.cc[i];
+    if (cc == kNoController) continue;
+    if (!IsExpressionController(cc)) {
+      SendShortMessage(kControlChange, config.midiChannel, cc, config.min[i]);
+    } else if (which == ControllerReset::All) {
+      SendControllerValue(config.midiChannel, cc, cc == kPitchBendController ? kBendCentre : 0);
+    }
+  }
+  for (int i = 0; i < kControllerInputCount; ++i) {
+    if (which == ControllerReset::All || !IsExpressionController(config.cc[i]))
+      display_.SetDisplayText(DisplayId::kValue[i], "---");
+  }
 }
 
 void MidiPort::StartNote(uint8_t channel, uint8_t note, uint8_t velocity) {
@@ -95,6 +139,15 @@ void MidiPort::StopSoundingNotes() {
     // Nothing started meanwhile: keep the storage for the next notes.
     stopping.clear();
     sounding_.swap(stopping);
+  }
+}
+
+void MidiPort::ReturnExpressionToRest() {
+  for (uint8_t channel = 0; channel < kChannelCount; ++channel) {
+    // Forgotten first, as the notes are: the port is about to go, whether the
+    // message gets through or not.
+    if (std::exchange(bent_[channel], false)) SendShortMessage(kPitchBend, channel, 0, kBendCentre);
+    if (std::exchange(pressed_[channel], false)) SendShortMessage(kChannelPressure, channel, 0, 0);
   }
 }
 

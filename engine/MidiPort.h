@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,30 +14,43 @@
 
 class MidiOutService;
 
+/// Which rows a controller reset returns to rest.
+enum class ControllerReset {
+  All,             ///< every assigned row: the lift, Paste, Reset
+  KeepExpression,  ///< all but pitch bend and channel pressure: a band change, so a bend or a swell carries on
+};
+
 /// The one MIDI output port in use and the messages sent through it. Failures
 /// are reported through the message boxes with fixed texts. The port also
 /// remembers the notes it started, so that every one of them is stopped on its
-/// own channel, whatever the settings say by then, and none outlives the port.
+/// own channel, whatever the settings say by then, and none outlives the port;
+/// nor does a pitch bend or channel pressure it left away from rest.
 class MidiPort {
  public:
   MidiPort(MidiOutService& service, MessageSink& messages, EngineDisplay& display)
       : service_(service), messages_(messages), display_(display) {}
 
-  /// Stops what sounds and closes the open port, then (unless closeOnly) opens
-  /// `port`; true when the requested state was reached.
+  /// Stops what sounds, returns expression to rest and closes the open port,
+  /// then (unless closeOnly) opens `port`; true when the requested state was
+  /// reached.
   bool OpenMidiOut(uint8_t port, bool closeOnly);
   /// The port of a preset being shown (a slot change, Paste, Reset, Load): a
   /// port already open on that destination, and working, stays as it is (what
-  /// sounds still stops, as at every change of preset), so that switching
-  /// between presets on one destination changes no connection and waits for
-  /// nothing; anything else is OpenMidiOut.
+  /// sounds still stops and a bend or pressure returns to rest, as at every
+  /// change of preset), so that switching between presets on one destination
+  /// changes no connection and waits for nothing; anything else is OpenMidiOut.
   bool UseMidiOut(uint8_t port);
   /// True when the port accepted the message; a failure shows "MIDI error".
   bool SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
   /// The programme change of a configuration; nothing for kNoPatch.
   void SendProgramChange(const Configuration& config);
-  /// Every assigned controller back to its minimum; the value displays show "---".
-  void ResetControllers(const Configuration& config);
+  /// A row's mapped value as the message its controller box names: a control
+  /// change, a pitch bend with `out` as its upper seven bits, or channel pressure.
+  void SendControllerValue(uint8_t channel, uint8_t controller, uint8_t out);
+  /// The assigned rows back to rest, in row order: a control change to its
+  /// minimum, pitch bend to the centre, channel pressure to 0. The value
+  /// displays of the rows reset show "---"; a row left alone keeps its value.
+  void ResetControllers(const Configuration& config, ControllerReset which = ControllerReset::All);
 
   // Notes. A note-on the port accepted is remembered until it is stopped; one
   // that failed needs no note-off.
@@ -47,6 +61,9 @@ class MidiPort {
   /// The sounding notes stopped, then All Notes Off and All Sound Off on each
   /// of the sixteen channels.
   void Panic();
+  /// Centres every channel's pitch bend and zeroes its channel pressure where
+  /// this port left them otherwise; then they count as at rest.
+  void ReturnExpressionToRest();
 
   // The ports, as the port box lists them; entry i is port i.
   /// Takes the system's current list (never waits).
@@ -73,4 +90,7 @@ class MidiPort {
   bool midiOutIsOpen_ = false;
   bool errorBoxOpen_ = false;
   std::vector<SoundingNote> sounding_;
+  // Per channel, expression that the port accepted away from rest.
+  std::array<bool, 16> bent_{};
+  std::array<bool, 16> pressed_{};
 };

@@ -36,7 +36,7 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
   display_.SetDisplayText(DisplayId::kNoteName, FormatNoteName(note));
   if (lastNote_ != kNoNote) {
     port_.StopSoundingNotes();
-    port_.ResetControllers(config);
+    port_.ResetControllers(config, ControllerReset::KeepExpression);
   }
   if (pen.pressure == 0) return;  // hovering: the name follows the pen, nothing sounds
 

@@ -14,7 +14,10 @@ class MidiPort;
 /// with the pen pressed starts its note (tool 1) or chord (tool 2), lifting the
 /// pen stops it. The port remembers which notes sound, so a stop sends exactly
 /// their note-offs, whatever the tool, chord, channel or "generate notes" box
-/// says by then; `lastNote` only tells whether a band is playing.
+/// says by then; `lastNote` only tells whether a band is playing. A band
+/// change resets the control-change rows but leaves pitch bend and channel
+/// pressure where they are, so a bend or a swell carries across notes; the
+/// lift returns them to rest too.
 class NoteGenerator {
  public:
   NoteGenerator(MidiPort& port, EngineDisplay& display) : port_(port), display_(display) {}

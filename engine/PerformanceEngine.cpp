@@ -214,4 +214,5 @@ void PerformanceEngine::Panic() {
 void PerformanceEngine::EndPerformance() {
   const Call call(*this);
   port_.StopSoundingNotes();
+  port_.ReturnExpressionToRest();
 }

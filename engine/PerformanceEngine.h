@@ -94,8 +94,8 @@ class PerformanceEngine {
 
   // Silence. Panic (the Escape key): the sounding notes stopped, then All
   // Notes Off and All Sound Off on every channel. The end of a performance
-  // (the window closing, the program ending): the sounding notes stopped,
-  // nothing else sent.
+  // (the window closing, the program ending): the sounding notes stopped and
+  // a pitch bend or channel pressure left on a channel returned to rest.
   void Panic();
   void EndPerformance();
 
@@ -149,6 +149,10 @@ class PerformanceEngine {
   /// name of its own names the entry its number stands for, if any).
   std::array<Configuration, kSlotCount> WithPortNames() const;
   void RebuildNoteList();
+  /// Whether a row sends in this packet: every assigned row in controller
+  /// mode; in note mode with "generate notes" checked, the pitch bend and
+  /// channel pressure rows while the pen presses.
+  bool RowSends(int input) const;
   void SendController(int input, uint8_t value);
 
   MessageSink& messages_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The packet engine: every pen sample is compared with the previous one and
-// each change becomes control changes (controller mode) or notes (note mode).
+// each change becomes control changes (controller mode) or notes (note mode),
+// with the pitch bend and channel pressure rows of a pressing pen among them.
 #include <charconv>
 
 #include "engine/MapValue.h"
@@ -38,10 +39,18 @@ std::string_view FormatNumber(char (&buffer)[16], T value) {
 }
 }  // namespace
 
+bool PerformanceEngine::RowSends(int input) const {
+  const Configuration& c = configs_[currentConfig_];
+  if (c.cc[input] == kNoController) return false;
+  if (controllerMode_) return true;
+  // While notes play, only expression: a pressing pen bends and swells them.
+  return IsExpressionController(c.cc[input]) && c.playNotes && pen_.pressure > 0;
+}
+
 void PerformanceEngine::SendController(int input, uint8_t value) {
   const Configuration& c = Current();
   const uint8_t out = MapValue(value, c.min[input], c.max[input], c.map[input]);
-  port_.SendShortMessage(kControlChange, c.midiChannel, c.cc[input], out);
+  port_.SendControllerValue(c.midiChannel, c.cc[input], out);
   char buffer[16];
   display_.SetDisplayText(DisplayId::kValue[input], FormatNumber(buffer, static_cast<int>(out)));
 }
@@ -81,18 +90,17 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
     display_.ShowPenPosition(packet.x, packet.y);
     const float nx = Normalise(packet.x, geometry.screenWidth);
     const float ny = Normalise(packet.y, geometry.screenHeight);  // 0 at the top
-    if (controllerMode_) {
-      if (Current().cc[kInputX] != kNoController) SendController(kInputX, LowByte(TruncToInt32(nx * 127.0f)));
-      if (Current().cc[kInputY] != kNoController) SendController(kInputY, LowByte(TruncToInt32(ny * 127.0f)));
-      if (hasPicture_[currentConfig_]) {
-        const auto colour = SampleColor(pictures_[currentConfig_], nx, ny, Current().colorModel);
-        for (int i = 0; i < 3; ++i) {
-          if (Current().cc[kInputH + i] != kNoController) SendController(kInputH + i, colour[i]);
-        }
+    // The controllers come before the note step, so a note starts with the
+    // bend and pressure of its own packet.
+    if (RowSends(kInputX)) SendController(kInputX, LowByte(TruncToInt32(nx * 127.0f)));
+    if (RowSends(kInputY)) SendController(kInputY, LowByte(TruncToInt32(ny * 127.0f)));
+    if (hasPicture_[currentConfig_] && (RowSends(kInputH) || RowSends(kInputS) || RowSends(kInputB))) {
+      const auto colour = SampleColor(pictures_[currentConfig_], nx, ny, Current().colorModel);
+      for (int i = 0; i < 3; ++i) {
+        if (RowSends(kInputH + i)) SendController(kInputH + i, colour[i]);
       }
-    } else if (Current().playNotes) {
-      notes_.UpdateNote(Current(), pen_, nx, ny);
     }
+    if (!controllerMode_ && Current().playNotes) notes_.UpdateNote(Current(), pen_, nx, ny);
   }
 
   // Pressure. A lift releases the note in either mode and sends no controller.
@@ -100,7 +108,7 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
     display_.ShowPenPressure(pen_.pressure);
     if (pen_.pressure == 0) {
       notes_.ReleaseNote(Current());
-    } else if (controllerMode_ && Current().cc[kInputPressure] != kNoController) {
+    } else if (RowSends(kInputPressure)) {
       SendController(kInputPressure, LowByte(PressureEighths(pen_.pressure)));
     }
   }
@@ -108,14 +116,14 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
   // Orientation. The twist is compared but never sent.
   if (orientationMoved) {
     display_.ShowPenOrientation(pen_.azimuth, pen_.altitude);
-    if (controllerMode_) {
+    if (RowSends(kInputTilt) || RowSends(kInputAngle)) {
       const int32_t tiltAboveLowest =
           static_cast<int32_t>(static_cast<uint32_t>(pen_.altitude) - static_cast<uint32_t>(kLowestTiltAltitude));
       const uint8_t tilt = LowByte(TruncToInt32(tiltAboveLowest * kTiltPerTenth));
       uint8_t angle = LowByte(TruncToInt32(static_cast<uint32_t>(pen_.azimuth) * 255.0 * kTurnPerTenth));
       if (angle > 127) angle = static_cast<uint8_t>(254 - angle);  // rises over half a turn, then falls
-      if (Current().cc[kInputTilt] != kNoController) SendController(kInputTilt, tilt);
-      if (Current().cc[kInputAngle] != kNoController) SendController(kInputAngle, angle);
+      if (RowSends(kInputTilt)) SendController(kInputTilt, tilt);
+      if (RowSends(kInputAngle)) SendController(kInputAngle, angle);
     }
   }
 

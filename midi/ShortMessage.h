@@ -10,6 +10,8 @@ inline constexpr uint8_t kNoteOff = 0x80;
 inline constexpr uint8_t kNoteOn = 0x90;
 inline constexpr uint8_t kControlChange = 0xB0;
 inline constexpr uint8_t kProgramChange = 0xC0;
+inline constexpr uint8_t kChannelPressure = 0xD0;
+inline constexpr uint8_t kPitchBend = 0xE0;
 
 /// Packs a short message: status plus channel in the low byte, then the two
 /// data bytes. The channel keeps its low 4 bits and each data byte is clamped

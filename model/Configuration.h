@@ -33,6 +33,18 @@ inline constexpr uint8_t kNoPatch = 128;       ///< `midiPatch` value: no progra
 inline constexpr uint8_t kNoNote = 255;        ///< `lastNote` value: nothing sounds
 inline constexpr int kSlotCount = 12;          ///< configurations, chosen with F1 to F12
 
+/// `cc` values past "none", the last entries of every controller box: the input
+/// bends the pitch or sends channel pressure instead of a control change, also
+/// while notes play.
+inline constexpr uint8_t kPitchBendController = 129;
+inline constexpr uint8_t kChannelPressureController = 130;
+inline constexpr int kControllerEntryCount = 131;  ///< entries of a controller box, 0..130
+
+/// True for the `cc` values that send pitch bend or channel pressure.
+constexpr bool IsExpressionController(uint8_t cc) {
+  return cc == kPitchBendController || cc == kChannelPressureController;
+}
+
 /// One preset: which port, channel and programme to use, which notes may be
 /// played and how each pen input becomes a control change. A value-initialised
 /// record has every numeric field 0 (the copy buffer before the first Copy);
@@ -48,7 +60,7 @@ struct Configuration {
   uint8_t minNote = 0;                                ///< lowest playable note
   uint8_t maxNote = 0;                                ///< highest playable note
   uint16_t noteDirection = 0;                         ///< 0 = notes follow the pen vertically, else horizontally
-  std::array<uint8_t, kControllerInputCount> cc{};    ///< controller number per input, kNoController = none
+  std::array<uint8_t, kControllerInputCount> cc{};    ///< controller number per input; above 127 none or expression
   std::array<uint8_t, kControllerInputCount> min{};   ///< output at the input's low end
   std::array<uint8_t, kControllerInputCount> max{};   ///< output at the input's high end
   std::array<uint16_t, kControllerInputCount> map{};  ///< ResponseCurve code per input

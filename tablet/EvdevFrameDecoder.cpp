@@ -11,11 +11,13 @@ namespace {
 // Tilt axes without a resolution count whole degrees.
 constexpr double kDegreesPerRadian = 180.0 / std::numbers::pi;
 
-double TiltRadians(int32_t value, const EvdevAxisInfo& axis) {
+double TiltRadians(std::optional<int32_t> value, const EvdevAxisInfo& axis) {
+  if (!value) return 0.0;
   // Some devices report tilt as 0..max with upright in the middle.
-  const double centre = (axis.minimum < 0 && axis.maximum > 0) ? 0.0 : (axis.minimum + axis.maximum) / 2.0;
+  const double centre =
+      (axis.minimum < 0 && axis.maximum > 0) ? 0.0 : (static_cast<double>(axis.minimum) + axis.maximum) / 2.0;
   const double perRadian = axis.resolution > 0 ? axis.resolution : kDegreesPerRadian;
-  return (value - centre) / perRadian;
+  return (*value - centre) / perRadian;
 }
 
 bool SameExceptTime(TabletPacket a, TabletPacket b) {
@@ -25,7 +27,10 @@ bool SameExceptTime(TabletPacket a, TabletPacket b) {
 
 }  // namespace
 
-EvdevFrameDecoder::EvdevFrameDecoder(const EvdevTabletAxes& axes) : axes_(axes) {}
+EvdevFrameDecoder::EvdevFrameDecoder(const EvdevTabletAxes& axes, bool namesItsTools)
+    : axes_(axes), namesItsTools_(namesItsTools) {
+  ForgetPen();
+}
 
 void EvdevFrameDecoder::SetScreenSize(int32_t width, int32_t height) {
   screenWidth_ = width;
@@ -33,7 +38,10 @@ void EvdevFrameDecoder::SetScreenSize(int32_t width, int32_t height) {
 }
 
 std::optional<TabletPacket> EvdevFrameDecoder::Feed(const input_event& event) {
-  state_.time = static_cast<uint32_t>(event.input_event_sec * 1000 + event.input_event_usec / 1000);
+  // Milliseconds wrapping at 32 bits, like the driver's; unsigned, since
+  // recorded time stamps may hold any value.
+  state_.time = static_cast<uint32_t>(static_cast<uint64_t>(event.input_event_sec) * 1000u +
+                                      static_cast<uint64_t>(event.input_event_usec) / 1000u);
   switch (event.type) {
     case EV_ABS:
       switch (event.code) {
@@ -77,9 +85,15 @@ std::optional<TabletPacket> EvdevFrameDecoder::Feed(const input_event& event) {
 
 std::optional<TabletPacket> EvdevFrameDecoder::DeviceLost() {
   auto lift = Lift();
-  state_ = EvdevPenState{};
+  ForgetPen();
   lastPacket_.reset();
   return lift;
+}
+
+void EvdevFrameDecoder::ForgetPen() {
+  state_ = EvdevPenState{};
+  // Nothing tells when such a pen comes near: whatever it reports, it is there.
+  if (!namesItsTools_) state_.toolsInRange = 1u << PenCursor::kPen;
 }
 
 void EvdevFrameDecoder::SetTool(uint32_t cursor, bool inRange) {

@@ -34,8 +34,8 @@ struct EvdevPenState {
   int32_t x = 0;
   int32_t y = 0;
   int32_t pressure = 0;
-  int32_t tiltX = 0;
-  int32_t tiltY = 0;
+  std::optional<int32_t> tiltX;  ///< unknown until the first event: upright
+  std::optional<int32_t> tiltY;
   uint32_t toolsInRange = 0;          ///< one bit per cursor number whose tool is in proximity
   uint32_t cursor = PenCursor::kPen;  ///< the tool that came into proximity last
   uint32_t buttons = 0;               ///< packet button mask
@@ -48,10 +48,11 @@ struct EvdevPenState {
 /// pressure 0..1023 and orientation in tenths of a degree. A pen that leaves
 /// proximity or a device that goes away while pressing or holding a button
 /// gives a lift packet (pressure and buttons 0) at the last position, so that
-/// no note is left sounding.
+/// no note is left sounding. A pen that never names its tool is the pen tip,
+/// in proximity whenever it reports.
 class EvdevFrameDecoder {
  public:
-  explicit EvdevFrameDecoder(const EvdevTabletAxes& axes);
+  explicit EvdevFrameDecoder(const EvdevTabletAxes& axes, bool namesItsTools = true);
 
   /// The screen the tablet surface is mapped onto; read for every packet.
   void SetScreenSize(int32_t width, int32_t height);
@@ -68,11 +69,13 @@ class EvdevFrameDecoder {
  private:
   std::optional<TabletPacket> EndFrame();
   std::optional<TabletPacket> Lift();
+  void ForgetPen();
   TabletPacket MakePacket() const;
   void SetTool(uint32_t cursor, bool inRange);
   void SetButton(uint32_t bit, bool down);
 
   EvdevTabletAxes axes_;
+  bool namesItsTools_;
   EvdevPenState state_;
   int32_t screenWidth_ = 1920;
   int32_t screenHeight_ = 1080;

@@ -3,13 +3,13 @@
 
 #include <utility>
 
-bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages) {
+bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages, TabletMakers makers) {
   if (!tablet.ServicesPresent()) {
     messages.ShowMessage("WinTab services not available!", MessageIcon::Error);
     return false;
   }
   // Only the five capitals count; anything may follow them.
-  if (tablet.DeviceName().compare(0, 5, "WACOM") != 0) {
+  if (makers == TabletMakers::WacomOnly && !tablet.EmulatesPen() && tablet.DeviceName().compare(0, 5, "WACOM") != 0) {
     messages.ShowMessage("Wacom tablet not installed!", MessageIcon::Error);
     return false;
   }

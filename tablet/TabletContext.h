@@ -4,10 +4,18 @@
 #include "model/MessageSink.h"
 #include "tablet/TabletService.h"
 
-/// Start-up check: tablet services exist and the tablet is a Wacom device.
+/// Which makers' tablets the start-up check accepts.
+enum class TabletMakers {
+  WacomOnly,  ///< the device name must begin with "WACOM"
+  Any,        ///< any tablet the layer found (chosen with --any-tablet)
+};
+
+/// Start-up check: tablet services exist and the tablet is a Wacom device (or
+/// any tablet, when asked; a pen played with the mouse has no maker to check).
 /// Shows "WinTab services not available!" or "Wacom tablet not installed!"
 /// with the error icon and returns false when the program must not go on.
-bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages);
+bool CheckTabletPresence(const TabletService& tablet, MessageSink& messages,
+                         TabletMakers makers = TabletMakers::WacomOnly);
 
 /// Opens the context for the main window, enabled from the start. False on
 /// failure; the caller then shows "Could not open tablet context!".

@@ -28,6 +28,9 @@ class TabletService : public ToolNameSource {
   virtual bool ServicesPresent() const = 0;
   /// The device name, e.g. "WACOM " followed by the product name.
   virtual std::string DeviceName() const = 0;
+  /// True when another device plays the pen (the mouse): there is no tablet
+  /// whose maker the start-up check could ask for.
+  virtual bool EmulatesPen() const { return false; }
   /// Tool name of a cursor number: 0 "Puck", 1 "Pressure Stylus", 2 "Eraser".
   std::string ToolName(uint32_t cursor) const override = 0;
   virtual OrientationAxes Orientation() const = 0;

@@ -105,6 +105,31 @@ void BM_ProcessPacketNoteModeBandChange(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessPacketNoteModeBandChange);
 
+// Note mode with expression: the pressed pen moves, presses and tilts on every
+// packet, so channel pressure and a pitch bend go out each time, and it
+// crosses into another band on every eighth packet.
+void BM_ProcessPacketNoteModeExpression(benchmark::State& state) {
+  Rig rig;
+  rig.engine.SelectController(kInputPressure, kChannelPressureController);
+  rig.engine.SelectController(kInputTilt, kPitchBendController);
+  rig.engine.SetControllerMinimum(kInputTilt, 56);
+  rig.engine.SetControllerMaximum(kInputTilt, 72);
+  TabletPacket packet;
+  packet.cursor = 1;
+  packet.buttons = 1;
+  uint32_t i = 0;
+  for (auto _ : state) {
+    ++i;
+    packet.y = (i & 8) ? 100 + static_cast<int32_t>(i & 7) * 4 : 1000 - static_cast<int32_t>(i & 7) * 4;
+    packet.normalPressure = 200 + (i * 8) % 800;
+    packet.altitude = 300 + static_cast<int32_t>((i * 5) % 600);
+    rig.engine.ProcessPacket(packet, rig.geometry);
+  }
+  benchmark::DoNotOptimize(rig.midi.count);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ProcessPacketNoteModeExpression);
+
 void BM_MapValue(benchmark::State& state) {
   uint32_t i = 0;
   unsigned sum = 0;

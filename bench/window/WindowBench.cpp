@@ -79,7 +79,7 @@ void BM_PaintAreaOverScaledPicture(benchmark::State& state) {
   pen.pressure = 600;
   for (auto _ : state) {
     QPainter painter(&target);
-    TabletAreaPainter::PaintArea(painter, target.size(), QColor(50, 50, 100), &picture, pen, TiltVector{60, 40});
+    TabletAreaPainter::PaintArea(painter, target.size(), QColor(50, 50, 100), &picture, &pen, TiltVector{60, 40});
     painter.end();
     benchmark::DoNotOptimize(target.constBits());
   }

@@ -13,13 +13,10 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
+#include "tablet/EvdevDeviceInfo.h"
+#include "tablet/layers/LibevdevDevice.h"
 
-bool HasPenCapabilities(const libevdev* device) {
-  return libevdev_has_event_code(device, EV_ABS, ABS_X) && libevdev_has_event_code(device, EV_ABS, ABS_Y) &&
-         libevdev_has_event_code(device, EV_ABS, ABS_PRESSURE) &&
-         (libevdev_has_event_code(device, EV_KEY, BTN_TOOL_PEN) || libevdev_has_event_code(device, EV_KEY, BTN_STYLUS));
-}
+namespace {
 
 bool ReadableTabletPen(const std::string& path, int& openError) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -31,7 +28,7 @@ bool ReadableTabletPen(const std::string& path, int& openError) {
   libevdev* device = nullptr;
   bool pen = false;
   if (libevdev_new_from_fd(fd, &device) == 0) {
-    pen = HasPenCapabilities(device);
+    pen = IsTabletPen(DescribeDevice(device));
     libevdev_free(device);
   }
   ::close(fd);

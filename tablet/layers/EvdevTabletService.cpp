@@ -10,32 +10,13 @@
 #include <cerrno>
 #include <utility>
 
-#include "tablet/TabletContext.h"
-#include "tablet/TiltConversion.h"
 #include "tablet/layers/EvdevTabletFinder.h"
-#include "tablet/layers/ScreenSize.h"
+#include "tablet/layers/LibevdevDevice.h"
 
-namespace {
-
-constexpr int kWacomVendorId = 0x056a;
-
-EvdevAxisInfo AxisOf(const libevdev* device, unsigned int code) {
-  EvdevAxisInfo axis;
-  const input_absinfo* info = libevdev_get_abs_info(device, code);
-  if (!info) return axis;
-  axis.present = true;
-  axis.minimum = info->minimum;
-  axis.maximum = info->maximum;
-  axis.resolution = info->resolution;
-  return axis;
-}
-
-}  // namespace
-
-EvdevTabletService::EvdevTabletService(std::string path) : path_(std::move(path)) {
+EvdevTabletService::EvdevTabletService(std::string path) {
   rescanTimer_.setInterval(kRescanMilliseconds);
   QObject::connect(&rescanTimer_, &QTimer::timeout, &rescanTimer_, [this] { LookForDevice(); });
-  present_ = OpenDevice(path_);
+  OpenDevice(path);
 }
 
 EvdevTabletService::~EvdevTabletService() {
@@ -43,41 +24,15 @@ EvdevTabletService::~EvdevTabletService() {
   CloseDevice();
 }
 
-std::string EvdevTabletService::ReportedName(const std::string& deviceName, int vendorId) {
-  if (vendorId != kWacomVendorId) return deviceName;
-  std::string product = deviceName;
-  // The kernel names Wacom devices "Wacom <product>"; the maker goes in capitals.
-  if (product.size() >= 6 && (product.compare(0, 6, "Wacom ") == 0 || product.compare(0, 6, "WACOM ") == 0)) {
-    product.erase(0, 6);
-  }
-  return "WACOM " + product;
-}
-
-std::string EvdevTabletService::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
-
-OrientationAxes EvdevTabletService::Orientation() const {
-  return axes_.HasTilt() ? TenthsOfDegreeAxes() : OrientationAxes{};
-}
-
-void EvdevTabletService::SetWindow(QWidget* window, QWidget* tabletArea) {
-  window_ = window;
-  area_ = tabletArea;
-}
-
 bool EvdevTabletService::OpenContext(PacketHandler handler) {
-  if (!present_ || !handler) return false;
+  if (!DecodingTabletService::OpenContext(std::move(handler))) return false;
   if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(this);
-  delivery_.Open(std::move(handler));
   return true;
 }
 
-void EvdevTabletService::Enable(bool enable) { delivery_.Enable(enable); }
-
-void EvdevTabletService::Overlap(bool) {}
-
 void EvdevTabletService::Close() {
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(this);
-  delivery_.Close();
+  DecodingTabletService::Close();
   rescanTimer_.stop();
   CloseDevice();
 }
@@ -85,15 +40,10 @@ void EvdevTabletService::Close() {
 bool EvdevTabletService::OpenDevice(const std::string& path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) return false;
-  if (libevdev_new_from_fd(fd_, &device_) != 0 || !libevdev_has_event_code(device_, EV_ABS, ABS_PRESSURE)) {
+  if (libevdev_new_from_fd(fd_, &device_) != 0 || !core_.SetDevice(DescribeDevice(device_))) {
     CloseDevice();
     return false;
   }
-  path_ = path;
-  name_ = ReportedName(libevdev_get_name(device_) ? libevdev_get_name(device_) : "", libevdev_get_id_vendor(device_));
-  axes_ = EvdevTabletAxes{AxisOf(device_, ABS_X), AxisOf(device_, ABS_Y), AxisOf(device_, ABS_PRESSURE),
-                          AxisOf(device_, ABS_TILT_X), AxisOf(device_, ABS_TILT_Y)};
-  decoder_ = std::make_unique<EvdevFrameDecoder>(axes_);
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { ReadEvents(); });
   FeedCurrentState();
@@ -120,19 +70,19 @@ void EvdevTabletService::FeedCurrentState() {
     event.type = EV_ABS;
     event.code = static_cast<uint16_t>(code);
     event.value = libevdev_get_event_value(device_, EV_ABS, code);
-    Handle(event);
+    Feed(event);
   }
   for (unsigned int code : kKeys) {
     if (!libevdev_has_event_code(device_, EV_KEY, code)) continue;
     event.type = EV_KEY;
     event.code = static_cast<uint16_t>(code);
     event.value = libevdev_get_event_value(device_, EV_KEY, code);
-    if (event.value != 0) Handle(event);
+    if (event.value != 0) Feed(event);
   }
   event.type = EV_SYN;
   event.code = SYN_REPORT;
   event.value = 0;
-  Handle(event);
+  Feed(event);
 }
 
 void EvdevTabletService::ReadEvents() {
@@ -142,12 +92,12 @@ void EvdevTabletService::ReadEvents() {
   while (device_) {
     status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_NORMAL, &event);
     if (status == LIBEVDEV_READ_STATUS_SUCCESS) {
-      Handle(event);
+      Feed(event);
     } else if (status == LIBEVDEV_READ_STATUS_SYNC) {
       // Events were dropped: libevdev replays the differences to the device state.
-      Handle(event);
+      Feed(event);
       while ((status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_SYNC, &event)) == LIBEVDEV_READ_STATUS_SYNC) {
-        Handle(event);
+        Feed(event);
       }
     } else {
       break;
@@ -156,21 +106,9 @@ void EvdevTabletService::ReadEvents() {
   if (device_ && status != -EAGAIN) LoseDevice();
 }
 
-void EvdevTabletService::Handle(const input_event& event) {
-  const QSize screen = TabletScreenSize(window_);
-  decoder_->SetScreenSize(screen.width(), screen.height());
-  Deliver(decoder_->Feed(event));
-}
-
-void EvdevTabletService::Deliver(const std::optional<TabletPacket>& packet) {
-  if (!packet) return;
-  const QSize screen = TabletScreenSize(window_);
-  delivery_.Deliver(*packet, screen.width(), screen.height());
-}
-
 void EvdevTabletService::LoseDevice() {
   // Losing the tablet lifts the pen, so no note keeps sounding.
-  if (decoder_) Deliver(decoder_->DeviceLost());
+  DeviceLost();
   // This runs inside the notifier's own signal: it goes once that is over.
   if (notifier_) {
     notifier_->setEnabled(false);

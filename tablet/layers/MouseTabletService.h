@@ -9,7 +9,7 @@
 /// mouse over the tablet area is the pen, hovering while no button is held;
 /// the right button presses the tip with a pressure the wheel sets; Shift
 /// turns the pen round to its eraser; the middle button is the barrel switch.
-/// It reports itself as a Wacom pen without orientation.
+/// There is no tablet: the device is "Mouse", a pen without orientation.
 class MouseTabletService : public AreaTabletService {
   Q_OBJECT
 
@@ -19,7 +19,8 @@ class MouseTabletService : public AreaTabletService {
   /// The pressure one wheel notch adds or takes away.
   static constexpr uint32_t kPressureStep = 64;
 
-  std::string DeviceName() const override { return "WACOM Mouse Pen"; }
+  std::string DeviceName() const override { return "Mouse"; }
+  bool EmulatesPen() const override { return true; }
   OrientationAxes Orientation() const override { return {}; }
 
   /// The pressure the right button presses with now.

@@ -2,12 +2,14 @@
 #include "tablet/layers/TabletLayers.h"
 
 #include <iostream>
+#include <utility>
 #include <vector>
 
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/EvdevTabletService.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tablet/layers/QtTabletService.h"
+#include "tablet/layers/RecordingTabletService.h"
 
 namespace {
 
@@ -33,6 +35,19 @@ const EvdevTabletNode* FirstReadable(const std::vector<EvdevTabletNode>& nodes) 
   return nullptr;
 }
 
+std::unique_ptr<WidgetTabletService> CreateRecordingService(const std::string& path) {
+  std::string error;
+  std::optional<TabletRecording> recording = ReadTabletRecording(path, error);
+  if (!recording) {
+    std::cerr << "quill: cannot read the tablet recording " << path << ": " << error << "\n";
+    return std::make_unique<RecordingTabletService>(TabletRecording{});
+  }
+  if (!IsTabletPen(recording->device)) {
+    std::cerr << "quill: " << path << " records no tablet pen (" << recording->device.name << ").\n";
+  }
+  return std::make_unique<RecordingTabletService>(std::move(*recording));
+}
+
 }  // namespace
 
 std::optional<TabletLayer> ParseTabletLayer(std::string_view name) {
@@ -43,7 +58,8 @@ std::optional<TabletLayer> ParseTabletLayer(std::string_view name) {
   return std::nullopt;
 }
 
-std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer) {
+std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer, const std::string& recording) {
+  if (layer == TabletLayer::Recording) return CreateRecordingService(recording);
   if (layer == TabletLayer::Mouse) return std::make_unique<MouseTabletService>();
   if (layer == TabletLayer::Qt) return std::make_unique<QtTabletService>();
 
@@ -62,8 +78,9 @@ std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer) {
   auto qt = std::make_unique<QtTabletService>();
   if (!qt->DeviceName().empty()) return qt;
   if (layer == TabletLayer::Auto) {
-    std::cerr << "quill: no graphics tablet found, so the mouse plays the pen; plug in a tablet (or let this user "
-                 "read it, see the README's troubleshooting) and start Quill again to play with the pen.\n";
+    std::cerr << "quill: no graphics tablet found, so the mouse plays the pen (right button: tip, wheel: pressure); "
+                 "to play with a tablet, plug it in, let this user read it (man quill, TABLET ACCESS) and start Quill "
+                 "again.\n";
     return std::make_unique<MouseTabletService>();
   }
   if (nodes.empty()) {

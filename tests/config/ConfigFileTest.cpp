@@ -5,7 +5,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
@@ -141,7 +144,8 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
       {"MIDI patch = 129", "MIDI patch = 128"},
       {"Min note = 300", "Min note = 127"},
       {"Max note = -1", "Max note = 0"},
-      {"Y cc = 4000", "Y cc = 128"},
+      {"Y cc = 4000", "Y cc = 130"},
+      {"X cc = 129", "X cc = 129"},  // pitch bend
       {"Pressure min = 128", "Pressure min = 127"},
       // Fields that index no table keep the low bits, as the field's width does.
       {"MIDI out port = 257", "MIDI out port = 1"},
@@ -267,6 +271,69 @@ TEST(ConfigReader, HugeLinesAreCutAndHugeFilesEndQuickly) {
   EXPECT_EQ(slots[0].key, 2);
   // Binary junk without line ends: rejected without holding it all as one line.
   EXPECT_FALSE(ReadConfigFile(std::string(20u << 20, '\x01'), slots, setPicture).accepted);
+}
+
+// Bytes in memory are cut into lines without the stream reader: both must see
+// the same lines, line ends, NUL bytes and overlong lines included.
+TEST(ConfigReader, BytesInMemoryReadAsTheSameFileThroughAStream) {
+  const std::string head = "Quill configuration file\n";
+  const std::string picture = "Picture = /";
+  const size_t fill = kMaxConfigLineLength - picture.size();  // a picture line of exactly the limit
+  const std::string cases[] = {
+      "",
+      "\n",
+      "\r\n",
+      head,
+      "<header>\r\n" + head + "Key = 3\r\n",
+      head + "Key = 3\r\r\nPicture = /a\r\n",
+      head + "Picture = /ab\r",                       // no line end: the CR stays
+      head + std::string("Picture = /ab\r\0\nKey = 4\n", 23),  // cut at the NUL: the CR stays
+      head + std::string("Picture = /a\0b\r\nKey = 4\n", 24),
+      head + "</config>\n</config>\r\nKey = 7\nPicture = /abc\n</config>\n",
+      head + picture + std::string(fill - 1, 'p') + "\r\nKey = 1\n",
+      head + picture + std::string(fill, 'p') + "\r\nKey = 1\n",  // the CR is past the limit
+      head + picture + std::string(fill + 1, 'p') + "\nKey = 1\n",
+      head + picture + std::string(fill - 2, 'p') + "\r\r\n",
+  };
+  using Calls = std::vector<std::pair<int, std::string>>;
+  auto read = [](auto&& source, Calls& calls) {
+    Slots slots = FreshSlots();
+    auto setPicture = [&calls](int slot, const std::string& path) {
+      calls.emplace_back(slot, path);
+      return path.size() % 2 == 0;
+    };
+    const ConfigReadResult result = ReadConfigFile(source, slots, setPicture);
+    return std::make_pair(result, slots);
+  };
+  for (const std::string& text : cases) {
+    Calls memoryCalls, streamCalls;
+    const auto [memoryResult, memorySlots] = read(std::string_view(text), memoryCalls);
+    std::stringbuf stream(text, std::ios::in | std::ios::binary);
+    const auto [streamResult, streamSlots] = read(stream, streamCalls);
+    EXPECT_EQ(memoryResult.accepted, streamResult.accepted) << testing::PrintToString(text.substr(0, 80));
+    EXPECT_EQ(memoryResult.pictureFailures, streamResult.pictureFailures) << testing::PrintToString(text.substr(0, 80));
+    EXPECT_EQ(memorySlots, streamSlots) << testing::PrintToString(text.substr(0, 80));
+    EXPECT_EQ(memoryCalls, streamCalls) << testing::PrintToString(text.substr(0, 80));
+  }
+}
+
+// The reader tries the field that follows the previous line's first; that
+// guess may be wrong and must never change which field a line sets.
+TEST(ConfigFields, AGuessedFieldNeverChangesTheMatch) {
+  std::vector<std::string> lines = {"", "=", " = 5", "<config>", "</config>"};
+  for (const ConfigField& field : kConfigFields) {
+    const std::string name(field.name);
+    lines.insert(lines.end(), {name + "7", name, name.substr(0, name.size() - 1), name.substr(1), "x" + name});
+  }
+  for (const std::string& line : lines) {
+    const ConfigField* expected = nullptr;
+    for (const ConfigField& field : kConfigFields) {
+      if (line.starts_with(field.name)) expected = &field;
+    }
+    EXPECT_EQ(MatchConfigField(line), expected) << line;
+    EXPECT_EQ(MatchConfigField(line, nullptr), expected) << line;
+    for (const ConfigField& likely : kConfigFields) ASSERT_EQ(MatchConfigField(line, &likely), expected) << line;
+  }
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ TEST_F(NotesEndToEnd, ARandomPerformanceLeavesNothingSoundingAtEitherReceiver) {
   EXPECT_GT(ledger.NoteOns(), 20);
   EXPECT_EQ(ledger.Sounding(), 0);
   EXPECT_EQ(ledger.StrayNoteOffs(), 0);
+  EXPECT_EQ(ledger.ExpressionAwayFromRest(), 0);
 }
 
 #ifdef QUILL_PLAYING_WINDOW

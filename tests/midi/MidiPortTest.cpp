@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "engine/EngineFakes.h"
 
 using Strings = std::vector<std::string>;
@@ -59,11 +61,68 @@ TEST(MidiPort, OneErrorBoxAtATime) {
   EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
-TEST(MidiPort, ResetControllersBlanksEveryDisplay) {
+// A reset returns the assigned rows to rest in row order; at a band change the
+// expression rows stay where they are, and so do their displays.
+TEST(MidiPort, ResetsReturnTheRowsToRest) {
+  Configuration assigned = DefaultConfiguration();
+  assigned.cc[kInputX] = 7;
+  assigned.cc[kInputY] = kPitchBendController;
+  assigned.cc[kInputPressure] = kChannelPressureController;
+  assigned.cc[kInputTilt] = 11;
+  assigned.min = {5, 90, 90, 127, 0, 0, 0, 0};
+  const Strings allDisplays{"1043 ---", "1044 ---", "1045 ---", "1046 ---",
+                            "1047 ---", "1082 ---", "1083 ---", "1084 ---"};
+  const struct {
+    Configuration config;
+    ControllerReset which;
+    Strings sent, displays;
+  } cases[] = {
+      {DefaultConfiguration(), ControllerReset::All, {}, allDisplays},
+      {assigned, ControllerReset::All, {"B0 07 05", "E0 00 40", "D0 00 00", "B0 0B 7F"}, allDisplays},
+      {assigned,
+       ControllerReset::KeepExpression,
+       {"B0 07 05", "B0 0B 7F"},
+       {"1043 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}},
+  };
+  for (const auto& test : cases) {
+    EngineRig rig;
+    MidiPort port(rig.midi, rig.messages, rig.display);
+    port.OpenMidiOut(0, false);
+    port.ResetControllers(test.config, test.which);
+    EXPECT_EQ(rig.midi.TakeSent(), test.sent) << test.sent.size();
+    EXPECT_EQ(rig.display.TakeTexts(), test.displays) << test.sent.size();
+  }
+}
+
+// A row's value as pitch bend keeps `out` as the upper seven bits, from the
+// lowest bend through the centre to the highest; as channel pressure it is the
+// pressure. Values above 127 (inputs beyond the usual ranges) count as 127.
+TEST(MidiPort, RowValuesBecomeBendPressureOrControlChange) {
   EngineRig rig;
   MidiPort port(rig.midi, rig.messages, rig.display);
-  port.ResetControllers(rig.engine.CurrentConfiguration());
-  EXPECT_TRUE(rig.midi.sent.empty());
-  EXPECT_EQ(rig.display.TakeTexts(),
-            (Strings{"1043 ---", "1044 ---", "1045 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}));
+  port.OpenMidiOut(0, false);
+  const struct {
+    uint8_t controller, out;
+    const char* sent;
+  } cases[] = {
+      {kPitchBendController, 0, "E0 00 00"},         {kPitchBendController, 63, "E0 00 3F"},
+      {kPitchBendController, 64, "E0 00 40"},        {kPitchBendController, 65, "E0 02 41"},
+      {kPitchBendController, 127, "E0 7F 7F"},       {kPitchBendController, 200, "E0 7F 7F"},
+      {kChannelPressureController, 0, "D0 00 00"},   {kChannelPressureController, 99, "D0 63 00"},
+      {kChannelPressureController, 200, "D0 7F 00"}, {7, 99, "B0 07 63"},
+  };
+  for (const auto& test : cases) {
+    port.SendControllerValue(0, test.controller, test.out);
+    EXPECT_EQ(rig.midi.TakeSent(), Strings{test.sent}) << int(test.controller) << " " << int(test.out);
+  }
+  // Every step of the row moves the bend up.
+  int previous = -1;
+  for (int out = 0; out <= 127; ++out) {
+    port.SendControllerValue(0, kPitchBendController, static_cast<uint8_t>(out));
+    unsigned status, fine, coarse;
+    ASSERT_EQ(std::sscanf(rig.midi.TakeSent().at(0).c_str(), "%x %x %x", &status, &fine, &coarse), 3);
+    EXPECT_EQ(coarse, unsigned(out));
+    EXPECT_GT(int(coarse * 128 + fine), previous);
+    previous = int(coarse * 128 + fine);
+  }
 }

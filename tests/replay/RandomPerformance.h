@@ -21,8 +21,9 @@ struct PerformanceLine {
 /// A random script: pen packets that glide, lift, touch and change tools and
 /// buttons, mixed with every operation that reopens the port or changes what a
 /// note-off would be computed from (slots, ports, channels, chords, "generate
-/// notes", the note range, copy, paste, reset, load, panic, controller
-/// mode). `ports` entries exist in the port box; `configFile` is the file Load reads.
+/// notes", the note range, the rows' controllers, copy, paste, reset, load,
+/// panic, controller mode). `ports` entries exist in the port box;
+/// `configFile` is the file Load reads.
 inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, int ports,
                                                       const std::string& configFile) {
   std::mt19937 random(seed);
@@ -68,7 +69,13 @@ inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, 
       case 81: text = "set Max note = " + std::to_string(pick(0, 127)); break;
       case 82: text = "set Note direction = " + std::to_string(pick(0, 1)); break;
       case 83: text = "set Initial pressure = " + std::to_string(pick(0, 1)); break;
-      case 84: text = "set Y cc = " + std::to_string(pick(0, 128)); break;
+      case 84: {
+        // Half of the rows aimed at pitch bend or channel pressure.
+        static const char* const kRows[] = {"Y", "Pressure", "Tilt"};
+        const int controller = pick(0, 1) ? pick(129, 130) : pick(0, 128);
+        text = std::string("set ") + kRows[pick(0, 2)] + " cc = " + std::to_string(controller);
+        break;
+      }
       case 85:
       case 86: text = "copy"; break;
       case 87:
@@ -90,13 +97,17 @@ inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, 
 
 /// What a receiver heard, note by note: note-ons minus note-offs for each
 /// port, channel and note. A note-on with velocity 0 counts as a note-on here,
-/// so that its own note-off is still required.
+/// so that its own note-off is still required. Also which channels were last
+/// left bent or with channel pressure.
 class NoteLedger {
  public:
   /// One message as it arrived at `port`.
   void Hear(int port, const std::vector<uint8_t>& message) {
-    if (message.size() != 3) return;
+    if (message.empty()) return;
     const int kind = message[0] & 0xF0, channel = message[0] & 0x0F;
+    if (kind == 0xE0 && message.size() == 3) bent_[{port, channel}] = message[1] != 0 || message[2] != 0x40;
+    if (kind == 0xD0 && message.size() == 2) pressed_[{port, channel}] = message[1] != 0;
+    if (message.size() != 3) return;
     if (kind != 0x80 && kind != 0x90) return;
     int& count = sounding_[{port, channel, message[1]}];
     if (kind == 0x90) {
@@ -115,8 +126,18 @@ class NoteLedger {
   /// Note-offs for notes that were not sounding on that port and channel.
   int StrayNoteOffs() const { return strayNoteOffs_; }
   int NoteOns() const { return noteOns_; }
+  /// Channels whose last pitch bend was off the centre or whose last channel
+  /// pressure was not 0, over every port.
+  int ExpressionAwayFromRest() const {
+    int away = 0;
+    for (const auto* flags : {&bent_, &pressed_}) {
+      for (const auto& [where, set] : *flags) away += set ? 1 : 0;
+    }
+    return away;
+  }
 
  private:
+  std::map<std::pair<int, int>, bool> bent_, pressed_;
   std::map<std::tuple<int, int, int>, int> sounding_;
   int total_ = 0;
   int strayNoteOffs_ = 0;

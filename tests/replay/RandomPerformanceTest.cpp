@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Many random performances: whatever happens between a note-on and the pen's
 // lift, the note is stopped on the port and channel it started on, and the end
-// of the run leaves nothing sounding.
+// of the run leaves nothing sounding and no channel bent or pressed.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -63,6 +63,7 @@ TEST(RandomPerformances, NothingSoundsOnceThePenIsUpOrTheRunHasEnded) {
     }  // the run ends here, as at the end of a script
     EXPECT_EQ(ledger.Sounding(), 0) << "seed " << seed;
     EXPECT_EQ(ledger.StrayNoteOffs(), 0) << "seed " << seed;
+    EXPECT_EQ(ledger.ExpressionAwayFromRest(), 0) << "seed " << seed;
     noteOns += ledger.NoteOns();
   }
   EXPECT_GT(noteOns, 10000) << "the performances hardly played";

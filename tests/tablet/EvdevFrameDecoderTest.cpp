@@ -53,7 +53,11 @@ struct SequenceCase {
   std::string name;
   std::vector<Event> events;
   std::vector<TabletPacket> expected;
+  bool namesItsTools = true;
 };
+
+const std::vector<Event> kTiplessHover{{EV_ABS, ABS_X, 22400}, {EV_ABS, ABS_Y, 14800}, kSyn};
+const std::vector<Event> kTipUp{{EV_KEY, BTN_TOUCH, 0}, {EV_ABS, ABS_PRESSURE, 0}, kSyn};
 
 TEST(EvdevFrameDecoder, RecordedSequencesGiveOnePacketPerChangedFrame) {
   const std::vector<SequenceCase> cases = {
@@ -93,10 +97,15 @@ TEST(EvdevFrameDecoder, RecordedSequencesGiveOnePacketPerChangedFrame) {
         {EV_ABS, ABS_PRESSURE, 8191},
         kSyn},
        {Packet(1, 0, 1919, 0, 1023), Packet(1, 0, 0, 1079, 1023)}},
+      {"a pen that names its tool is away until it says it came", kTiplessHover, {}},
+      {"a pen that never names its tool is the tip, near from its first report, lifted by its pressure",
+       Join({kTiplessHover, kTipDown, kTipUp}),
+       {Packet(1, 0, 960, 540, 0), Packet(1, 1, 960, 540, 512), Packet(1, 0, 960, 540, 0)},
+       false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EvdevFrameDecoder decoder(TestAxes());
+    EvdevFrameDecoder decoder(TestAxes(), c.namesItsTools);
     EXPECT_EQ(FeedAll(decoder, c.events), c.expected);
   }
 }
@@ -112,6 +121,12 @@ TEST(EvdevFrameDecoder, UnplugLiftsAPressingPenOnceAndIgnoresOthers) {
   EvdevFrameDecoder hovering(TestAxes());
   FeedAll(hovering, kHoverCentre);
   EXPECT_FALSE(hovering.DeviceLost());
+
+  // A pen that never names its tool is near again as soon as a new device reports.
+  EvdevFrameDecoder toolless(TestAxes(), false);
+  FeedAll(toolless, Join({kTiplessHover, kTipDown}));
+  ASSERT_TRUE(toolless.DeviceLost());
+  EXPECT_EQ(FeedAll(toolless, kTiplessHover), std::vector<TabletPacket>{Packet(1, 0, 960, 540, 0)});
 }
 
 TEST(EvdevFrameDecoder, TiltBecomesOrientationWithOrWithoutResolution) {
@@ -134,10 +149,33 @@ TEST(EvdevFrameDecoder, TiltBecomesOrientationWithOrWithoutResolution) {
   EvdevTabletAxes degrees = TestAxes();
   degrees.tiltX = degrees.tiltY = {true, 0, 127, 0};
   EvdevFrameDecoder byDegrees(degrees);
-  const auto leaning = FeedAll(byDegrees, {kPenIn, {EV_ABS, ABS_TILT_X, 63}, {EV_ABS, ABS_TILT_Y, 33}, kSyn});
-  ASSERT_EQ(leaning.size(), 1u);
-  EXPECT_NEAR(leaning[0].azimuth, 3590, 10);
-  EXPECT_NEAR(leaning[0].altitude, 595, 5);
+  // Until the pen first reports its tilt it stands upright, not leaning
+  // towards the top left as raw zeros on such a range would say.
+  const auto leaning =
+      FeedAll(byDegrees, Join({kHoverCentre, {{EV_ABS, ABS_TILT_X, 63}, {EV_ABS, ABS_TILT_Y, 33}, kSyn}}));
+  ASSERT_EQ(leaning.size(), 2u);
+  EXPECT_EQ(leaning[0].altitude, 900);
+  EXPECT_NEAR(leaning[1].azimuth, 3590, 10);
+  EXPECT_NEAR(leaning[1].altitude, 595, 5);
+}
+
+TEST(EvdevFrameDecoder, AxisRangesFromAFileMayClaimAnything) {
+  // A recording's description is read from a file: ranges at the ends of
+  // 32 bits, empty or upside down, still give packets in range (and, in the
+  // sanitizer build, no overflow on the way): this pen leans left and
+  // towards the user, as far as a tilt goes.
+  const EvdevAxisInfo huge{true, INT32_MAX - 1, INT32_MAX, 0};
+  const EvdevAxisInfo upsideDown{true, 100, -100, -5};
+  EvdevFrameDecoder decoder({huge, upsideDown, huge, huge, upsideDown});
+  const auto packets = FeedAll(decoder, {kPenIn,
+                                         {EV_ABS, ABS_X, INT32_MIN},
+                                         {EV_ABS, ABS_Y, INT32_MAX},
+                                         {EV_ABS, ABS_PRESSURE, INT32_MAX},
+                                         {EV_ABS, ABS_TILT_X, INT32_MIN},
+                                         {EV_ABS, ABS_TILT_Y, INT32_MAX},
+                                         kSyn});
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0], (TabletPacket{.cursor = 1, .normalPressure = 1023, .azimuth = 2250, .altitude = 7}));
 }
 
 }  // namespace

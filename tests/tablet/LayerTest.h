@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 #include "tablet/TabletContext.h"
@@ -42,7 +43,8 @@ class RecordingArea : public QWidget {
 template <typename Service>
 class LayerTest : public WithTestApplication, public testing::Test {
  protected:
-  LayerTest() {
+  template <typename... Arguments>
+  explicit LayerTest(Arguments&&... arguments) : service(std::forward<Arguments>(arguments)...) {
     window.resize(700, 600);
     area = new RecordingArea(&window);
     area->setGeometry(10, 10, 546, 497);

@@ -34,12 +34,6 @@ TEST(TabletLayers, EachNameAndChoiceGivesItsLayer) {
   EXPECT_FALSE(evdev->OpenContext([](const TabletPacket&) {}));
 }
 
-TEST(TabletLayers, WacomDevicesAreReportedWithTheMakerInCapitals) {
-  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Pen Tablet M Pen", 0x056a), "WACOM Pen Tablet M Pen");
-  EXPECT_EQ(EvdevTabletService::ReportedName("Pen Tablet S", 0x056a), "WACOM Pen Tablet S");
-  EXPECT_EQ(EvdevTabletService::ReportedName("Wacom Lookalike Pen", 0x1234), "Wacom Lookalike Pen");
-}
-
 TEST(EvdevTabletFinder, UdevMarksOnlyTabletsThatAreNotPadsAndOtherFilesAreSkipped) {
   EXPECT_TRUE(EvdevTabletFinder::UdevDataMarksTablet("I:123\nE:ID_INPUT=1\nE:ID_INPUT_TABLET=1\nG:seat\n"));
   EXPECT_FALSE(EvdevTabletFinder::UdevDataMarksTablet("E:ID_INPUT_TABLET=1\nE:ID_INPUT_TABLET_PAD=1\n"));

@@ -78,7 +78,8 @@ TEST(TabletAreaPainter, MarkerOverSlotColourOrInvertedOverPicture) {
   };
   for (const Case& c : cases) {
     QImage surface(200, 200, QImage::Format_RGB32);
-    TabletAreaPainter::PaintArea(surface, SlotColor(2), c.picture, PenState{100, 100, c.pressure}, c.tilt);
+    const PenState pen{100, 100, c.pressure};
+    TabletAreaPainter::PaintArea(surface, SlotColor(2), c.picture, &pen, c.tilt);
     for (const auto& [x, y, colour] : c.pixels) EXPECT_EQ(QColor(surface.pixel(x, y)), colour) << x << "," << y;
   }
 }

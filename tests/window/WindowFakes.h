@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QColor>
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -11,6 +13,11 @@
 #include "midi/MidiOutService.h"
 #include "model/MessageSink.h"
 #include "tablet/layers/WidgetTabletService.h"
+
+/// Colours in test failures as RGB triples.
+inline void PrintTo(const QColor& c, std::ostream* out) {
+  *out << "RGB(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
+}
 
 /// MIDI output with devices "Synth 0", "Synth 1", ... that records every
 /// message sent. A test changes the system's destinations with Announce.

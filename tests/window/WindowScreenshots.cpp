@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Saves PNGs of the main window and the key dialog into the folder given as
-// the first argument (default "screenshots").
+// the first argument (default "screenshots"); with a preset file as the second
+// argument, also the window with that file loaded, the pen pressing in
+// controller mode (preset.png, as in the README). Run it with
+// QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <cstdio>
 
 #include "tests/window/WindowFakes.h"
@@ -31,6 +35,11 @@ int main(int argc, char** argv) {
   window.OnInitDialog();
   save(window, "default.png");
 
+  // F2: the area, the tabs' neighbours and the section headers take slot 2's colour.
+  QKeyEvent f2(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+  QApplication::sendEvent(&window, &f2);
+  save(window, "after-f2.png");
+
   // Slot 3 with a picture (one colour) and the pen pressing, tilted to the right.
   window.Engine().SelectConfiguration(2);
   QImage picture(640, 480, QImage::Format_RGB32);
@@ -42,8 +51,19 @@ int main(int argc, char** argv) {
   tablet.Deliver({.cursor = 1, .x = 800, .y = 400, .normalPressure = 500, .azimuth = 1200, .altitude = 500});
   save(window, "picture.png");
 
+  // The keyboard as MaxKey opens it: at the upper limit, C5.
   CKeySelectDlg keys(&window);
+  keys.ShowKey(84);
   save(keys, "keys.png");
+  if (argc > 2) {
+    window.LoadConfigurationFile(QString::fromLocal8Bit(argv[2]));
+    window.Engine().SelectConfiguration(0);
+    for (int x : {640, 700, 760}) {
+      tablet.Deliver(
+          {.cursor = 1, .buttons = 3, .x = x, .y = 300, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
+    }
+    save(window, "preset.png");
+  }
   for (const auto& m : messages.shown) std::printf("message: %s\n", m.first.c_str());
   return ok ? 0 : 1;
 }

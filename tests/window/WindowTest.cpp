@@ -76,6 +76,7 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
     EXPECT_TRUE(shown.startsWith(text)) << id << ": " << shown.toStdString();
   }
   EXPECT_EQ(List(kScale)->count(), 270);
+  EXPECT_EQ(List(kControllerBoxes[7])->count(), 131);  // "None", then "Pitch bend" and "Channel pressure"
   EXPECT_EQ(dynamic_cast<CSectionHeader*>(window->Control(1074))->Caption(), "N o t e   G e n e r a t i o n");
   EXPECT_EQ(window->windowTitle(), "Quill v1.3");
   EXPECT_EQ(window->size(), QSize(903, 678));
@@ -127,6 +128,7 @@ TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
 TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
   Choose(kScale, 269);
   Choose(kControllerBoxes[0], 7);
+  Choose(kControllerBoxes[3], 130);
   Button(kPlayNotes)->click();
   Button(kHsv)->click();
   Field(kMinimumFields[2])->setText("42");
@@ -140,6 +142,8 @@ TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
   PressKey(List(kScale), Qt::Key_F1);
   EXPECT_EQ(List(kScale)->currentIndex(), 269);
   EXPECT_EQ(List(kControllerBoxes[0])->currentIndex(), 7);
+  EXPECT_EQ(List(kControllerBoxes[3])->currentText(), "Channel pressure");
+  EXPECT_EQ(window->Engine().CurrentConfiguration().cc[3], 130);
   EXPECT_FALSE(List(kScale)->isEnabled());
   EXPECT_EQ(Label(1077)->text(), "Color");
   EXPECT_EQ(window->Engine().CurrentConfiguration().min[2], 42);

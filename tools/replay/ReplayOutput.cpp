@@ -35,6 +35,18 @@ void ReplayOutput::WriteDisplay(int controlId, std::string_view text) {
   EndLine();
 }
 
+void ReplayOutput::WritePacket(const TabletPacket& packet) {
+  const int64_t fields[] = {packet.cursor,         packet.buttons, packet.x,        packet.y,
+                            packet.normalPressure, packet.azimuth, packet.altitude, packet.twist};
+  buffer_.push_back('>');
+  for (const int64_t field : fields) {
+    char number[24];
+    buffer_.push_back(' ');
+    buffer_.append(number, std::to_chars(number, number + sizeof number, field).ptr);
+  }
+  EndLine();
+}
+
 void ReplayOutput::EndLine() {
   buffer_.push_back('\n');
   if (buffer_.size() >= kFlushSize) Flush();

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/TabletPacket.h"
+
 /// Buffered writer of the runner's output lines; flushes in large blocks so a
 /// million packets cost little more than the engine itself.
 class ReplayOutput {
@@ -20,6 +22,9 @@ class ReplayOutput {
   void WriteMessageBox(std::string_view text);
   /// "= ID TEXT": a display's new text.
   void WriteDisplay(int controlId, std::string_view text);
+  /// "> CURSOR BUTTONS X Y PRESSURE AZIMUTH ALTITUDE TWIST": a packet a tablet
+  /// layer delivered, its fields in decimal as a script's packet line has them.
+  void WritePacket(const TabletPacket& packet);
   void Flush();
 
  private:

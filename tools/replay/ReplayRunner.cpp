@@ -128,7 +128,7 @@ bool ReplayRunner::RunPacket(std::string_view arguments, std::string& error) {
   packet.azimuth = static_cast<int32_t>(fields[5]);
   packet.altitude = static_cast<int32_t>(fields[6]);
   packet.twist = static_cast<int32_t>(fields[7]);
-  engine_.ProcessPacket(packet, geometry_);
+  ProcessPacket(packet);
   return true;
 }
 
@@ -188,7 +188,7 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
       if (HasEntry(value, kNoteDirectionCount)) engine_.SelectNoteDirection(value);
       break;
     case FieldKind::ControllerNumber:
-      if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectController(field.input, value);
+      if (HasEntry(value, kControllerEntryCount)) engine_.SelectController(field.input, value);
       break;
     case FieldKind::PlayNotes: engine_.SetPlayNotes(value == 1); break;
     case FieldKind::InitialPosition: engine_.SetInitialPosition(value == 1); break;

@@ -30,6 +30,10 @@ class ReplayRunner {
   void EndPerformance() { engine_.EndPerformance(); }
 
   PerformanceEngine& Engine() { return engine_; }
+  /// The screen and tablet area that script lines have set.
+  const PacketGeometry& Geometry() const { return geometry_; }
+  /// One packet read successfully, as a packet line runs it.
+  void ProcessPacket(const TabletPacket& packet) { engine_.ProcessPacket(packet, geometry_); }
 
  private:
   bool RunPacket(std::string_view arguments, std::string& error);

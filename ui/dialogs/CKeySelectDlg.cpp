@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <algorithm>
 
 #include "music/NoteNames.h"
 #include "ui/bitmaps/KeyboardGeometry.h"
@@ -68,6 +69,14 @@ std::optional<uint8_t> CKeySelectDlg::KeyAtPoint(int x, int y) const {
   }
   if (key > kLastKey) return std::nullopt;  // beyond the picture's last key
   return uint8_t(key);
+}
+
+void CKeySelectDlg::ShowKey(uint8_t key) {
+  // Four octaves are in view: start at the C two octaves below the key's own.
+  const int first = std::clamp(12 * (key / 12 - 2), 0, kBarLast);
+  scrollBar_->setValue(first);
+  firstVisibleKey_ = uint8_t(first);
+  update();
 }
 
 void CKeySelectDlg::paintEvent(QPaintEvent*) {

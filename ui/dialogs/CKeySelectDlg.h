@@ -31,6 +31,9 @@ class CKeySelectDlg : public QDialog {
   std::optional<uint8_t> KeyAtPoint(int x, int y) const;
   /// The key whose strip starts at the left edge of the shown part.
   uint8_t FirstVisibleKey() const { return firstVisibleKey_; }
+  /// Scrolls so that `key` is in view, near the middle where the bar reaches:
+  /// the keyboard opens at the limit being changed, not at its bottom end.
+  void ShowKey(uint8_t key);
 
  protected:
   void paintEvent(QPaintEvent* e) override;

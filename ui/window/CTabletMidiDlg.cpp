@@ -86,8 +86,10 @@ bool CTabletMidiDlg::OnInitDialog() {
   SetUpCustomControls();
   engine_.Start();
 
-  contextOpen_ = OpenTabletContext(
-      tablet_, [this](const TabletPacket& packet) { engine_.ProcessPacket(packet, CurrentGeometry()); });
+  contextOpen_ = OpenTabletContext(tablet_, [this](const TabletPacket& packet) {
+    penSeen_ = true;
+    engine_.ProcessPacket(packet, CurrentGeometry());
+  });
   if (!contextOpen_) {
     messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
     return false;
@@ -100,8 +102,9 @@ bool CTabletMidiDlg::OnInitDialog() {
   return true;
 }
 
-int CTabletMidiDlg::DoModal() {
+int CTabletMidiDlg::DoModal(const QString& configurationFile) {
   OnInitDialog();
+  if (!configurationFile.isEmpty()) LoadConfigurationFile(configurationFile);
   return exec();
 }
 
@@ -298,13 +301,19 @@ void CTabletMidiDlg::InvalidateWindow() {
 }
 
 void CTabletMidiDlg::SetSectionHeaderColors(Rgb text, Rgb back) {
-  for (int id : ControlIds::kSectionHeaders) controls_->Header(id)->SetColors(ToColor(text), ToColor(back));
+  // The headers only store their colours; a slot change must also show them.
+  for (int id : ControlIds::kSectionHeaders) {
+    CSectionHeader* header = controls_->Header(id);
+    header->SetColors(ToColor(text), ToColor(back));
+    header->update();
+  }
 }
 
 // ---- Control handlers ----
 
 void CTabletMidiDlg::SelectNoteLimit(NoteLimit which) {
-  const std::optional<uint8_t> key = ChooseKey();
+  const Configuration& config = engine_.CurrentConfiguration();
+  const std::optional<uint8_t> key = ChooseKey(which == NoteLimit::Lower ? config.minNote : config.maxNote);
   // A keyboard closed without a click leaves the limit as it was.
   if (!key) return;
   engine_.SetNoteLimit(which, *key);
@@ -313,8 +322,10 @@ void CTabletMidiDlg::SelectNoteLimit(NoteLimit which) {
 
 void CTabletMidiDlg::OnLoad() {
   const QString path = ChooseFile(FileDialogKind::LoadConfigurations, engine_.Locations().configsFolder);
-  if (!path.isEmpty()) engine_.LoadConfigurations(path.toStdString());
+  if (!path.isEmpty()) LoadConfigurationFile(path);
 }
+
+void CTabletMidiDlg::LoadConfigurationFile(const QString& path) { engine_.LoadConfigurations(path.toStdString()); }
 
 void CTabletMidiDlg::OnSave() {
   const QString path = ChooseFile(FileDialogKind::SaveConfigurations, engine_.Locations().configsFolder);
@@ -368,9 +379,10 @@ QString CTabletMidiDlg::ChooseFile(FileDialogKind kind, const std::string& start
   return dialog.selectedFiles().constFirst();
 }
 
-std::optional<uint8_t> CTabletMidiDlg::ChooseKey() {
+std::optional<uint8_t> CTabletMidiDlg::ChooseKey(uint8_t currentLimit) {
   if (keyChooser_) return keyChooser_();
   CKeySelectDlg keyboard(this);
+  keyboard.ShowKey(currentLimit);
   keyboard.exec();
   if (!keyboard.KeyChosen()) return std::nullopt;
   return keyboard.GetSelectedKey();
@@ -458,6 +470,6 @@ void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
   const QSize size = controls_->TabletArea()->size();
   const int slot = engine_.CurrentSlot();
   const QImage* picture = engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
-  TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture, pen,
-                               ComputeTilt(orientation_, pen.azimuth, pen.altitude));
+  TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture,
+                               penSeen_ ? &pen : nullptr, ComputeTilt(orientation_, pen.azimuth, pen.altitude));
 }

@@ -52,8 +52,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// when it opened, finishes with the device name and the window icon.
   /// False when the tablet context could not be opened.
   bool OnInitDialog();
-  /// OnInitDialog, then the modal run until the window is closed.
-  int DoModal();
+  /// OnInitDialog, then `configurationFile` (when given) loaded as Load...
+  /// would, then the modal run until the window is closed.
+  int DoModal(const QString& configurationFile = QString());
 
   void EnableNoteControls(bool on);
   /// MinKey / MaxKey: a key from the keyboard sets that end of the note range.
@@ -61,6 +62,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// A left press on the window's own surface: the tab test, then controller mode.
   void OnLeftButtonDown(const QPoint& clientPoint);
   void OnLoad();
+  /// What Load... does once a file is chosen.
+  void LoadConfigurationFile(const QString& path);
   void OnSave();
   void OnPictureBrowse();
   void OnPictureClear();
@@ -119,7 +122,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void DestroyWindow();
   void WritePenStatus();
   QString ChooseFile(FileDialogKind kind, const std::string& start);
-  std::optional<uint8_t> ChooseKey();
+  /// The keyboard, opened where `currentLimit` is.
+  std::optional<uint8_t> ChooseKey(uint8_t currentLimit);
 
   TabletService& tablet_;
   MidiOutService& midi_;
@@ -141,6 +145,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   } penStatus_;
   bool initialized_ = false;
   bool contextOpen_ = false;
+  /// A packet has arrived: until then the pen's place is unknown and no marker is drawn.
+  bool penSeen_ = false;
   FileChooser fileChooser_;
   KeyChooser keyChooser_;
 };

@@ -52,6 +52,8 @@ QStringList NoteDirectionNames() { return {QStringLiteral("vertically"), QString
 QStringList ControllerNames() {
   QStringList names;
   for (const char* name : ::ControllerNames) names << QString::fromUtf8(name);
+  // After "none": the entries that send expression instead of a control change.
+  names << QStringLiteral("Pitch bend") << QStringLiteral("Channel pressure");
   return names;
 }
 

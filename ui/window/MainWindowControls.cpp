@@ -12,6 +12,8 @@
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/controls/FittedLabel.h"
+#include "ui/controls/PathButton.h"
 #include "ui/controls/RefreshingComboBox.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
@@ -24,7 +26,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
   switch (entry.kind) {
     case ControlKind::Label:
     case ControlKind::CentredLabel: {
-      auto* label = new QLabel(text, window);
+      auto* label = new FittedLabel(text, window);
       label->setAlignment((entry.kind == ControlKind::CentredLabel ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
       return label;
     }
@@ -42,8 +44,9 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       box->setFocusPolicy(Qt::StrongFocus);
       return box;
     }
-    case ControlKind::Push: {
-      auto* button = new QPushButton(text, window);
+    case ControlKind::Push:
+    case ControlKind::PathPush: {
+      auto* button = entry.kind == ControlKind::PathPush ? new PathButton(text, window) : new QPushButton(text, window);
       // Enter never presses a button of this window.
       button->setAutoDefault(false);
       button->setDefault(false);

@@ -23,14 +23,14 @@ void DrawMarker(QPainter& p, int x, int y, int r, TiltVector tilt) {
 
 }  // namespace
 
-void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState& pen,
+void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState* pen,
                                   TiltVector tilt) {
   QPainter painter(&surface);
   PaintArea(painter, surface.size(), slotColor, picture, pen, tilt);
 }
 
 void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotColor, const QImage* picture,
-                                  const PenState& pen, TiltVector tilt) {
+                                  const PenState* pen, TiltVector tilt) {
   p.save();
   const QRect area(QPoint(0, 0), size);
   p.setClipRect(area);
@@ -38,10 +38,14 @@ void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotCol
   // A picture at the area's size covers every pixel: one copy, no fill.
   if (!overPicture || picture->size() != size) p.fillRect(area, slotColor);
   if (overPicture) p.drawImage(0, 0, *picture);
+  if (pen == nullptr) {
+    p.restore();
+    return;
+  }
 
-  const int x = pen.areaX;
-  const int y = pen.areaY;
-  const int r = static_cast<int>(PressureEighths(pen.pressure));
+  const int x = pen->areaX;
+  const int y = pen->areaY;
+  const int r = static_cast<int>(PressureEighths(pen->pressure));
   QPen linePen(overPicture ? Qt::white : Qt::black, 0);
   linePen.setCapStyle(Qt::FlatCap);
   p.setPen(linePen);

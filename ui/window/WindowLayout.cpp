@@ -9,6 +9,8 @@ namespace {
 using K = ControlKind;
 
 // The template of the main window. The order is the creation and tab order.
+// Where a text of ours needs more room than the template gives it, its
+// rectangle reaches further right, up to the next control, which stays put.
 constexpr std::array kLayout = {
     ControlSpec{0, K::Label, "MIDI Out Port", 387, 25, 84, 8},
     ControlSpec{1055, K::Push, "Load...", 44, 393, 52, 14},
@@ -17,7 +19,7 @@ constexpr std::array kLayout = {
     ControlSpec{1051, K::Push, "About...", 300, 393, 52, 14},
     ControlSpec{0, K::Label, "Packet #", 319, 337, 31, 8},
     ControlSpec{1003, K::Label, "Device:", 21, 337, 25, 8},
-    ControlSpec{1004, K::Label, "---", 49, 337, 54, 8},
+    ControlSpec{1004, K::Label, "---", 49, 337, 58, 8},  // to "Tool:", for the device's name
     ControlSpec{1005, K::Label, "Tool:", 109, 337, 17, 8},
     ControlSpec{1006, K::Label, "---", 129, 337, 54, 8},
     ControlSpec{1007, K::Label, "Pressure:", 93, 348, 31, 8},
@@ -37,7 +39,7 @@ constexpr std::array kLayout = {
     ControlSpec{1021, K::Label, "Channel", 527, 25, 28, 8},
     ControlSpec{1022, K::List, "", 386, 122, 99, 177},
     ControlSpec{0, K::Label, "Scale", 387, 140, 84, 8},
-    ControlSpec{1024, K::List, "", 386, 150, 99, 126},
+    ControlSpec{1024, K::List, "", 386, 150, 104, 126},  // to the key box, for long scale names
     ControlSpec{1025, K::List, "", 492, 150, 30, 145},
     ControlSpec{1026, K::Label, "Key", 492, 140, 28, 8},
     ControlSpec{1027, K::KeyButton, "MinKey", 516, 123, 21, 14},
@@ -55,7 +57,7 @@ constexpr std::array kLayout = {
     ControlSpec{1040, K::List, "", 386, 313, 147, 177},
     ControlSpec{1041, K::Label, "Angle", 387, 303, 56, 8},
     ControlSpec{0, K::Label, "Chord", 531, 140, 49, 8},
-    ControlSpec{1042, K::List, "", 529, 150, 62, 126},
+    ControlSpec{1042, K::List, "", 529, 150, 66, 126},  // to the panel's edge, for long chord names
     ControlSpec{1043, K::Label, "127", 519, 194, 16, 8},
     ControlSpec{1044, K::Label, "127", 519, 221, 16, 8},
     ControlSpec{1045, K::Label, "127", 519, 247, 16, 8},
@@ -63,7 +65,7 @@ constexpr std::array kLayout = {
     ControlSpec{1047, K::Label, "127", 519, 303, 16, 8},
     ControlSpec{1048, K::CentredLabel, "---", 343, 349, 24, 8},
     ControlSpec{1049, K::Check, "initial pressure -> velocity", 483, 96, 98, 10},
-    ControlSpec{1050, K::Check, "initial X position -> pan", 386, 96, 86, 10},
+    ControlSpec{1050, K::Check, "initial X position -> pan", 386, 96, 96, 10},  // to its neighbour
     ControlSpec{1052, K::NumericField, "", 535, 205, 18, 12},
     ControlSpec{1053, K::NumericField, "", 556, 205, 18, 12},
     ControlSpec{1054, K::Check, "generate notes", 386, 81, 65, 10},
@@ -106,7 +108,7 @@ constexpr std::array kLayout = {
     ControlSpec{1092, K::CurveButton, "/", 577, 367, 16, 12},
     ControlSpec{1093, K::CurveButton, "/", 577, 394, 16, 12},
     ControlSpec{0, K::Label, "Picture", 16, 370, 24, 8},
-    ControlSpec{1094, K::Push, "...", 42, 367, 248, 14},
+    ControlSpec{1094, K::PathPush, "...", 42, 367, 248, 14},
     ControlSpec{1095, K::Push, "Clear", 330, 367, 50, 14},
     ControlSpec{1096, K::Push, "Copy", 148, 393, 50, 14},
     ControlSpec{1097, K::Push, "Paste", 198, 393, 50, 14},

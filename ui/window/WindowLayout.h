@@ -13,6 +13,7 @@ enum class ControlKind {
   TabletArea,     ///< the area the pen plays over (control 1002)
   List,           ///< drop-down list; its height is that of the opened list
   Push,           ///< push button
+  PathPush,       ///< push button showing a file path, shortened in the middle when long
   Check,          ///< automatic check box
   Radio,          ///< push-like radio button
   NumericField,   ///< CNumericEdit bound to a minimum or maximum byte

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <utility>
+
+#include "tablet/EvdevTabletCore.h"
+#include "tablet/layers/WidgetTabletService.h"
+
+/// A layer whose pen events go through the evdev layer's recognition and
+/// decoding (EvdevTabletCore): a tablet node, or a recording of one. The
+/// whole surface is mapped onto the screen the window is on.
+class DecodingTabletService : public QObject, public WidgetTabletService {
+  Q_OBJECT
+
+ public:
+  bool ServicesPresent() const override { return core_.ServicesPresent(); }
+  std::string DeviceName() const override { return core_.DeviceName(); }
+  std::string ToolName(uint32_t cursor) const override { return core_.ToolName(cursor); }
+  OrientationAxes Orientation() const override { return core_.Orientation(); }
+  void SetWindow(QWidget* window, QWidget* tabletArea) override;
+  bool OpenContext(PacketHandler handler) override { return core_.OpenContext(std::move(handler)); }
+  void Enable(bool enable) override { core_.Enable(enable); }
+  void Overlap(bool toTop) override { core_.Overlap(toTop); }
+  void Close() override { core_.Close(); }
+
+ protected:
+  /// One event of the device, scaled to the window's screen of the moment.
+  void Feed(const input_event& event);
+  /// The device went away (or a recording ended): a pressing pen is lifted.
+  void DeviceLost();
+
+  EvdevTabletCore core_;
+  QPointer<QWidget> window_;
+  QPointer<QWidget> area_;
+};

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <vector>
+
+#include "tablet/TabletRecording.h"
+#include "tablet/layers/DecodingTabletService.h"
+
+/// A recorded tablet played as if its pen were there: the recording's events
+/// go through the evdev layer at the pace of their time stamps, over and
+/// over, from the moment the window's context opens until it closes. A demo
+/// for those without a tablet, and a way to watch the window take a real
+/// device's stream. The device is the recorded one, name included.
+class RecordingTabletService : public DecodingTabletService {
+  Q_OBJECT
+
+ public:
+  /// The pause before the first pass and between two passes, as if the pen
+  /// were put down and picked up again.
+  static constexpr int kPauseMilliseconds = 1000;
+
+  explicit RecordingTabletService(TabletRecording recording);
+
+  bool OpenContext(PacketHandler handler) override;
+  void Close() override;
+
+ private:
+  void PlayDueEvents();
+  int64_t NowMicroseconds() const { return clock_.nsecsElapsed() / 1000; }
+
+  std::vector<input_event> events_;
+  std::vector<int64_t> offsets_;  ///< when each event is due from the start of a pass
+  size_t next_ = 0;               ///< the next event to play
+  int64_t passStart_ = 0;         ///< on clock_, in microseconds
+  bool open_ = false;             ///< the window's context is open: the recording plays
+  bool playing_ = false;          ///< inside PlayDueEvents (a message box may nest another)
+  QElapsedTimer clock_;
+  QTimer timer_;
+};
