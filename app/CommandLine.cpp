@@ -55,6 +55,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
     } else if (arg.starts_with("--midi=")) {
       const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
       if (!system) return false;
+      if (!MidiSystemBuiltIn(*system)) {
+        options.problem = "this build of Quill has no JACK support";
+        return false;
+      }
       options.midi = *system;
     } else {
       return false;

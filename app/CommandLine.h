@@ -16,6 +16,7 @@ struct CommandLine {
   bool help = false;               ///< --help: list the options and end
   bool version = false;            ///< --version: print the version and end
   std::vector<std::string> files;  ///< the words that are no option: a configuration file to load
+  std::string problem;             ///< why a command line was refused, when more than the usage says
 };
 
 /// The usage line printed for a command line Quill does not understand.

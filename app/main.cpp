@@ -11,6 +11,7 @@
 int main(int argc, char** argv) {
   CommandLine options;
   if (!ParseCommandLine(argc, argv, options)) {
+    if (!options.problem.empty()) std::fprintf(stderr, "quill: %s\n", options.problem.c_str());
     std::fprintf(stderr, "%s\n", CommandLineUsage().c_str());
     return 2;
   }

@@ -55,6 +55,7 @@ constexpr std::array<ConfigField, kConfigFieldCount> kFieldTable = {{
     Field("B map = ", FieldKind::ResponseCurveCode, 7),
     Field("Picture = ", FieldKind::Picture),
     Field("Color model = ", FieldKind::ColorModel),
+    Field("MIDI out port name = ", FieldKind::MidiOutPortName),
 }};
 
 constexpr bool NamesFit(const std::array<ConfigField, kConfigFieldCount>& fields) {
@@ -79,7 +80,8 @@ constexpr FirstByteIndex IndexByFirstByte(const std::array<ConfigField, kConfigF
   for (size_t b = 1; b < index.start.size(); ++b) index.start[b] += index.start[b - 1];
   std::array<uint8_t, 256> next{};
   for (size_t b = 0; b < next.size(); ++b) next[b] = index.start[b];
-  for (size_t i = 0; i < fields.size(); ++i) index.order[next[static_cast<uint8_t>(fields[i].name[0])]++] = static_cast<uint8_t>(i);
+  for (size_t i = 0; i < fields.size(); ++i)
+    index.order[next[static_cast<uint8_t>(fields[i].name[0])]++] = static_cast<uint8_t>(i);
   return index;
 }
 

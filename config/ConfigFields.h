@@ -9,6 +9,7 @@
 /// What a configuration-file line sets.
 enum class FieldKind {
   MidiOutPort,
+  MidiOutPortName,
   MidiChannel,
   MidiPatch,
   Scale,
@@ -35,11 +36,12 @@ struct ConfigField {
   int input;  ///< the ControllerInput of the per-controller fields, else -1
 };
 
-inline constexpr int kConfigFieldCount = 46;
+inline constexpr int kConfigFieldCount = 47;
 /// No field's name is longer.
 inline constexpr size_t kMaxConfigFieldNameLength = 32;
 
-/// The 46 lines of a block in file order.
+/// The 47 lines of a block in file order: the 46 of the first version, then
+/// the port's name (readers that do not know it ignore it, as any other line).
 extern const std::array<ConfigField, kConfigFieldCount> kConfigFields;
 
 /// The field whose name the line starts with, or nullptr. No name is the start

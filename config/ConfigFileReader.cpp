@@ -86,6 +86,9 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
     setPicture(slot, std::string());
   }
 
+  // A block that sets the port number without naming the port (a file from
+  // before names were written) means that number, not a name from before.
+  std::array<bool, kSlotCount> portNumbered{}, portNamed{};
   int block = 0;
   const ConfigField* likely = kConfigFields.data();  // the field a written file has next
   while (lines.Next(line)) {
@@ -100,6 +103,8 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
     likely = field + 1 < kConfigFields.data() + kConfigFields.size() ? field + 1 : nullptr;
     Configuration& config = configs[block];
     StoreFieldValue(config, *field, line.substr(field->name.size()));
+    portNumbered[block] = portNumbered[block] || field->kind == FieldKind::MidiOutPort;
+    portNamed[block] = portNamed[block] || field->kind == FieldKind::MidiOutPortName;
     if (field->kind != FieldKind::Picture) continue;
     // The last picture line of a block decides whether the slot has a picture.
     const bool loaded = setPicture(block, config.picture);
@@ -107,6 +112,9 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
       result.pictureFailures.push_back({block, config.picture});
       config.picture.clear();
     }
+  }
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (portNumbered[slot] && !portNamed[slot]) configs[slot].midiOutPortName.clear();
   }
   return result;
 }
@@ -134,6 +142,10 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     config.picture.assign(valueText);
     return;
   }
+  if (field.kind == FieldKind::MidiOutPortName) {
+    config.midiOutPortName.assign(valueText);
+    return;
+  }
   const int32_t value = ParseDecimal(valueText);
   auto upTo = [value](int32_t last) { return std::clamp<int32_t>(value, 0, last); };
   auto flag = [value]() -> uint8_t { return value == 1 ? 1 : 0; };
@@ -159,7 +171,8 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
       break;
     case FieldKind::ResponseCurveCode: config.map[field.input] = static_cast<uint16_t>(value); break;
     case FieldKind::ColorModel: config.colorModel = static_cast<uint16_t>(value); break;
-    case FieldKind::Picture: break;
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;
   }
 }
 

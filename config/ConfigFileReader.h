@@ -44,7 +44,8 @@ inline constexpr size_t kMaxConfigLineLength = 65536;
 /// lines, and everything after the twelfth "</config>", are ignored. Numbers
 /// are clamped into their field (StoreFieldValue). A "Picture = " line with a
 /// path that does not decode leaves that slot without a picture and is listed
-/// in the result.
+/// in the result. A block with a port number but no port name (as files
+/// written before the name line have) leaves its slot without a port name.
 ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kSlotCount>& configs,
                                 const SlotPictureSetter& setPicture);
 /// The same over bytes held in memory.
@@ -57,7 +58,7 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration
 /// limits ≤ 127, patch ≤ 128, controller ≤ 130, all ≥ 0); the port, note direction,
 /// curve codes and colour model keep the low 8 or 16 bits of the number, as an
 /// assignment to the field does; a flag is set only by exactly 1. The picture
-/// field takes the text as its path.
+/// and port name fields take the text as it is.
 void StoreFieldValue(Configuration& config, const ConfigField& field, std::string_view valueText);
 
 /// Reads the next line of a file without its line end: a line ends at LF, and

@@ -40,18 +40,19 @@ unsigned NumberOf(const Configuration& c, const ConfigField& field) {
     case FieldKind::ControllerMaximum: return c.max[field.input];
     case FieldKind::ResponseCurveCode: return c.map[field.input];
     case FieldKind::ColorModel: return c.colorModel;
-    case FieldKind::Picture: break;
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;
   }
   return 0;
 }
 
-// Appends the line of a field: its name, its value in decimal (the picture:
-// its path), the line end. A numeric line is put together on the stack and
-// appended at once.
+// Appends the line of a field: its name, its value in decimal (the picture
+// and the port name: their text), the line end. A numeric line is put
+// together on the stack and appended at once.
 void AppendFieldLine(std::string& out, const Configuration& c, const ConfigField& field) {
-  if (field.kind == FieldKind::Picture) {
+  if (field.kind == FieldKind::Picture || field.kind == FieldKind::MidiOutPortName) {
     out.append(field.name);
-    AppendLine(out, c.picture);
+    AppendLine(out, field.kind == FieldKind::Picture ? c.picture : c.midiOutPortName);
     return;
   }
   char line[kMaxConfigFieldNameLength + 16];

@@ -12,6 +12,6 @@ inline constexpr std::string_view kConfigIdentificationLine = "Quill configurati
 inline constexpr std::string_view kConfigBlockEndLine = "</config>";
 
 /// The bytes of a configuration file holding the twelve configurations: the
-/// eight-line header, then one 49-line block per slot, every line ended by
+/// eight-line header, then one 50-line block per slot, every line ended by
 /// CR LF whatever the platform's text convention.
 std::string FormatConfigFile(const std::array<Configuration, kSlotCount>& configs);

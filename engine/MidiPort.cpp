@@ -47,6 +47,35 @@ bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
   return true;
 }
 
+bool MidiPort::UseMidiOut(uint8_t port) {
+  if (midiOutIsOpen_ && service_.IsConnectedTo(port)) {
+    // The same destination plays on: what the old preset left sounding or
+    // bent is ended here, as a reconnection would.
+    StopSoundingNotes();
+    ReturnExpressionToRest();
+    return true;
+  }
+  return OpenMidiOut(port, false);
+}
+
+void MidiPort::RefreshPorts() { service_.RefreshDevices(); }
+
+std::string MidiPort::PortName(uint8_t port) const {
+  return port < PortCount() ? service_.GetStableDeviceName(port) : std::string();
+}
+
+std::optional<uint8_t> MidiPort::FindPort(const std::string& name) const {
+  for (unsigned port = 0; port < PortCount(); ++port) {
+    if (service_.GetStableDeviceName(port) == name) return static_cast<uint8_t>(port);
+  }
+  return std::nullopt;
+}
+
+unsigned MidiPort::PortCount() const {
+  // Only the low 8 bits of the count are used: a preset stores the port in a byte.
+  return service_.GetNumDevs() & 0xFFu;
+}
+
 bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
   const uint32_t packed = PackShortMessage(status, channel, data1, data2);
   if (service_.SendShortMsg(packed)) {

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "midi/ShortMessage.h"
@@ -32,6 +34,12 @@ class MidiPort {
   /// then (unless closeOnly) opens `port`; true when the requested state was
   /// reached.
   bool OpenMidiOut(uint8_t port, bool closeOnly);
+  /// The port of a preset being shown (a slot change, Paste, Reset, Load): a
+  /// port already open on that destination, and working, stays as it is (what
+  /// sounds still stops and a bend or pressure returns to rest, as at every
+  /// change of preset), so that switching between presets on one destination
+  /// changes no connection and waits for nothing; anything else is OpenMidiOut.
+  bool UseMidiOut(uint8_t port);
   /// True when the port accepted the message; a failure shows "MIDI error".
   bool SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
   /// The programme change of a configuration; nothing for kNoPatch.
@@ -57,10 +65,20 @@ class MidiPort {
   /// this port left them otherwise; then they count as at rest.
   void ReturnExpressionToRest();
 
+  // The ports, as the port box lists them; entry i is port i.
+  /// Takes the system's current list (never waits).
+  void RefreshPorts();
+  /// The name a preset remembers entry `port` by; empty when there is none.
+  std::string PortName(uint8_t port) const;
+  /// The entry with that name, when one has it.
+  std::optional<uint8_t> FindPort(const std::string& name) const;
+
   bool IsOpen() const { return midiOutIsOpen_; }
   size_t SoundingNoteCount() const { return sounding_.size(); }
 
  private:
+  unsigned PortCount() const;
+
   struct SoundingNote {
     uint8_t channel;
     uint8_t note;

@@ -69,6 +69,8 @@ void PerformanceEngine::OnPaste() {
   const Call call(*this);
   port_.ResetControllers(Current());
   Current() = copyBuffer_.config;
+  // The list may have changed since the copy was taken.
+  FollowPortName(Current());
   // The picture is decoded again for this slot; the slot's own picture is kept
   // (not freed) when the copy had none in use.
   hasPicture_[currentConfig_] = copyBuffer_.hasPicture && pictures_[currentConfig_].Load(Current().picture);
@@ -87,7 +89,7 @@ void PerformanceEngine::OnReset() {
 
 void PerformanceEngine::ShowConfiguration() {
   const Call call(*this);
-  port_.OpenMidiOut(Current().midiOutPort, false);
+  port_.UseMidiOut(Current().midiOutPort);
   display_.ShowPortAndChannel(Current());
   port_.SendProgramChange(Current());
   RebuildNoteList();
@@ -103,7 +105,38 @@ void PerformanceEngine::SelectPort(int index) {
   const Call call(*this);
   if (index < 0) return;
   Current().midiOutPort = static_cast<uint8_t>(index);
-  port_.OpenMidiOut(Current().midiOutPort, false);
+  Current().midiOutPortName = port_.PortName(Current().midiOutPort);
+  // The box shows a patch that the new destination has not heard yet.
+  if (port_.OpenMidiOut(Current().midiOutPort, false)) port_.SendProgramChange(Current());
+}
+
+void PerformanceEngine::SelectPortByName(const std::string& name) {
+  if (const auto port = port_.FindPort(name)) SelectPort(*port);
+}
+
+// --- The port list
+
+void PerformanceEngine::RefreshPorts() {
+  // A preset that names its port by number only is pinned to the entry that
+  // number stands for now, before the entries move.
+  for (Configuration& config : configs_) {
+    if (config.midiOutPortName.empty()) config.midiOutPortName = port_.PortName(config.midiOutPort);
+  }
+  port_.RefreshPorts();
+  for (Configuration& config : configs_) FollowPortName(config);
+}
+
+void PerformanceEngine::FollowPortName(Configuration& config) const {
+  if (config.midiOutPortName.empty()) return;
+  if (const auto port = port_.FindPort(config.midiOutPortName)) config.midiOutPort = *port;
+}
+
+std::array<Configuration, kSlotCount> PerformanceEngine::WithPortNames() const {
+  std::array<Configuration, kSlotCount> saved = configs_;
+  for (Configuration& config : saved) {
+    if (config.midiOutPortName.empty()) config.midiOutPortName = port_.PortName(config.midiOutPort);
+  }
+  return saved;
 }
 
 void PerformanceEngine::SelectChannel(int index) {

@@ -60,7 +60,13 @@ class PerformanceEngine {
 
   // Change handlers of the setting controls; each works on the current slot.
   // Box indexes are the selected entry (a negative index means no selection).
+  /// The port box: the preset remembers the entry and its name, the port is
+  /// opened again (also on the same entry) and, once open, the destination
+  /// gets the preset's programme change.
   void SelectPort(int index);
+  /// The port box's entry with that name, as SelectPort; nothing when no
+  /// entry has it.
+  void SelectPortByName(const std::string& name);
   void SelectChannel(int index);
   void SelectPatch(int index);
   void SelectScale(int index);
@@ -80,6 +86,11 @@ class PerformanceEngine {
   void SetControllerMaximum(int input, int value);
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(uint16_t model);
+
+  /// The port box is about to be filled again (it opens, or the system's
+  /// destinations changed): the system's list is taken, and every preset goes
+  /// on naming the destination it named before, wherever that now stands.
+  void RefreshPorts();
 
   // Silence. Panic (the Escape key): the sounding notes stopped, then All
   // Notes Off and All Sound Off on every channel. The end of a performance
@@ -132,6 +143,11 @@ class PerformanceEngine {
 
   void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
   Configuration& Current() { return configs_[currentConfig_]; }
+  /// A preset whose port name is listed takes that entry, whatever its number.
+  void FollowPortName(Configuration& config) const;
+  /// The configurations as saved: each names its port (a preset without a
+  /// name of its own names the entry its number stands for, if any).
+  std::array<Configuration, kSlotCount> WithPortNames() const;
   void RebuildNoteList();
   /// Whether a row sends in this packet: every assigned row in controller
   /// mode; in note mode with "generate notes" checked, the pitch bend and

@@ -35,7 +35,7 @@ void PerformanceEngine::ClearPicture() {
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  if (!WriteFileSafely(path, FormatConfigFile(configs_))) {
+  if (!WriteFileSafely(path, FormatConfigFile(WithPortNames()))) {
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
   }
 }
@@ -60,6 +60,9 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
     messages_.ShowMessage("This is not a Quill configuration file !");
     return;
   }
+  // A preset finds its port by name when the name is listed, wherever the
+  // system's order puts it today; otherwise its number counts.
+  for (Configuration& config : configs_) FollowPortName(config);
   for (const PictureFailure& failure : result.pictureFailures) {
     messages_.ShowMessage("Unable to read the picture '" + failure.path + "' referenced by configuration #" +
                           std::to_string(failure.slot + 1) + ".");

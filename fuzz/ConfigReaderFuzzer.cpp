@@ -59,6 +59,7 @@ Held HeldIn(const Configuration& c, const ConfigField& field) {
     case FieldKind::ControllerMinimum: return {c.min[field.input], 127};
     case FieldKind::ControllerMaximum: return {c.max[field.input], 127};
     case FieldKind::Picture: return {0, 0, &c.picture};
+    case FieldKind::MidiOutPortName: return {0, 0, &c.midiOutPortName};
   }
   std::abort();
 }

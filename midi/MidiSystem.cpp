@@ -3,7 +3,9 @@
 
 #include <exception>
 
-#include "midi/RtMidiOutService.h"
+#include "midi/JackSupport.h"
+#include "midi/OwnPortService.h"
+#include "midi/alsa/AlsaClient.h"
 
 namespace {
 /// The output of a machine without a MIDI system: no devices, nothing opens
@@ -24,21 +26,20 @@ std::optional<MidiSystem> ParseMidiSystem(std::string_view name) {
   return std::nullopt;
 }
 
+bool MidiSystemBuiltIn(MidiSystem system) { return system != MidiSystem::Jack || JackBuiltIn(); }
+
 std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName) {
+  if (system == MidiSystem::Automatic) {
+    // JACK is asked for only where there is no sequencer: with one, a JACK
+    // setup reaches ALSA's ports through its bridge anyway.
+    system = AlsaClient::SequencerPresent() || !JackBuiltIn() ? MidiSystem::Alsa : MidiSystem::Jack;
+  }
   try {
-    switch (system) {
-      case MidiSystem::Alsa:
-        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Alsa, MidiWaitLimits{}, clientName);
-      case MidiSystem::Jack:
-        return std::make_unique<RtMidiOutService>(RtMidiOutService::Api::Jack, MidiWaitLimits{}, clientName);
-      case MidiSystem::Automatic:
-        // RtMidi does not fall back from a missing ALSA sequencer to JACK by
-        // itself, so each system is asked in turn.
-        for (auto api : {RtMidiOutService::Api::Alsa, RtMidiOutService::Api::Jack}) {
-          auto service = std::make_unique<RtMidiOutService>(api, MidiWaitLimits{}, clientName);
-          if (service->IsAvailable()) return service;
-        }
-        break;
+    if (system == MidiSystem::Alsa && AlsaClient::SequencerPresent()) {
+      return std::make_unique<OwnPortService>([clientName] { return std::make_unique<AlsaClient>(clientName); });
+    }
+    if (system == MidiSystem::Jack && JackBuiltIn()) {
+      return std::make_unique<OwnPortService>([clientName] { return CreateJackClient(clientName); });
     }
   } catch (const std::exception&) {
     // Out of memory or threads: carry on without MIDI rather than fail.

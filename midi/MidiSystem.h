@@ -10,7 +10,7 @@
 
 /// The system that carries Quill's MIDI output.
 enum class MidiSystem {
-  Automatic,  ///< the ALSA sequencer when present, else a running JACK server, else no devices
+  Automatic,  ///< the ALSA sequencer when present, else JACK (whenever a server runs), else no devices
   Alsa,       ///< the ALSA sequencer only
   Jack,       ///< a JACK server only
 };
@@ -18,7 +18,11 @@ enum class MidiSystem {
 /// "alsa" or "jack" as given on the command line; nothing for any other name.
 std::optional<MidiSystem> ParseMidiSystem(std::string_view name);
 
-/// The output service of a system, its client there named `clientName`.
-/// Never throws: a system that is not there gives a service with no devices,
-/// which fails every open and every send.
+/// False for a system this build leaves out (JACK, with QUILL_WITH_JACK off).
+bool MidiSystemBuiltIn(MidiSystem system);
+
+/// The output service of a system, its client there named `clientName` and
+/// its port "out". Never throws: a system that is not there gives a service
+/// with no devices, which fails every open and every send (a JACK service
+/// still joins a server that starts later).
 std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName = "Quill");

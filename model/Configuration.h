@@ -53,6 +53,7 @@ struct Configuration {
   uint16_t scale = 0;                                 ///< index into ScaleTable, 0..269
   uint16_t chord = 0;                                 ///< index into ChordTable, 0..23
   uint8_t midiOutPort = 0;                            ///< output device number, as listed in the port box
+  std::string midiOutPortName;                        ///< that device's stable name; empty: the number alone counts
   uint8_t midiChannel = 0;                            ///< 0..15, shown as 1..16
   uint8_t midiPatch = 0;                              ///< programme 0..127, or kNoPatch
   uint8_t key = 0;                                    ///< pitch class 0..11, 0 = C

@@ -21,7 +21,7 @@
 
 #include "JackServer.h"
 #include "engine/PerformanceEngine.h"
-#include "midi/RtMidiOutService.h"
+#include "midi/MidiSystem.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -196,15 +196,15 @@ int main(int argc, char** argv) {
   }
   TimedReceiver receiver;
   for (Pattern pattern : {Pattern::Controllers, Pattern::Notes}) {
-    RtMidiOutService jack(RtMidiOutService::Api::Jack);  // the receiver is device 0
-    const auto times = TimePackets(jack, pattern, events, interval, boxes);
+    auto jack = CreateMidiOutService(MidiSystem::Jack);  // the receiver is device 0
+    const auto times = TimePackets(*jack, pattern, events, interval, boxes);
     Print("jack", pattern == Pattern::Controllers ? "controllers" : "notes", times, boxes);
   }
 
   // From the send to the receiver: one note on per millisecond, each with its
   // own number, so that arrivals can be matched to sends.
-  RtMidiOutService jack(RtMidiOutService::Api::Jack);
-  if (!jack.Open(0)) {
+  auto jack = CreateMidiOutService(MidiSystem::Jack);
+  if (!jack->Open(0)) {
     std::printf("cannot open the receiver\n");
     return 1;
   }
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
   int refused = 0;
   for (int id = 0; id < messages; ++id) {
     sent[size_t(id)] = Clock::now().time_since_epoch().count();
-    refused += !jack.SendShortMsg(0x90u | uint32_t(id / 128) << 8 | uint32_t(id % 128) << 16);
+    refused += !jack->SendShortMsg(0x90u | uint32_t(id / 128) << 8 | uint32_t(id % 128) << 16);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(200));

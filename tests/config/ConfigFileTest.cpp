@@ -40,7 +40,7 @@ bool NoPicture(int, const std::string& path) { return !path.empty(); }
 TEST(ConfigFile, FreshSlotsWriteTheGoldenFileAndReadBackUnchanged) {
   std::ifstream in(QUILL_CONFIG_TEST_DATA "/fresh.qcf", std::ios::binary);
   const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ASSERT_EQ(golden.size(), 8279u) << "golden file damaged (line ends converted?)";
+  ASSERT_EQ(golden.size(), 8555u) << "golden file damaged (line ends converted?)";
   EXPECT_EQ(FormatConfigFile(FreshSlots()), golden);
 
   Slots read{};  // every numeric field 0: the file must bring every value
@@ -78,6 +78,7 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
     c.initialPosition = s % 3 == 0;
     c.picture = s % 3 ? "/pictures/slot " + std::to_string(s + 1) + " \xe9t\xe9.jpg" : "";
     c.colorModel = static_cast<uint16_t>(s * 1000);
+    c.midiOutPortName = s % 4 ? "FLUID Synth:Synth input port " + std::to_string(s) : "";
   }
   const std::string crlf = FormatConfigFile(original);
   std::string lf;
@@ -161,6 +162,39 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
     const std::string text = FormatConfigFile(slots);
     const std::string firstSlot = text.substr(0, text.find("</config>"));
     EXPECT_NE(firstSlot.find("\n" + std::string(test.written) + "\r\n"), std::string::npos) << test.line;
+  }
+}
+
+// A block names its port on a line of its own; a file from before that line
+// (a number and no name) leaves the number alone to count.
+TEST(ConfigReader, PortNameLineBelongsToItsBlockWhereverItStands) {
+  const struct {
+    const char* lines;  // of the first block
+    uint8_t port;
+    const char* name;
+  } cases[] = {
+      {"MIDI out port = 2\nMIDI out port name = FLUID Synth:Synth input port\n", 2, "FLUID Synth:Synth input port"},
+      {"MIDI out port name = Midi Through:Port-0 \nMIDI out port = 3\n", 3, "Midi Through:Port-0 "},
+      {"MIDI out port = 4\n", 4, ""},
+      {"MIDI out port name = \nMIDI out port = 1\n", 1, ""},
+      {"MIDI out port name = Synth:in\n", 7, "Synth:in"},
+      {"Key = 1\nMIDI out port name=Synth:in\n", 7, "Remembered:in"},  // not the name line
+  };
+  for (const auto& test : cases) {
+    Slots slots = FreshSlots();
+    for (auto& c : slots) {
+      c.midiOutPort = 7;
+      c.midiOutPortName = "Remembered:in";
+    }
+    const std::string file = std::string("Quill configuration file\n") + test.lines + "</config>\n";
+    ASSERT_TRUE(ReadConfigFile(file, slots, NoPicture).accepted);
+    EXPECT_EQ(slots[0].midiOutPort, test.port) << test.lines;
+    EXPECT_EQ(slots[0].midiOutPortName, test.name) << test.lines;
+    EXPECT_EQ(slots[1].midiOutPortName, "Remembered:in") << "another block's name stays";
+    // Written back as the last line of the block.
+    const std::string text = FormatConfigFile(slots);
+    const std::string ending = std::string("\r\nMIDI out port name = ") + test.name + "\r\n</config>\r\n";
+    EXPECT_EQ(text.find(ending), text.find("\r\nColor model = 0") + 17) << test.lines;
   }
 }
 

@@ -3,13 +3,20 @@
 
 #include <sys/wait.h>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "JackServer.h"
@@ -61,5 +68,28 @@ inline std::string RunReplay(const std::string& arguments, int& status) {
     const int result = ::pclose(pipe);
     if (result != -1 && WIFEXITED(result)) status = WEXITSTATUS(result);
   }
+  return printed;
+}
+
+/// Runs the quill-replay program with `arguments`, giving it `lines` on its
+/// standard input `pause` apart, as a performer plays them; returns what it
+/// printed and sets `status` as RunReplay does.
+inline std::string RunReplayPaced(const std::string& arguments, const std::vector<std::string>& lines,
+                                  std::chrono::milliseconds pause, int& status) {
+  const std::string output =
+      (std::filesystem::temp_directory_path() / ("quill-replay-" + std::to_string(::getpid()) + ".out")).string();
+  status = -1;
+  std::FILE* pipe = ::popen((std::string("'") + QUILL_REPLAY + "' " + arguments + " > '" + output + "'").c_str(), "w");
+  if (!pipe) return {};
+  for (const std::string& line : lines) {
+    std::fputs((line + "\n").c_str(), pipe);
+    std::fflush(pipe);
+    std::this_thread::sleep_for(pause);
+  }
+  const int result = ::pclose(pipe);
+  if (result != -1 && WIFEXITED(result)) status = WEXITSTATUS(result);
+  std::ifstream in(output, std::ios::binary);
+  std::string printed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::filesystem::remove(output);
   return printed;
 }

@@ -100,3 +100,27 @@ bool JackServer::WaitForPort(const std::string& port, bool present) {
   jack_client_close(client);
   return done;
 }
+
+bool JackServer::ConnectPorts(const std::string& from, const std::string& to) {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open(UniqueClientName("patchbay").c_str(), JackNoStartServer, &status);
+  if (!client) return false;
+  const bool connected = jack_connect(client, from.c_str(), to.c_str()) == 0;
+  jack_client_close(client);
+  return connected;
+}
+
+std::vector<std::string> JackServer::ConnectionsOf(const std::string& port) {
+  std::vector<std::string> names;
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open(UniqueClientName("patchbay").c_str(), JackNoStartServer, &status);
+  if (!client) return names;
+  if (jack_port_t* found = jack_port_by_name(client, port.c_str())) {
+    if (const char** links = jack_port_get_all_connections(client, found)) {
+      for (const char** link = links; *link; ++link) names.emplace_back(*link);
+      jack_free(links);
+    }
+  }
+  jack_client_close(client);
+  return names;
+}

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 /// A private JACK server for one test: a dummy driver, no audio hardware, a
 /// name of its own so that tests can run side by side. Clients started
@@ -37,6 +38,11 @@ class JackServer {
   /// Waits until a port is (or is no longer) on the current server: other
   /// clients see a port only from a later cycle on.
   static bool WaitForPort(const std::string& port, bool present = true);
+
+  /// Connects two ports as jack_connect or a patchbay would; false on failure.
+  static bool ConnectPorts(const std::string& from, const std::string& to);
+  /// The ports connected to `port`, in the server's order.
+  static std::vector<std::string> ConnectionsOf(const std::string& port);
 
  private:
   std::string name_;

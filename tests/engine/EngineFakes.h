@@ -16,22 +16,31 @@
 #include "model/MessageSink.h"
 #include "model/ToolNameSource.h"
 
-/// Output devices that record what was sent, as "90 3D 40" strings.
+/// Output devices that record what was sent, as "90 3D 40" strings. The list
+/// is "Device 0", "Device 1", ...; a test may give the system another list,
+/// which RefreshDevices takes.
 class RecordingMidi : public MidiOutService {
  public:
-  explicit RecordingMidi(unsigned devices = 1) : devices(devices) {}
-  unsigned GetNumDevs() override { return devices; }
-  std::string GetDeviceName(unsigned device) override { return "Device " + std::to_string(device); }
+  explicit RecordingMidi(unsigned devices = 1) {
+    for (unsigned i = 0; i < devices; ++i) names.push_back("Device " + std::to_string(i));
+    systemNames = names;
+  }
+  unsigned GetNumDevs() override { return static_cast<unsigned>(names.size()); }
+  std::string GetDeviceName(unsigned device) override { return device < names.size() ? names[device] : ""; }
   bool Open(unsigned device) override {
     ++opens;
-    open = device < devices;
+    open = device < names.size();
+    openName = open ? names[device] : "";
     return open;
   }
   bool Close() override {
+    ++closes;
     if (failClose) return false;
     open = false;
     return true;
   }
+  bool IsConnectedTo(unsigned device) override { return open && device < names.size() && names[device] == openName; }
+  void RefreshDevices() override { names = systemNames; }
   bool SendShortMsg(uint32_t packed) override {
     if (!open || failSends) return false;
     char text[9];
@@ -42,7 +51,10 @@ class RecordingMidi : public MidiOutService {
   }
   std::vector<std::string> TakeSent() { return std::exchange(sent, {}); }
 
-  unsigned devices;
+  std::vector<std::string> names;        ///< the device list as last taken
+  std::vector<std::string> systemNames;  ///< what the system offers now
+  std::string openName;                  ///< the destination of the open device
+  int closes = 0;
   bool open = false;
   bool failClose = false;
   bool failSends = false;

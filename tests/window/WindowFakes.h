@@ -3,8 +3,10 @@
 
 #include <QColor>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -17,22 +19,37 @@ inline void PrintTo(const QColor& c, std::ostream* out) {
   *out << "RGB(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
 }
 
-/// MIDI output with a given number of devices that records every message sent.
+/// MIDI output with devices "Synth 0", "Synth 1", ... that records every
+/// message sent. A test changes the system's destinations with Announce.
 class FakeMidiOut : public MidiOutService {
  public:
-  explicit FakeMidiOut(unsigned devices = 2) : devices_(devices) {}
-  unsigned GetNumDevs() override { return devices_; }
-  std::string GetDeviceName(unsigned device) override { return "Synth " + std::to_string(device); }
-  bool Open(unsigned device) override { return open_ = device < devices_; }
+  explicit FakeMidiOut(unsigned devices = 2) {
+    for (unsigned i = 0; i < devices; ++i) names_.push_back("Synth " + std::to_string(i));
+    systemNames_ = names_;
+  }
+  unsigned GetNumDevs() override { return static_cast<unsigned>(names_.size()); }
+  std::string GetDeviceName(unsigned device) override { return device < names_.size() ? names_[device] : ""; }
+  bool Open(unsigned device) override { return open_ = device < names_.size(); }
   bool Close() override { return !(open_ = false); }
   bool SendShortMsg(uint32_t packed) override {
     if (open_) sent.push_back(packed);
     return open_;
   }
+  void RefreshDevices() override { names_ = systemNames_; }
+  void SetDevicesChangedHandler(std::function<void()> handler) override { changed_ = std::move(handler); }
+
+  /// The system's destinations become `names`; it reports so from a thread
+  /// of its own, as a MIDI system does. Silent: RefreshDevices still finds them.
+  void Announce(std::vector<std::string> names, bool report = true) {
+    systemNames_ = std::move(names);
+    if (report && changed_) std::thread(changed_).join();
+  }
   std::vector<uint32_t> sent;
 
  private:
-  unsigned devices_;
+  std::vector<std::string> names_;
+  std::vector<std::string> systemNames_;
+  std::function<void()> changed_;
   bool open_ = false;
 };
 

@@ -102,6 +102,29 @@ TEST_F(WindowTest, TabOrderIsTheCreationOrderOfTheTabStops) {
   EXPECT_EQ(chain, expected);
 }
 
+TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
+  Choose(kPort, 1);  // "Synth 1"
+  midi.sent.clear();
+  midi.Announce({"Late synth", "Synth 0", "Synth 1"});
+  EXPECT_EQ(List(kPort)->count(), 2) << "the report comes from another thread: the box waits for this one";
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(List(kPort)->count(), 3);
+  EXPECT_EQ(List(kPort)->itemText(0), "Late synth");
+  EXPECT_EQ(List(kPort)->currentText(), "Synth 1");
+  EXPECT_EQ(window->Engine().CurrentConfiguration().midiOutPort, 2);
+  EXPECT_TRUE(midi.sent.empty()) << "the port in use stays as it is";
+
+  // Opening the box reads the list again, reported or not; a new choice there
+  // sends the programme change to the newly chosen port.
+  midi.Announce({"Synth 1", "Late synth"}, false);
+  List(kPort)->showPopup();
+  List(kPort)->hidePopup();
+  EXPECT_EQ(List(kPort)->count(), 2);
+  EXPECT_EQ(List(kPort)->currentText(), "Synth 1");
+  Choose(kPort, 1);
+  EXPECT_EQ(midi.sent, std::vector<uint32_t>{0x6BC0});
+}
+
 TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
   Choose(kScale, 269);
   Choose(kControllerBoxes[0], 7);

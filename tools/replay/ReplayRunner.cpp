@@ -157,6 +157,15 @@ bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
     }
     return true;
   }
+  if (field->kind == FieldKind::MidiOutPort || field->kind == FieldKind::MidiOutPortName) {
+    // The port box is filled again as it opens, then an entry is chosen.
+    engine_.RefreshPorts();
+    portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
+  }
+  if (field->kind == FieldKind::MidiOutPortName) {
+    engine_.SelectPortByName(std::string(value));
+    return true;
+  }
   ApplyField(*field, ParseDecimal(value));
   return true;
 }
@@ -205,6 +214,7 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
     case FieldKind::ColorModel:
       if (value == 0 || value == 1) engine_.SetColorModel(static_cast<uint16_t>(value));
       break;
-    case FieldKind::Picture: break;  // handled by RunSet
+    case FieldKind::Picture:
+    case FieldKind::MidiOutPortName: break;  // taken by RunSet
   }
 }

@@ -13,6 +13,7 @@ void PrintPacked(ReplayOutput& out, uint32_t packed) {
 std::string PrintingDevices::GetDeviceName(unsigned device) { return "Replay MIDI out " + std::to_string(device); }
 
 bool PrintingDevices::Open(unsigned device) {
+  device_ = device;
   open_ = device < count_;
   return open_;
 }

@@ -9,8 +9,9 @@
 #include "model/ToolNameSource.h"
 #include "tools/replay/ReplayOutput.h"
 
-/// Output devices for the runner: N devices that open when asked, never fail to
-/// close and accept every message while open, printing each one.
+/// Output devices for the runner: N devices named "Replay MIDI out P" that open
+/// when asked, never fail to close and accept every message while open,
+/// printing each one.
 class PrintingDevices : public MidiOutService {
  public:
   PrintingDevices(unsigned count, ReplayOutput& out) : count_(count), out_(out) {}
@@ -19,11 +20,13 @@ class PrintingDevices : public MidiOutService {
   bool Open(unsigned device) override;
   bool Close() override;
   bool SendShortMsg(uint32_t packed) override;
+  bool IsConnectedTo(unsigned device) override { return open_ && device == device_; }
 
  private:
   unsigned count_;
   ReplayOutput& out_;
   bool open_ = false;
+  unsigned device_ = 0;  ///< the open one
 };
 
 /// A real MIDI system behind the runner: sends go to the real port and every
@@ -33,9 +36,15 @@ class PrintingRealPort : public MidiOutService {
   PrintingRealPort(std::unique_ptr<MidiOutService> real, ReplayOutput& out) : real_(std::move(real)), out_(out) {}
   unsigned GetNumDevs() override { return real_->GetNumDevs(); }
   std::string GetDeviceName(unsigned device) override { return real_->GetDeviceName(device); }
+  std::string GetStableDeviceName(unsigned device) override { return real_->GetStableDeviceName(device); }
   bool Open(unsigned device) override { return real_->Open(device); }
   bool Close() override { return real_->Close(); }
   bool SendShortMsg(uint32_t packed) override;
+  bool IsConnectedTo(unsigned device) override { return real_->IsConnectedTo(device); }
+  void RefreshDevices() override { real_->RefreshDevices(); }
+  void SetDevicesChangedHandler(std::function<void()> handler) override {
+    real_->SetDevicesChangedHandler(std::move(handler));
+  }
 
  private:
   std::unique_ptr<MidiOutService> real_;

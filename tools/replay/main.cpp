@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     } else if (arg.starts_with("--midi=")) {
       options.midi = ParseMidiSystem(arg.substr(std::strlen("--midi=")));
       if (!options.midi) return Usage("--midi takes alsa or jack");
+      if (!MidiSystemBuiltIn(*options.midi)) return Usage("this build has no JACK support");
     } else if (arg.starts_with("-") && arg != "-") {
       return Usage(("unknown option " + std::string(arg)).c_str());
     } else if (!options.script) {

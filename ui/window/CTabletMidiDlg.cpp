@@ -22,6 +22,7 @@
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/controls/RefreshingComboBox.h"
 #include "ui/dialogs/CAboutDlg.h"
 #include "ui/dialogs/CKeySelectDlg.h"
 #include "ui/window/ControlIds.h"
@@ -71,6 +72,7 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
 }
 
 CTabletMidiDlg::~CTabletMidiDlg() {
+  midi_.SetDevicesChangedHandler({});
   qApp->removeEventFilter(keyFilter_);
   DestroyWindow();
   // However the run ended (closed, or every loop told to quit by a signal),
@@ -80,6 +82,7 @@ CTabletMidiDlg::~CTabletMidiDlg() {
 
 bool CTabletMidiDlg::OnInitDialog() {
   FillLists();
+  FollowPortList();
   SetUpCustomControls();
   engine_.Start();
 
@@ -115,6 +118,26 @@ void CTabletMidiDlg::FillLists() {
   controls_->List(ControlIds::kNoteDirection)->addItems(ListContents::NoteDirectionNames());
   const QStringList controllers = ListContents::ControllerNames();
   for (int id : ControlIds::kControllerBoxes) controls_->List(id)->addItems(controllers);
+}
+
+void CTabletMidiDlg::FollowPortList() {
+  // The port box is filled again as it opens, and when the system reports
+  // destinations coming and going: it does so from a thread of its own, and
+  // the box is filled on this one.
+  qobject_cast<RefreshingComboBox*>(controls_->List(ControlIds::kPort))->SetBeforeOpening([this] { RefreshPortBox(); });
+  midi_.SetDevicesChangedHandler([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { RefreshPortBox(); }, Qt::QueuedConnection);
+  });
+}
+
+void CTabletMidiDlg::RefreshPortBox() {
+  engine_.RefreshPorts();
+  QComboBox* box = controls_->List(ControlIds::kPort);
+  box->clear();
+  box->addItems(ListContents::PortNames(midi_));
+  // The preset's destination, wherever the system lists it now.
+  box->setCurrentIndex(engine_.CurrentConfiguration().midiOutPort);
 }
 
 void CTabletMidiDlg::SetUpCustomControls() {

@@ -111,6 +111,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
 
  private:
   void FillLists();
+  /// Keeps the port box up to date with the system's destinations.
+  void FollowPortList();
+  void RefreshPortBox();
   void SetUpCustomControls();
   void ConnectHandlers();
   void ShowNoteRange(const Configuration& config);

@@ -12,9 +12,9 @@
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
-#include "ui/controls/FittedComboBox.h"
 #include "ui/controls/FittedLabel.h"
 #include "ui/controls/PathButton.h"
+#include "ui/controls/RefreshingComboBox.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
 #include "ui/window/WindowLayout.h"
@@ -39,7 +39,7 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
     }
     case ControlKind::TabletArea: return new TabletAreaWidget(window);
     case ControlKind::List: {
-      auto* box = new FittedComboBox(window);
+      auto* box = new RefreshingComboBox(window);
       box->setEditable(false);
       box->setFocusPolicy(Qt::StrongFocus);
       return box;

@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: MIT
+#include "midi/jack/JackClient.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "midi/JackSupport.h"
+#include "midi/jack/MessageRing.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Room for 16383 messages: several seconds of the densest playing, and far
+// more than a server drains in a cycle, so a burst (packets that queued up
+// while the window was busy) is delivered over a few cycles, not refused.
+constexpr size_t kRingCapacity = 1 << 16;
+// A new connection is in place in the server's graph from the cycle after
+// the one that was running when it was made; the messages that follow it wait
+// until then instead of going nowhere.
+constexpr uint64_t kCyclesUntilConnected = 2;
+constexpr milliseconds kConnectionWait{200};
+// A busy server may turn a new client away; it usually takes it on another try.
+constexpr int kOpenAttempts = 3;
+
+int64_t NowTicks() { return Clock::now().time_since_epoch().count(); }
+
+void Silent(const char*) {}
+
+// Without a server libjack writes its connection attempts to standard error;
+// Quill reports a missing system through its own messages instead.
+void SilenceJack() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    jack_set_error_function(Silent);
+    jack_set_info_function(Silent);
+  });
+}
+}  // namespace
+
+struct JackClient::Shared {
+  jack_client_t* client = nullptr;
+  jack_port_t* port = nullptr;
+  MessageRing ring{kRingCapacity};
+  std::function<void()> changed;  ///< set before activation, then only read
+  std::atomic<uint64_t> cycles{0};
+  std::atomic<int64_t> lastCycleTicks{0};
+  std::atomic<uint64_t> resumeCycle{0};  ///< the ring is held until this cycle
+  std::atomic<bool> gone{false};
+  std::atomic<bool> stopped{false};
+
+  static int Process(jack_nframes_t frames, void* arg) {
+    auto* self = static_cast<Shared*>(arg);
+    void* buffer = jack_port_get_buffer(self->port, frames);
+    jack_midi_clear_buffer(buffer);
+    const uint64_t cycle = self->cycles.load(std::memory_order_relaxed) + 1;
+    if (cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
+      // Whatever does not fit in this cycle's buffer waits for the next.
+      self->ring.Drain([buffer](const uint8_t* bytes, size_t length) {
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, length);
+        if (!data) return false;
+        std::memcpy(data, bytes, length);
+        return true;
+      });
+    }
+    self->lastCycleTicks.store(NowTicks(), std::memory_order_release);
+    self->cycles.store(cycle, std::memory_order_release);
+    return 0;
+  }
+
+  // libjack's notification thread: only pass the news on.
+  static void PortRegistered(jack_port_id_t, int, void* arg) { static_cast<Shared*>(arg)->changed(); }
+  static void PortRenamed(jack_port_id_t, const char*, const char*, void* arg) { static_cast<Shared*>(arg)->changed(); }
+  static void ServerShutDown(void* arg) {
+    auto* self = static_cast<Shared*>(arg);
+    self->gone.store(true);
+    self->changed();
+  }
+};
+
+JackClient::JackClient(std::string clientName, std::string portName)
+    : clientName_(std::move(clientName)), portName_(std::move(portName)), shared_(new Shared) {}
+
+JackClient::~JackClient() {
+  Stop();
+  // libjack crashes closing a client whose server went away, and its threads
+  // may still hold this; the few bytes of a dead client are kept to the end.
+  if (shared_->gone.load()) {
+    static auto* dead = new std::vector<Shared*>();
+    dead->push_back(shared_);
+    return;
+  }
+  delete shared_;
+}
+
+bool JackClient::Start(std::function<void()> destinationsChanged) {
+  if (started_) return false;
+  SilenceJack();
+  shared_->changed = std::move(destinationsChanged);
+  for (int attempt = 0; attempt < kOpenAttempts && !shared_->client; ++attempt) {
+    jack_status_t status{};
+    shared_->client = jack_client_open(clientName_.c_str(), JackNoStartServer, &status);
+    if (status & JackServerFailed) break;  // no server: trying again changes nothing
+  }
+  jack_client_t* client = shared_->client;
+  if (!client) return false;
+  jack_on_shutdown(client, &Shared::ServerShutDown, shared_);
+  shared_->port = jack_port_register(client, portName_.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  shared_->lastCycleTicks.store(NowTicks());
+  if (!shared_->port || jack_set_process_callback(client, &Shared::Process, shared_) != 0 ||
+      jack_set_port_registration_callback(client, &Shared::PortRegistered, shared_) != 0 ||
+      jack_set_port_rename_callback(client, &Shared::PortRenamed, shared_) != 0 || jack_activate(client) != 0) {
+    jack_client_close(client);
+    shared_->client = nullptr;
+    return false;
+  }
+  started_ = true;
+  return true;
+}
+
+void JackClient::Stop() {
+  if (!started_ || stopped_) return;
+  stopped_ = true;
+  shared_->stopped.store(true);
+  if (!shared_->gone.load()) jack_client_close(shared_->client);
+}
+
+std::vector<MidiDestination> JackClient::Destinations() {
+  std::vector<MidiDestination> destinations;
+  if (!started_ || stopped_ || shared_->gone.load()) return destinations;
+  // The server's own order; the names are what jack_connect takes, and they
+  // do not change from run to run, so each is also the stable name.
+  const char** ports = jack_get_ports(shared_->client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  if (!ports) return destinations;
+  for (const char** port = ports; *port; ++port) destinations.push_back({*port, *port, *port});
+  jack_free(ports);
+  return destinations;
+}
+
+bool JackClient::WaitUntilRunning(milliseconds limit) {
+  if (!started_ || stopped_ || shared_->gone.load()) return false;
+  if (!Stalled(limit)) return true;
+  const uint64_t before = shared_->cycles.load(std::memory_order_acquire);
+  const auto until = Clock::now() + limit;
+  while (Clock::now() < until && !shared_->gone.load()) {
+    if (shared_->cycles.load(std::memory_order_acquire) != before) return true;
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  return false;
+}
+
+void JackClient::WaitUntilDelivered(milliseconds limit) {
+  // A message drained in a cycle is read by its destinations later in that
+  // same cycle; once the next cycle has begun, that one is over, and a
+  // connection taken away or the client closed can no longer cut it off.
+  const uint64_t written = shared_->ring.Pushed();
+  const auto until = Clock::now() + limit;
+  auto waitFor = [&](auto done) {
+    while (!done() && Clock::now() < until && !Stalled(limit)) std::this_thread::sleep_for(milliseconds(1));
+  };
+  waitFor([&] { return shared_->ring.Drained() >= written; });
+  const uint64_t drainedBy = shared_->cycles.load(std::memory_order_acquire);
+  waitFor([&] { return shared_->cycles.load(std::memory_order_acquire) > drainedBy; });
+}
+
+MidiSystemClient::Link JackClient::Connect(const MidiDestination& destination) {
+  if (!started_ || stopped_ || shared_->gone.load()) return Link::Failed;
+  const int result = jack_connect(shared_->client, jack_port_name(shared_->port), destination.address.c_str());
+  if (result == EEXIST) return Link::AlreadyThere;
+  if (result != 0) return Link::Failed;
+  // The server answers before the connection is part of the graph it runs;
+  // it shows in the port's connections once it is.
+  const auto until = Clock::now() + kConnectionWait;
+  while (!jack_port_connected_to(shared_->port, destination.address.c_str()) && Clock::now() < until) {
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  const uint64_t resume = shared_->cycles.load(std::memory_order_acquire) + kCyclesUntilConnected;
+  shared_->resumeCycle.store(resume, std::memory_order_release);
+  return Link::Made;
+}
+
+bool JackClient::Disconnect(const MidiDestination& destination) {
+  if (!started_ || stopped_ || shared_->gone.load()) return false;
+  return jack_disconnect(shared_->client, jack_port_name(shared_->port), destination.address.c_str()) == 0;
+}
+
+bool JackClient::Write(const uint8_t* bytes, size_t length) {
+  return started_ && !shared_->stopped.load(std::memory_order_relaxed) && shared_->ring.Push(bytes, length);
+}
+
+bool JackClient::Stalled(milliseconds limit) const {
+  if (shared_->gone.load() || shared_->stopped.load()) return true;
+  const int64_t last = shared_->lastCycleTicks.load(std::memory_order_acquire);
+  return Clock::now().time_since_epoch().count() - last > Clock::duration(limit).count();
+}
+
+bool JackClient::Gone() const { return shared_->gone.load(); }
+
+bool JackBuiltIn() { return true; }
+
+std::unique_ptr<MidiSystemClient> CreateJackClient(const std::string& clientName) {
+  return std::make_unique<JackClient>(clientName);
+}

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+// Quill's own JACK port on a real server: the connections it makes and
+// leaves alone, and a list that follows the server.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "JackReceiver.h"
+#include "JackReplay.h"
+#include "JackServer.h"
+#include "midi/MidiSystem.h"
+
+namespace {
+using namespace std::chrono_literals;
+using Names = std::vector<std::string>;
+using Message = std::vector<uint8_t>;
+
+class OwnPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
+    ASSERT_TRUE(server_.Start()) << "jackd did not start";
+  }
+
+  static std::optional<unsigned> Find(MidiOutService& service, const std::string& name) {
+    for (unsigned i = 0; i < service.GetNumDevs(); ++i) {
+      if (service.GetDeviceName(i) == name) return i;
+    }
+    return std::nullopt;
+  }
+
+  /// Refreshes the list until `name` is in it (the owner of a port box does
+  /// so when the box opens); nothing after ten seconds.
+  static std::optional<unsigned> WaitForDevice(MidiOutService& service, const std::string& name) {
+    for (int tries = 0; tries < 500; ++tries) {
+      service.RefreshDevices();
+      if (auto device = Find(service, name)) return device;
+      std::this_thread::sleep_for(20ms);
+    }
+    return std::nullopt;
+  }
+
+  static Names Sorted(Names names) {
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  /// Runs script lines through a replay runner on the server's ports (its
+  /// client is client_); returns what it printed.
+  static std::string Play(const std::vector<std::string>& lines) {
+    return ReplayOnJack([&](ReplayRunner& runner) {
+      std::string error;
+      for (const std::string& line : lines) ASSERT_TRUE(runner.RunLine(line, error)) << line << ": " << error;
+    });
+  }
+
+  JackServer server_;
+  const std::string client_ = JackServer::UniqueClientName("Quill");
+  const std::string ownPort_ = client_ + ":out";
+  const std::string file_ =
+      (std::filesystem::temp_directory_path() / ("quill-own-port-" + std::to_string(::getpid()) + ".qcf")).string();
+};
+
+TEST_F(OwnPortTest, HandMadeConnectionSurvivesPresetChangesAndALoad) {
+  JackReceiver chosen(JackServer::UniqueClientName("chosen")), patched(JackServer::UniqueClientName("patched"));
+  ASSERT_TRUE(chosen.Ready() && patched.Ready());
+  const Names both = Sorted({chosen.PortName(), patched.PortName()});
+  const std::string printed = ReplayOnJack([&](ReplayRunner& runner) {
+    // Every fresh preset names the first receiver; the second is patched in
+    // by hand, as a patchbay or jack_connect would.
+    ASSERT_TRUE(JackServer::ConnectPorts(ownPort_, patched.PortName()));
+    std::string error;
+    for (int change = 0; change < 10; ++change) {
+      ASSERT_TRUE(runner.RunLine("slot " + std::to_string(change % 3 + 1), error));
+      EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after change " << change;
+    }
+    ASSERT_TRUE(runner.RunLine("save " + file_, error));
+    ASSERT_TRUE(runner.RunLine("load " + file_, error));
+    EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after Load";
+  });
+  // The chosen receiver heard every programme change (the start's, ten
+  // slot changes', Load's), the patched one every one after the start's
+  // (which waits, with the first connection, until that is in place, and so
+  // may reach the patch too).
+  const auto sent = WireMessages(printed);
+  ASSERT_EQ(sent.size(), 12u) << printed;
+  EXPECT_EQ(chosen.WaitFor(sent.size(), 10s), sent);
+  patched.WaitFor(sent.size() - 1, 10s);
+  auto heard = patched.Messages();  // all delivered: the runner's port waited for that as it closed
+  if (heard.size() == sent.size()) heard.erase(heard.begin());
+  EXPECT_EQ(heard, std::vector<Message>(sent.begin() + 1, sent.end()));
+  std::filesystem::remove(file_);
+}
+
+TEST_F(OwnPortTest, PresetsFindTheirReceiversByNameAfterTheOrderChanges) {
+  const std::string first = JackServer::UniqueClientName("first"), second = JackServer::UniqueClientName("second");
+  {
+    JackReceiver one(first), two(second);  // listed in this order
+    ASSERT_TRUE(one.Ready() && two.Ready());
+    Play({"slot 2", "set MIDI out port name = " + two.PortName(), "slot 3", "set MIDI out port = 0", "save " + file_});
+    // A port chosen in the box gets the preset's programme change.
+    EXPECT_TRUE(two.WaitForLast({0xC0, 0x6B}, 10s));
+  }
+  // Another day: the receivers start the other way round.
+  server_.Stop();
+  ASSERT_TRUE(server_.Start());
+  JackReceiver two(second), one(first);
+  ASSERT_TRUE(one.Ready() && two.Ready());
+  Play({"load " + file_, "slot 2", "set MIDI patch = 5", "slot 3", "set MIDI patch = 6"});
+  EXPECT_TRUE(two.WaitForLast({0xC0, 0x05}, 10s)) << "slot 2 plays on the second receiver, now listed first";
+  EXPECT_TRUE(one.WaitForLast({0xC0, 0x06}, 10s)) << "slot 3 plays on the first, now listed second";
+  for (const auto& message : one.Messages()) EXPECT_NE(message, (Message{0xC0, 0x05}));
+  std::filesystem::remove(file_);
+}
+
+TEST_F(OwnPortTest, ReceiverThatStartsLaterIsListedAndCanBeChosen) {
+  std::mutex mutex;
+  std::condition_variable heard;
+  int reports = 0;
+  JackReceiver early(JackServer::UniqueClientName("early"));
+  ASSERT_TRUE(early.Ready());
+  auto service = CreateMidiOutService(MidiSystem::Jack, client_);
+  service->SetDevicesChangedHandler([&] {
+    std::lock_guard lock(mutex);
+    ++reports;
+    heard.notify_all();
+  });
+  ASSERT_TRUE(Find(*service, early.PortName()));
+
+  JackReceiver late(JackServer::UniqueClientName("late"));
+  ASSERT_TRUE(late.Ready());
+  // A client's first cycles run late on a loaded machine without real-time
+  // scheduling, and what it misses then is lost to it; a synthesiser a user
+  // starts has long settled by the time it is chosen.
+  std::this_thread::sleep_for(300ms);
+  // The service reports the change on its own; the owner then refreshes.
+  std::optional<unsigned> device;
+  for (int seen = 0; !device;) {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(heard.wait_for(lock, 10s, [&] { return reports > seen; })) << "no report of the new receiver";
+    seen = reports;
+    lock.unlock();
+    service->RefreshDevices();
+    device = Find(*service, late.PortName());
+  }
+  ASSERT_TRUE(service->Open(*device));
+  ASSERT_TRUE(service->SendShortMsg(0x0507C2));
+  EXPECT_TRUE(late.WaitForLast({0xC2, 0x07}, 10s));
+  EXPECT_TRUE(early.Messages().empty());
+  service->SetDevicesChangedHandler({});
+}
+
+TEST_F(OwnPortTest, ServerThatGoesAwayIsJoinedAgainWhenItComesBack) {
+  auto receiver = std::make_unique<JackReceiver>(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(receiver->Ready());
+  auto service = CreateMidiOutService(MidiSystem::Jack, client_);
+  ASSERT_TRUE(service->Open(0));
+  ASSERT_TRUE(service->SendShortMsg(0x643C90));
+
+  receiver.reset();
+  server_.Stop();
+  int sent = 0;
+  while (sent < 5000 && service->SendShortMsg(0x003C80)) {
+    ++sent;
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_LT(sent, 5000) << "sends kept succeeding without a server";
+  EXPECT_TRUE(service->Close());
+  EXPECT_FALSE(service->Open(0));
+  service->RefreshDevices();
+  EXPECT_EQ(service->GetNumDevs(), 0u);
+
+  // The server comes back under the same name, as after a restart.
+  ASSERT_TRUE(server_.Start());
+  JackReceiver again(JackServer::UniqueClientName("receiver"));
+  ASSERT_TRUE(again.Ready());
+  const auto device = WaitForDevice(*service, again.PortName());
+  ASSERT_TRUE(device);
+  ASSERT_TRUE(service->Open(*device));
+  ASSERT_TRUE(service->SendShortMsg(0x003C80));
+  EXPECT_TRUE(again.WaitForLast({0x80, 0x3C, 0x00}, 10s));
+}
+}  // namespace

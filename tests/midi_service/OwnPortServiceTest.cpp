@@ -1,0 +1,346 @@
+// SPDX-License-Identifier: MIT
+// The service's connection rules over a pretended MIDI system: which
+// connections it makes and takes away, the list, stalls, a system that goes
+// away, and a system that never answers.
+#include "midi/OwnPortService.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+using namespace std::chrono_literals;
+using Strings = std::vector<std::string>;
+
+/// The pretended system: its destinations, the connections of Quill's port
+/// (whoever made them) and what reached the port, in order.
+struct FakeSystem {
+  std::mutex mutex;
+  std::condition_variable changedCall;
+  std::vector<MidiDestination> destinations;
+  std::set<std::string> connections;
+  Strings log;  ///< "start", "connect A", "disconnect A", "stop"
+  Strings written;
+  bool running = true;
+  bool startFails = false;
+  int handlerCalls = 0;
+  std::atomic<int> blockRead{-1};  ///< a pipe: while open, Connect waits for a byte
+  int blockWrite = -1;
+  std::function<void()> changed;  ///< the latest client's report
+  std::shared_ptr<std::atomic<bool>> latestGone;
+
+  FakeSystem(std::initializer_list<const char*> names) {
+    for (const char* name : names) destinations.push_back({name, std::string(name) + " stable", name});
+  }
+  ~FakeSystem() { Unblock(); }
+
+  void Add(const char* name) {
+    std::lock_guard lock(mutex);
+    destinations.push_back({name, std::string(name) + " stable", name});
+  }
+  void Remove(const std::string& address) {
+    std::lock_guard lock(mutex);
+    std::erase_if(destinations, [&](const MidiDestination& d) { return d.address == address; });
+    connections.erase(address);
+  }
+  void Report() {
+    std::function<void()> report;
+    {
+      std::lock_guard lock(mutex);
+      report = changed;
+    }
+    if (report) report();
+  }
+  void SetRunning(bool on) {
+    std::lock_guard lock(mutex);
+    running = on;
+  }
+  void Block() {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    blockWrite = ends[1];
+    blockRead = ends[0];
+  }
+  void Release() { ASSERT_EQ(::write(blockWrite, "x", 1), 1); }
+  void Unblock() {
+    if (blockWrite >= 0) ::close(blockWrite);
+    if (const int fd = blockRead.exchange(-1); fd >= 0) ::close(fd);
+    blockWrite = -1;
+  }
+  Strings Log() {
+    std::lock_guard lock(mutex);
+    return log;
+  }
+  Strings TakeWritten() {
+    std::lock_guard lock(mutex);
+    return std::exchange(written, {});
+  }
+  /// Waits (at most ten seconds) until `done` holds.
+  template <typename Done>
+  bool WaitUntil(Done done) {
+    std::unique_lock lock(mutex);
+    return changedCall.wait_for(lock, 10s, [&] { return done(); });
+  }
+  void CountHandlerCall() {
+    std::lock_guard lock(mutex);
+    ++handlerCalls;
+    changedCall.notify_all();
+  }
+};
+
+class FakeClient : public MidiSystemClient {
+ public:
+  explicit FakeClient(FakeSystem& system) : system_(system), gone_(std::make_shared<std::atomic<bool>>(false)) {}
+  bool Start(std::function<void()> changed) override {
+    std::lock_guard lock(system_.mutex);
+    system_.log.push_back("start");
+    if (system_.startFails) return false;
+    system_.changed = std::move(changed);
+    system_.latestGone = gone_;
+    return true;
+  }
+  void Stop() override { Note("stop"); }
+  std::vector<MidiDestination> Destinations() override {
+    std::lock_guard lock(system_.mutex);
+    return system_.destinations;
+  }
+  bool WaitUntilRunning(std::chrono::milliseconds) override { return Running(); }
+  void WaitUntilDelivered(std::chrono::milliseconds) override {}
+  Link Connect(const MidiDestination& destination) override {
+    char byte = 0;
+    // A system that stopped answering: the call stays in the kernel.
+    if (const int fd = system_.blockRead.load(); fd >= 0 && ::read(fd, &byte, 1) < 0) return Link::Failed;
+    std::lock_guard lock(system_.mutex);
+    system_.log.push_back("connect " + destination.address);
+    if (!std::any_of(system_.destinations.begin(), system_.destinations.end(),
+                     [&](const MidiDestination& d) { return d.address == destination.address; })) {
+      return Link::Failed;
+    }
+    const bool fresh = system_.connections.insert(destination.address).second;
+    system_.changedCall.notify_all();
+    return fresh ? Link::Made : Link::AlreadyThere;
+  }
+  bool Disconnect(const MidiDestination& destination) override {
+    std::lock_guard lock(system_.mutex);
+    system_.log.push_back("disconnect " + destination.address);
+    system_.changedCall.notify_all();
+    return system_.connections.erase(destination.address) > 0;
+  }
+  bool Write(const uint8_t* bytes, size_t length) override {
+    std::lock_guard lock(system_.mutex);
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += (i ? " " : "") + std::to_string(bytes[i]);
+    system_.written.push_back(text);
+    return true;
+  }
+  bool Stalled(std::chrono::milliseconds) const override { return gone_->load() || !Running(); }
+  bool Gone() const override { return gone_->load(); }
+
+ private:
+  bool Running() const {
+    std::lock_guard lock(system_.mutex);
+    return system_.running;
+  }
+  void Note(const std::string& entry) {
+    std::lock_guard lock(system_.mutex);
+    system_.log.push_back(entry);
+  }
+  FakeSystem& system_;
+  std::shared_ptr<std::atomic<bool>> gone_;
+};
+
+/// Waits generously: only a system that never answers reaches the deadline.
+constexpr MidiWaitLimits kPatient{10s, 250ms, 200ms};
+
+std::unique_ptr<OwnPortService> ServiceOn(FakeSystem& system, MidiWaitLimits limits = kPatient) {
+  auto service = std::make_unique<OwnPortService>([&system] { return std::make_unique<FakeClient>(system); }, limits);
+  service->SetDevicesChangedHandler([&system] { system.CountHandlerCall(); });
+  return service;
+}
+
+// Open as the engine opens: the old port is closed first.
+bool Reopen(OwnPortService& service, unsigned device) {
+  service.Close();
+  return service.Open(device);
+}
+
+TEST(OwnPortServiceTest, ConnectsOnlyWhatItChoseAndLeavesOtherConnectionsAlone) {
+  FakeSystem system{"A", "B", "C"};
+  system.connections = {"C"};  // made by hand before Quill started
+  auto service = ServiceOn(system);
+  ASSERT_TRUE(service->IsAvailable());
+  EXPECT_FALSE(service->SendShortMsg(0x643C90)) << "nothing is open yet";
+
+  // Each row: the device chosen, then what the system saw and what is connected.
+  struct Step {
+    unsigned device;
+    Strings log;
+    std::set<std::string> connections;
+  };
+  const Step steps[] = {
+      {0, {"connect A"}, {"A", "C"}},
+      {1, {"disconnect A", "connect B"}, {"B", "C"}},
+      {2, {"disconnect B", "connect C"}, {"C"}},       // found there: stays the hand-made one
+      {0, {"connect A"}, {"A", "C"}},                  // so choosing another leaves it
+      {0, {"disconnect A", "connect A"}, {"A", "C"}},  // choosing again connects again
+  };
+  size_t seen = system.Log().size();
+  for (const Step& step : steps) {
+    ASSERT_TRUE(Reopen(*service, step.device));
+    const Strings log = system.Log();
+    EXPECT_EQ(Strings(log.begin() + std::ptrdiff_t(seen), log.end()), step.log) << "device " << step.device;
+    seen = log.size();
+    EXPECT_EQ(system.connections, step.connections);
+    for (unsigned device = 0; device < 3; ++device) EXPECT_EQ(service->IsConnectedTo(device), device == step.device);
+  }
+  EXPECT_TRUE(service->SendShortMsg(0x643C90));
+  EXPECT_TRUE(service->SendShortMsg(0x0507C2));
+  EXPECT_FALSE(service->SendShortMsg(0x643C10)) << "not a message";
+  EXPECT_EQ(system.TakeWritten(), (Strings{"144 60 100", "194 7"}));
+
+  EXPECT_TRUE(service->Close());
+  EXPECT_FALSE(service->IsConnectedTo(0));
+  EXPECT_FALSE(service->SendShortMsg(0x643C90));
+  EXPECT_FALSE(service->Open(3)) << "past the end of the list";
+  service.reset();  // the worker has done everything asked of it
+  EXPECT_EQ(system.connections, (std::set<std::string>{"C"}));
+}
+
+TEST(OwnPortServiceTest, ListFollowsTheSystemWhenRefreshed) {
+  FakeSystem system{"A", "B"};
+  auto service = ServiceOn(system);
+  ASSERT_EQ(service->GetNumDevs(), 2u);
+  EXPECT_EQ(service->GetDeviceName(1), "B");
+  EXPECT_EQ(service->GetStableDeviceName(1), "B stable");
+  EXPECT_EQ(service->GetDeviceName(2), "");
+  ASSERT_TRUE(Reopen(*service, 1));
+
+  // A destination appears: the owner hears of it, and the list it sees
+  // changes only when it refreshes (its box must keep matching the indexes).
+  system.Add("C");
+  system.Report();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 1; }));
+  EXPECT_EQ(service->GetNumDevs(), 2u);
+  service->RefreshDevices();
+  EXPECT_EQ(service->GetNumDevs(), 3u);
+  EXPECT_EQ(service->GetDeviceName(2), "C");
+  EXPECT_TRUE(service->IsConnectedTo(1));
+
+  // A report that changes nothing is not passed on; a refresh reads the list
+  // again but reports only a difference. (Open waits for what was queued.)
+  system.Report();
+  service->RefreshDevices();
+  ASSERT_TRUE(Reopen(*service, 1));
+  EXPECT_EQ(system.handlerCalls, 1);
+
+  // The connected destination goes: the port is no longer connected to it.
+  system.Remove("B");
+  system.Report();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 2; }));
+  EXPECT_FALSE(service->IsConnectedTo(1));
+  service->RefreshDevices();
+  EXPECT_EQ(service->GetNumDevs(), 2u);
+  EXPECT_EQ(service->GetDeviceName(1), "C");
+  EXPECT_FALSE(service->IsConnectedTo(1));
+}
+
+TEST(OwnPortServiceTest, StalledSystemFailsSendsUntilAPortOpensAgain) {
+  FakeSystem system{"A"};
+  auto service = ServiceOn(system);
+  ASSERT_TRUE(Reopen(*service, 0));
+  ASSERT_TRUE(service->SendShortMsg(0x643C90));
+
+  system.SetRunning(false);
+  EXPECT_FALSE(service->SendShortMsg(0x003C80));
+  EXPECT_FALSE(service->IsConnectedTo(0)) << "a preset change must try again";
+  EXPECT_FALSE(Reopen(*service, 0)) << "nothing opens while the system stands still";
+
+  system.SetRunning(true);
+  EXPECT_FALSE(service->SendShortMsg(0x003C80)) << "a stalled port stays given up";
+  ASSERT_TRUE(Reopen(*service, 0));
+  EXPECT_TRUE(service->SendShortMsg(0x003C80));
+  EXPECT_EQ(system.TakeWritten(), (Strings{"144 60 100", "128 60 0"}));
+  EXPECT_EQ(system.connections, (std::set<std::string>{"A"}));
+}
+
+TEST(OwnPortServiceTest, SystemThatWentAwayIsJoinedAgain) {
+  FakeSystem system{"A"};
+  auto service = ServiceOn(system);
+  ASSERT_TRUE(Reopen(*service, 0));
+  system.latestGone->store(true);  // the server shut down
+  system.Report();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 1; }));
+  EXPECT_FALSE(service->SendShortMsg(0x643C90));
+  service->RefreshDevices();
+  EXPECT_EQ(service->GetNumDevs(), 0u) << "nothing of a vanished server is listed";
+
+  // A new server: the next refresh joins it with a new client.
+  {
+    std::lock_guard lock(system.mutex);
+    system.connections.clear();
+  }
+  service->RefreshDevices();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 2; }));
+  service->RefreshDevices();
+  ASSERT_EQ(service->GetNumDevs(), 1u);
+  ASSERT_TRUE(Reopen(*service, 0));
+  EXPECT_TRUE(service->SendShortMsg(0x643C90));
+  EXPECT_EQ(system.Log(), (Strings{"start", "connect A", "stop", "start", "connect A"}));
+}
+
+TEST(OwnPortServiceTest, SystemThatNeverAnswersIsGivenUpAndItsLateConnectionTakenBack) {
+  FakeSystem system{"A", "B"};
+  auto service = ServiceOn(system, MidiWaitLimits{300ms, 250ms, 200ms});
+  system.Block();
+  EXPECT_FALSE(Reopen(*service, 0));
+  EXPECT_FALSE(Reopen(*service, 1)) << "fails at once while the first one waits";
+
+  // The system answers at last: the connection nobody waits for any more is
+  // made, then taken away again.
+  system.Release();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.log.size() >= 3; }));
+  EXPECT_EQ(system.Log(), (Strings{"start", "connect A", "disconnect A"}));
+  EXPECT_TRUE(system.connections.empty());
+  system.Unblock();
+  EXPECT_TRUE(Reopen(*service, 1));
+}
+
+TEST(OwnPortServiceTest, EndsEvenWhileTheSystemHangsForGood) {
+  FakeSystem system{"A"};
+  {
+    auto service = ServiceOn(system, MidiWaitLimits{300ms, 250ms, 200ms});
+    system.Block();
+    EXPECT_FALSE(Reopen(*service, 0));
+  }  // its worker is stuck in Connect: cancelled, not left running
+  EXPECT_EQ(system.Log(), (Strings{"start"}));
+}
+
+TEST(OwnPortServiceTest, SystemThatIsNotThereHasNoDevices) {
+  FakeSystem system{"A"};
+  system.startFails = true;
+  auto service = ServiceOn(system);
+  EXPECT_FALSE(service->IsAvailable());
+  EXPECT_EQ(service->GetNumDevs(), 0u);
+  EXPECT_FALSE(service->Open(0));
+  EXPECT_TRUE(service->Close());
+
+  // It comes up later: a refresh (the port box opening) finds it.
+  {
+    std::lock_guard lock(system.mutex);
+    system.startFails = false;
+  }
+  service->RefreshDevices();
+  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 1; }));
+  service->RefreshDevices();
+  EXPECT_EQ(service->GetNumDevs(), 1u);
+  EXPECT_TRUE(Reopen(*service, 0));
+}
+}  // namespace
