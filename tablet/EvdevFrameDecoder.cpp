@@ -126,6 +126,8 @@ std::optional<TabletPacket> EvdevFrameDecoder::EndFrame() {
   TabletPacket packet = MakePacket();
   if (lastPacket_ && SameExceptTime(packet, *lastPacket_)) return std::nullopt;
   lastPacket_ = packet;
+  lastX_ = state_.x;
+  lastY_ = state_.y;
   return packet;
 }
 
@@ -134,6 +136,10 @@ std::optional<TabletPacket> EvdevFrameDecoder::Lift() {
   lastPacket_->normalPressure = 0;
   lastPacket_->buttons = 0;
   lastPacket_->time = state_.time;
+  // Where the pen was on the tablet, on the screen of this moment: the screen
+  // may have changed since that packet.
+  lastPacket_->x = MapAxisToScreen(lastX_, axes_.x.minimum, axes_.x.maximum, screenWidth_);
+  lastPacket_->y = MapAxisToScreen(lastY_, axes_.y.minimum, axes_.y.maximum, screenHeight_);
   return lastPacket_;
 }
 

@@ -47,8 +47,8 @@ struct EvdevPenState {
 /// (SYN_REPORT) that changes what the pen reports, in screen pixels with
 /// pressure 0..1023 and orientation in tenths of a degree. A pen that leaves
 /// proximity or a device that goes away while pressing or holding a button
-/// gives a lift packet (pressure and buttons 0) at the last position, so that
-/// no note is left sounding. A pen that never names its tool is the pen tip,
+/// gives a lift packet (pressure and buttons 0) at the last position, mapped
+/// onto the screen of that moment, so that no note is left sounding. A pen that never names its tool is the pen tip,
 /// in proximity whenever it reports.
 class EvdevFrameDecoder {
  public:
@@ -80,4 +80,6 @@ class EvdevFrameDecoder {
   int32_t screenWidth_ = 1920;
   int32_t screenHeight_ = 1080;
   std::optional<TabletPacket> lastPacket_;  ///< the packet most recently returned
+  int32_t lastX_ = 0;                       ///< its position in device units
+  int32_t lastY_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "tools/replay/ScriptFile.h"
 #include "tools/replay/ScriptParsing.h"
 
 namespace {
@@ -35,6 +36,8 @@ TEST(ReplayRunner, MalformedLinesAreRefusedWithAReason) {
       "set Scale=5",
       "set scale = 5",
       "set",
+      "set Picture",
+      "set Scale 5",
       "picture",
       "load",
       "fly 1 2",
@@ -67,6 +70,51 @@ TEST(ReplayRunner, SetLinesKeepTheirOwnSpacing) {
   EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().key, 3);
   ASSERT_TRUE(rig.runner.RunLine("set Scale = 270", error));
   EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 12);
+}
+
+TEST(ReplayRunner, SetLinesWithAnEmptyValue) {
+  RunnerRig rig;
+  std::string error;
+  ASSERT_TRUE(rig.runner.RunLine("picture " QUILL_TINY_PICTURE, error));
+  ASSERT_TRUE(rig.runner.Engine().HasPicture(0));
+  ASSERT_TRUE(rig.runner.RunLine("set Picture = ", error)) << error;  // the "Clear" button
+  EXPECT_FALSE(rig.runner.Engine().HasPicture(0));
+  EXPECT_TRUE(rig.runner.Engine().CurrentConfiguration().picture.empty());
+  ASSERT_TRUE(rig.runner.RunLine("set Scale = 12", error));
+  ASSERT_TRUE(rig.runner.RunLine("set Scale =", error)) << error;  // no digit reads as 0
+  EXPECT_EQ(rig.runner.Engine().CurrentConfiguration().scale, 0);
+}
+
+// A script stops at its first malformed line; lines are counted by their line
+// feeds whatever bytes they hold.
+TEST(ScriptFile, StopsAtTheMalformedLineCountedByLineFeeds) {
+  using namespace std::string_literals;
+  const std::string longComment = "# " + std::string(5000, 'x') + "\n";
+  const struct {
+    std::string script;
+    unsigned long line;  // 0: the script runs to its end
+    const char* reason;
+  } cases[] = {
+      {"slot 2\0junk\nslot 3\nbogus\n"s, 1, "'slot' takes a number from 1 to 12"},
+      {"# a NUL \0 in a comment\nslot 3\nbogus"s, 3, "unknown command 'bogus'"},
+      {longComment + "slot 2\nfly", 3, "unknown command 'fly'"},
+      {"slot 2\r\n\n\nslot 12", 0, ""},
+  };
+  for (const auto& c : cases) {
+    RunnerRig rig;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(
+        fmemopen(const_cast<char*>(c.script.data()), c.script.size(), "r"), &std::fclose);
+    ASSERT_TRUE(in);
+    const auto error = RunScript(in.get(), rig.runner);
+    if (c.line == 0) {
+      EXPECT_FALSE(error) << error->reason;
+      EXPECT_EQ(rig.runner.Engine().CurrentSlot(), 11);
+      continue;
+    }
+    ASSERT_TRUE(error) << c.script.substr(0, 40);
+    EXPECT_EQ(error->line, c.line) << c.script.substr(0, 40);
+    EXPECT_EQ(error->reason, c.reason);
+  }
 }
 
 TEST(ScriptParsing, NumbersWrapTo32Bits) {

@@ -110,7 +110,7 @@ TEST(EvdevFrameDecoder, RecordedSequencesGiveOnePacketPerChangedFrame) {
   }
 }
 
-TEST(EvdevFrameDecoder, UnplugLiftsAPressingPenOnceAndIgnoresOthers) {
+TEST(EvdevFrameDecoder, UnplugOrProximityOutLiftsAPressingPenOnceAndIgnoresOthers) {
   EvdevFrameDecoder decoder(TestAxes());
   decoder.SetScreenSize(800, 600);  // packets are scaled to the screen size last set
   FeedAll(decoder, Join({kHoverCentre, kTipDown, {{EV_KEY, BTN_STYLUS, 1}, kSyn}}));
@@ -121,6 +121,13 @@ TEST(EvdevFrameDecoder, UnplugLiftsAPressingPenOnceAndIgnoresOthers) {
   EvdevFrameDecoder hovering(TestAxes());
   FeedAll(hovering, kHoverCentre);
   EXPECT_FALSE(hovering.DeviceLost());
+
+  // The screen may change under a pressing pen: the lift is where the pen was
+  // on the tablet, on the new screen.
+  EvdevFrameDecoder moved(TestAxes());
+  FeedAll(moved, Join({kHoverCentre, kTipDown}));
+  moved.SetScreenSize(800, 600);
+  EXPECT_EQ(FeedAll(moved, {kPenOut, kSyn}), std::vector<TabletPacket>{Packet(1, 0, 400, 300, 0)});
 
   // A pen that never names its tool is near again as soon as a new device reports.
   EvdevFrameDecoder toolless(TestAxes(), false);

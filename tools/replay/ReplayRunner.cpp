@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tools/replay/ReplayRunner.h"
 
+#include <algorithm>
 #include <array>
 
 #include "config/ConfigFields.h"
@@ -137,11 +138,17 @@ bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
   // matches them, including the blanks around "=".
   while (!fieldLine.empty() && (fieldLine.back() == '\r')) fieldLine.remove_suffix(1);
   const ConfigField* field = MatchConfigField(fieldLine);
+  // The line's trailing blanks are gone, and with them the blank that ends
+  // every name: an empty value ("Picture = ", which is Clear) arrives as "Picture =".
+  if (!field) {
+    const ConfigField* padded = MatchConfigField(std::string(fieldLine) + ' ');
+    if (padded && padded->name.size() == fieldLine.size() + 1) field = padded;
+  }
   if (!field) {
     error = "'set' needs a configuration line such as 'Scale = 5'";
     return false;
   }
-  const std::string_view value = fieldLine.substr(field->name.size());
+  const std::string_view value = fieldLine.substr(std::min(field->name.size(), fieldLine.size()));
   if (field->kind == FieldKind::Picture) {
     if (value.empty()) {
       engine_.ClearPicture();

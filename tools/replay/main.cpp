@@ -12,6 +12,7 @@
 #include "midi/MidiSystem.h"
 #include "tools/replay/RecordingPlayback.h"
 #include "tools/replay/ReplayRunner.h"
+#include "tools/replay/ScriptFile.h"
 #include "tools/replay/ScriptParsing.h"
 
 namespace {
@@ -67,20 +68,6 @@ bool IsOption(std::string_view arg, std::string_view name) {
   return arg == name || (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
 }
 
-// Reads one line of any length; false at the end of the input.
-bool ReadLine(std::FILE* in, std::string& line) {
-  line.clear();
-  char chunk[4096];
-  while (std::fgets(chunk, sizeof chunk, in)) {
-    const size_t length = std::strlen(chunk);
-    line.append(chunk, length);
-    if (length > 0 && chunk[length - 1] == '\n') {
-      line.pop_back();
-      return true;
-    }
-  }
-  return !line.empty();
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,15 +139,11 @@ int main(int argc, char** argv) {
   }
   ReplayRunner runner(std::move(midi), out, options.showDisplays);
 
-  std::string line;
-  std::string error;
-  for (unsigned long number = 1; ReadLine(in, line); ++number) {
-    if (!runner.RunLine(line, error)) {
-      runner.EndPerformance();
-      out.Flush();
-      std::fprintf(stderr, "quill-replay: line %lu: %s\n", number, error.c_str());
-      return kUsageError;
-    }
+  if (const auto error = RunScript(in, runner)) {
+    runner.EndPerformance();
+    out.Flush();
+    std::fprintf(stderr, "quill-replay: line %lu: %s\n", error->line, error->reason.c_str());
+    return kUsageError;
   }
   if (recording) {
     const RecordingPlaybackOptions playback{options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly,
