@@ -9,13 +9,6 @@
 
 using Strings = std::vector<std::string>;
 
-TEST(MidiPort, PacksStatusChannelAndData) {
-  EXPECT_EQ(PackShortMessage(kControlChange, 2, 7, 100), 0x6407B2u);
-  EXPECT_EQ(PackShortMessage(kProgramChange, 15, 127, 0), 0x007FCFu);
-  // Channels keep 4 bits; data bytes never reach the status range.
-  EXPECT_EQ(PackShortMessage(kNoteOn, 0x13, 0x80, 0xFF), 0x7F7F93u);
-}
-
 TEST(MidiPort, FailedCloseKeepsTheOldPort) {
   EngineRig rig;
   rig.midi.failClose = true;

@@ -34,7 +34,8 @@ TEST(ShortMessageBytesTest, SendsEachMessageWithItsLengthOnTheWire) {
       {0x000000F4, {}},                                                   // undefined status
       {0x00803C90, {}},                                                   // data byte that reads as status
       {0x0000FFC0, {}},                                                   // programme 255
-      {0x00FF00C0, {0xC0, 0x00}}                                          // the unused third byte is not sent
+      {0x00FF00C0, {0xC0, 0x00}},                                         // the unused third byte is not sent
+      {PackShortMessage(kNoteOn, 0x13, 0x80, 0xFF), {0x93, 0x7F, 0x7F}}   // packing keeps channel and data in range
   };
   for (const Case& c : cases) {
     std::array<uint8_t, 3> bytes{};
