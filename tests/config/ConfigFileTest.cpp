@@ -126,35 +126,33 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
   const struct {
     const char* line;
     const char* written;
-  } cases[] = {
-      {"Scale = 5", "Scale = 5"},
-      {"Scale = 5 steps", "Scale = 5"},
-      {"Scale=5", "Scale = 137"},
-      {"scale = 5", "Scale = 137"},  // spaces and case belong to the name
-      {" Scale = 5", "Scale = 137"},
-      {"Scale = ", "Scale = 0"},
-      {"Scale = x5", "Scale = 0"},
-      {"Scale =  \t+12", "Scale = 12"},
-      {"Scale = -3", "Scale = 0"},
-      {"Scale = 270", "Scale = 269"},
-      {"Scale = 99999999999999999999", "Scale = 269"},
-      {"Chord = 24", "Chord = 23"},
-      {"Key = 12", "Key = 11"},
-      {"MIDI channel = 16", "MIDI channel = 15"},
-      {"MIDI patch = 129", "MIDI patch = 128"},
-      {"Min note = 300", "Min note = 127"},
-      {"Max note = -1", "Max note = 0"},
-      {"Y cc = 4000", "Y cc = 130"},
-      {"X cc = 129", "X cc = 129"},  // pitch bend
-      {"Pressure min = 128", "Pressure min = 127"},
-      // Fields that index no table keep the low bits, as the field's width does.
-      {"MIDI out port = 257", "MIDI out port = 1"},
-      {"X map = 65539", "X map = 3"},
-      {"Tilt map = -1", "Tilt map = 65535"},
-      {"Play notes = 2", "Play notes = 0"},
-      {"Play notes = 01", "Play notes = 1"},
-      {"Initial pressure = -1", "Initial pressure = 0"},
-  };
+  } cases[] = {{"Scale = 5", "Scale = 5"},
+               {"Scale = 5 steps", "Scale = 5"},
+               {"Scale=5", "Scale = 137"},
+               {"scale = 5", "Scale = 137"},  // spaces and case belong to the name
+               {" Scale = 5", "Scale = 137"},
+               {"Scale = ", "Scale = 0"},
+               {"Scale = x5", "Scale = 0"},
+               {"Scale =  \t+12", "Scale = 12"},
+               {"Scale = -3", "Scale = 0"},
+               {"Scale = 270", "Scale = 269"},
+               {"Scale = 99999999999999999999", "Scale = 269"},
+               {"Chord = 24", "Chord = 23"},
+               {"Key = 12", "Key = 11"},
+               {"MIDI channel = 16", "MIDI channel = 15"},
+               {"MIDI patch = 129", "MIDI patch = 128"},
+               {"Min note = 300", "Min note = 127"},
+               {"Max note = -1", "Max note = 0"},
+               {"Y cc = 4000", "Y cc = 130"},
+               {"X cc = 129", "X cc = 129"},  // pitch bend
+               {"Pressure min = 128", "Pressure min = 127"},
+               // Fields that index no table keep the low bits, as the field's width does.
+               {"MIDI out port = 257", "MIDI out port = 1"},
+               {"X map = 65539", "X map = 3"},
+               {"Tilt map = -1", "Tilt map = 65535"},
+               {"Play notes = 2", "Play notes = 0"},
+               {"Play notes = 01", "Play notes = 1"},
+               {"Initial pressure = -1", "Initial pressure = 0"}};
   for (const auto& test : cases) {
     Slots slots = FreshSlots();
     ASSERT_TRUE(
@@ -178,7 +176,7 @@ TEST(ConfigReader, PortNameLineBelongsToItsBlockWhereverItStands) {
       {"MIDI out port = 4\n", 4, ""},
       {"MIDI out port name = \nMIDI out port = 1\n", 1, ""},
       {"MIDI out port name = Synth:in\n", 7, "Synth:in"},
-      {"Key = 1\nMIDI out port name=Synth:in\n", 7, "Remembered:in"},  // not the name line
+      {"Key = 1\nMIDI out port name=Synth:in\n", 7, "Remembered:in"}  // not the name line
   };
   for (const auto& test : cases) {
     Slots slots = FreshSlots();
@@ -203,19 +201,17 @@ TEST(ConfigReader, HeaderDecidesAcceptance) {
   const struct {
     std::string text;
     bool accepted;
-  } cases[] = {
-      {"<header>\r\nQuill configuration file\r\nKey = 3\r\n", true},
-      {"Quill configuration file\nKey = 3", true},                              // no line end on the last line
-      {std::string("Quill configuration file\0garbage\nKey = 3\n", 41), true},  // cut at the NUL
-      {"", false},
-      {"<header>\n", false},
-      {"<header>\n<header>\nQuill configuration file\nKey = 3\n", false},
-      {"quill configuration file\nKey = 3\n", false},
-      {"Quill configuration file \nKey = 3\n", false},
-      {"Quill configuration file\r\r\nKey = 3\n", false},  // only one CR belongs to the line end
-      {"\nQuill configuration file\nKey = 3\n", false},
-      {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR", false},
-  };
+  } cases[] = {{"<header>\r\nQuill configuration file\r\nKey = 3\r\n", true},
+               {"Quill configuration file\nKey = 3", true},                              // no line end on the last line
+               {std::string("Quill configuration file\0garbage\nKey = 3\n", 41), true},  // cut at the NUL
+               {"", false},
+               {"<header>\n", false},
+               {"<header>\n<header>\nQuill configuration file\nKey = 3\n", false},
+               {"quill configuration file\nKey = 3\n", false},
+               {"Quill configuration file \nKey = 3\n", false},
+               {"Quill configuration file\r\r\nKey = 3\n", false},  // only one CR belongs to the line end
+               {"\nQuill configuration file\nKey = 3\n", false},
+               {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR", false}};
   for (const auto& test : cases) {
     Slots slots = FreshSlots();
     slots[5].picture = "/kept.jpg";
@@ -279,22 +275,20 @@ TEST(ConfigReader, BytesInMemoryReadAsTheSameFileThroughAStream) {
   const std::string head = "Quill configuration file\n";
   const std::string picture = "Picture = /";
   const size_t fill = kMaxConfigLineLength - picture.size();  // a picture line of exactly the limit
-  const std::string cases[] = {
-      "",
-      "\n",
-      "\r\n",
-      head,
-      "<header>\r\n" + head + "Key = 3\r\n",
-      head + "Key = 3\r\r\nPicture = /a\r\n",
-      head + "Picture = /ab\r",                       // no line end: the CR stays
-      head + std::string("Picture = /ab\r\0\nKey = 4\n", 23),  // cut at the NUL: the CR stays
-      head + std::string("Picture = /a\0b\r\nKey = 4\n", 24),
-      head + "</config>\n</config>\r\nKey = 7\nPicture = /abc\n</config>\n",
-      head + picture + std::string(fill - 1, 'p') + "\r\nKey = 1\n",
-      head + picture + std::string(fill, 'p') + "\r\nKey = 1\n",  // the CR is past the limit
-      head + picture + std::string(fill + 1, 'p') + "\nKey = 1\n",
-      head + picture + std::string(fill - 2, 'p') + "\r\r\n",
-  };
+  const std::string cases[] = {"",
+                               "\n",
+                               "\r\n",
+                               head,
+                               "<header>\r\n" + head + "Key = 3\r\n",
+                               head + "Key = 3\r\r\nPicture = /a\r\n",
+                               head + "Picture = /ab\r",                                // no line end: the CR stays
+                               head + std::string("Picture = /ab\r\0\nKey = 4\n", 23),  // cut at the NUL: the CR stays
+                               head + std::string("Picture = /a\0b\r\nKey = 4\n", 24),
+                               head + "</config>\n</config>\r\nKey = 7\nPicture = /abc\n</config>\n",
+                               head + picture + std::string(fill - 1, 'p') + "\r\nKey = 1\n",
+                               head + picture + std::string(fill, 'p') + "\r\nKey = 1\n",  // the CR is past the limit
+                               head + picture + std::string(fill + 1, 'p') + "\nKey = 1\n",
+                               head + picture + std::string(fill - 2, 'p') + "\r\r\n"};
   using Calls = std::vector<std::pair<int, std::string>>;
   auto read = [](auto&& source, Calls& calls) {
     Slots slots = FreshSlots();

@@ -40,11 +40,9 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
   EXPECT_EQ(rig.engine.SlotPicture(0).Row(0)[0], 255);
   const struct {
     std::string file, message;
-  } cases[] = {
-      {path("other.txt"), "This is not a Quill configuration file !"},
-      {path("absent.qcf"), "Unable to open the configuration file '" + path("absent.qcf") + "'."},
-      {path("folder.qcf"), "Unable to open the configuration file '" + path("folder.qcf") + "'."},
-  };
+  } cases[] = {{path("other.txt"), "This is not a Quill configuration file !"},
+               {path("absent.qcf"), "Unable to open the configuration file '" + path("absent.qcf") + "'."},
+               {path("folder.qcf"), "Unable to open the configuration file '" + path("folder.qcf") + "'."}};
   for (const auto& test : cases) {
     rig.engine.LoadConfigurations(test.file);
     EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{test.message});

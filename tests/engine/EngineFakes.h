@@ -66,14 +66,12 @@ class RecordingMidi : public MidiOutService {
 /// Message boxes recorded; the Yes/No question answered with `answer`.
 class RecordingMessages : public MessageSink {
  public:
-  void ShowMessage(std::string_view text, MessageIcon icon) override {
+  void ShowMessage(std::string_view text, MessageIcon) override {
     shown.emplace_back(text);
-    icons.push_back(icon);
     if (onShow) onShow();
   }
   bool AskYesNo(std::string_view text) override {
     shown.emplace_back(text);
-    icons.push_back(MessageIcon::Question);
     return answer;
   }
   std::vector<std::string> TakeShown() { return std::exchange(shown, {}); }
@@ -81,30 +79,23 @@ class RecordingMessages : public MessageSink {
   bool answer = true;
   std::function<void()> onShow;  ///< runs inside a box, as a nested message loop would
   std::vector<std::string> shown;
-  std::vector<MessageIcon> icons;
 };
 
-/// Display texts recorded as "ID TEXT"; the configuration views counted.
+/// Display texts recorded as "ID TEXT"; the tablet area's repaints counted.
 class RecordingDisplay : public EngineDisplay {
  public:
   void SetDisplayText(int controlId, std::string_view text) override {
     texts.push_back(std::to_string(controlId) + " " + std::string(text));
   }
   void InvalidateTabletArea() override { ++areaRepaints; }
-  void InvalidateWindow() override { ++windowRepaints; }
-  void SetSectionHeaderColors(Rgb text, Rgb back) override {
-    headerText = text;
-    headerBack = back;
-  }
+  void InvalidateWindow() override {}
+  void SetSectionHeaderColors(Rgb, Rgb) override {}
   void ShowPortAndChannel(const Configuration&) override {}
-  void ShowSettings(const Configuration& config) override { shownConfig = config; }
+  void ShowSettings(const Configuration&) override {}
   std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
 
   std::vector<std::string> texts;
   int areaRepaints = 0;
-  int windowRepaints = 0;
-  Rgb headerText, headerBack;
-  Configuration shownConfig;
 };
 
 class FixedToolNames : public ToolNameSource {

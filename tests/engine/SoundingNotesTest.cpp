@@ -75,8 +75,7 @@ TEST(WaitingPackets, AStretchKeepsItsNewestPacketAndEveryChangeItsTurn) {
       {"hover, touch, lift", {{1, 0, 0, 1}, {1, 0, 0, 2}, {1, 1, 300, 3}, {1, 1, 200, 4}, {1, 0, 0, 5}}, {2, 4, 5}},
       {"a lift and a touch between", {{1, 1, 300, 1}, {1, 0, 0, 2}, {1, 1, 90, 3}, {1, 1, 80, 4}}, {1, 2, 4}},
       {"another tool", {{1, 1, 300, 1}, {2, 1, 300, 2}, {2, 1, 250, 3}}, {1, 3}},
-      {"other buttons", {{1, 1, 300, 1}, {1, 3, 300, 2}, {1, 3, 100, 3}}, {1, 3}},
-  };
+      {"other buttons", {{1, 1, 300, 1}, {1, 3, 300, 2}, {1, 3, 100, 3}}, {1, 3}}};
   for (const Case& c : cases) {
     WaitingPackets waiting;
     for (const Sample& s : c.in) {

@@ -9,31 +9,6 @@
 
 using Strings = std::vector<std::string>;
 
-TEST(MidiPort, PacksStatusChannelAndData) {
-  EXPECT_EQ(PackShortMessage(kControlChange, 2, 7, 100), 0x6407B2u);
-  EXPECT_EQ(PackShortMessage(kProgramChange, 15, 127, 0), 0x007FCFu);
-  // Channels keep 4 bits; data bytes never reach the status range.
-  EXPECT_EQ(PackShortMessage(kNoteOn, 0x13, 0x80, 0xFF), 0x7F7F93u);
-}
-
-TEST(MidiPort, WithoutDevicesEverySendReportsAnError) {
-  RecordingMidi midi(0);
-  RecordingMessages messages;
-  RecordingDisplay display;
-  FixedToolNames tools;
-  CopyBuffer copyBuffer;
-  PerformanceEngine engine(midi, messages, display, tools, copyBuffer);
-  engine.Start();
-  EXPECT_EQ(messages.TakeShown(), (Strings{"Unable to open the selected MIDI Out device!", "MIDI error"}));
-  EXPECT_EQ(messages.icons[0], MessageIcon::Warning);
-  engine.SelectController(kInputX, 1);
-  engine.SetControllerMode(true);
-  TabletPacket packet;
-  packet.x = 500;
-  engine.ProcessPacket(packet, PacketGeometry{});
-  EXPECT_EQ(messages.TakeShown(), (Strings{"MIDI error"}));
-}
-
 TEST(MidiPort, FailedCloseKeepsTheOldPort) {
   EngineRig rig;
   rig.midi.failClose = true;
@@ -61,37 +36,21 @@ TEST(MidiPort, OneErrorBoxAtATime) {
   EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
-// A reset returns the assigned rows to rest in row order; at a band change the
-// expression rows stay where they are, and so do their displays.
-TEST(MidiPort, ResetsReturnTheRowsToRest) {
+// At a band change the expression rows stay where they are, and so do their
+// displays; the other assigned rows return to rest in row order.
+TEST(MidiPort, BandChangeResetKeepsTheExpressionRows) {
   Configuration assigned = DefaultConfiguration();
   assigned.cc[kInputX] = 7;
   assigned.cc[kInputY] = kPitchBendController;
   assigned.cc[kInputPressure] = kChannelPressureController;
   assigned.cc[kInputTilt] = 11;
   assigned.min = {5, 90, 90, 127, 0, 0, 0, 0};
-  const Strings allDisplays{"1043 ---", "1044 ---", "1045 ---", "1046 ---",
-                            "1047 ---", "1082 ---", "1083 ---", "1084 ---"};
-  const struct {
-    Configuration config;
-    ControllerReset which;
-    Strings sent, displays;
-  } cases[] = {
-      {DefaultConfiguration(), ControllerReset::All, {}, allDisplays},
-      {assigned, ControllerReset::All, {"B0 07 05", "E0 00 40", "D0 00 00", "B0 0B 7F"}, allDisplays},
-      {assigned,
-       ControllerReset::KeepExpression,
-       {"B0 07 05", "B0 0B 7F"},
-       {"1043 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}},
-  };
-  for (const auto& test : cases) {
-    EngineRig rig;
-    MidiPort port(rig.midi, rig.messages, rig.display);
-    port.OpenMidiOut(0, false);
-    port.ResetControllers(test.config, test.which);
-    EXPECT_EQ(rig.midi.TakeSent(), test.sent) << test.sent.size();
-    EXPECT_EQ(rig.display.TakeTexts(), test.displays) << test.sent.size();
-  }
+  EngineRig rig;
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  port.OpenMidiOut(0, false);
+  port.ResetControllers(assigned, ControllerReset::KeepExpression);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 07 05", "B0 0B 7F"}));
+  EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1043 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}));
 }
 
 // A row's value as pitch bend keeps `out` as the upper seven bits, from the
@@ -104,13 +63,11 @@ TEST(MidiPort, RowValuesBecomeBendPressureOrControlChange) {
   const struct {
     uint8_t controller, out;
     const char* sent;
-  } cases[] = {
-      {kPitchBendController, 0, "E0 00 00"},         {kPitchBendController, 63, "E0 00 3F"},
-      {kPitchBendController, 64, "E0 00 40"},        {kPitchBendController, 65, "E0 02 41"},
-      {kPitchBendController, 127, "E0 7F 7F"},       {kPitchBendController, 200, "E0 7F 7F"},
-      {kChannelPressureController, 0, "D0 00 00"},   {kChannelPressureController, 99, "D0 63 00"},
-      {kChannelPressureController, 200, "D0 7F 00"}, {7, 99, "B0 07 63"},
-  };
+  } cases[] = {{kPitchBendController, 0, "E0 00 00"},         {kPitchBendController, 63, "E0 00 3F"},
+               {kPitchBendController, 64, "E0 00 40"},        {kPitchBendController, 65, "E0 02 41"},
+               {kPitchBendController, 127, "E0 7F 7F"},       {kPitchBendController, 200, "E0 7F 7F"},
+               {kChannelPressureController, 0, "D0 00 00"},   {kChannelPressureController, 99, "D0 63 00"},
+               {kChannelPressureController, 200, "D0 7F 00"}, {7, 99, "B0 07 63"}};
   for (const auto& test : cases) {
     port.SendControllerValue(0, test.controller, test.out);
     EXPECT_EQ(rig.midi.TakeSent(), Strings{test.sent}) << int(test.controller) << " " << int(test.out);

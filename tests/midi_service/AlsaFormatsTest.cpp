@@ -24,8 +24,7 @@ TEST(AlsaFormatsTest, DestinationsAreRememberedWithoutTheirRunNumbers) {
       {"TiMidity", "TiMidity port 1", 129, 1, "TiMidity:TiMidity port 1 129:1", "TiMidity:TiMidity port 1"},
       // Only bracketed numbers go; other brackets are part of the name.
       {"Synth (GM) (77)", "in (a:1)", 130, 2, "Synth (GM) (77):in (a:1) 130:2", "Synth (GM):in (a:1)"},
-      {"X (12) Y", "()", 131, 0, "X (12) Y:() 131:0", "X Y:()"},
-  };
+      {"X (12) Y", "()", 131, 0, "X (12) Y:() 131:0", "X Y:()"}};
   for (const Case& c : cases) {
     const MidiDestination d = AlsaDestination(c.client, c.port, c.clientId, c.portId);
     EXPECT_EQ(d.name, c.shown);
@@ -45,15 +44,13 @@ TEST(AlsaFormatsTest, EachMessageBecomesOneSequencerEvent) {
     snd_seq_event_type_t type;
     int channel, first, second;  // note and velocity, or parameter and value
   };
-  const Case cases[] = {
-      {{0x93, 0x3C, 0x64}, SND_SEQ_EVENT_NOTEON, 3, 0x3C, 0x64},
-      {{0x80, 0x3C, 0x00}, SND_SEQ_EVENT_NOTEOFF, 0, 0x3C, 0},
-      {{0xB2, 0x07, 0x64}, SND_SEQ_EVENT_CONTROLLER, 2, 7, 100},
-      {{0xCF, 0x6B}, SND_SEQ_EVENT_PGMCHANGE, 15, 0, 107},
-      {{0xD1, 0x5A}, SND_SEQ_EVENT_CHANPRESS, 1, 0, 90},
-      {{0xE0, 0x00, 0x40}, SND_SEQ_EVENT_PITCHBEND, 0, 0, 0},  // the centre
-      {{0xE0, 0x7F, 0x7F}, SND_SEQ_EVENT_PITCHBEND, 0, 0, 8191},
-  };
+  const Case cases[] = {{{0x93, 0x3C, 0x64}, SND_SEQ_EVENT_NOTEON, 3, 0x3C, 0x64},
+                        {{0x80, 0x3C, 0x00}, SND_SEQ_EVENT_NOTEOFF, 0, 0x3C, 0},
+                        {{0xB2, 0x07, 0x64}, SND_SEQ_EVENT_CONTROLLER, 2, 7, 100},
+                        {{0xCF, 0x6B}, SND_SEQ_EVENT_PGMCHANGE, 15, 0, 107},
+                        {{0xD1, 0x5A}, SND_SEQ_EVENT_CHANPRESS, 1, 0, 90},
+                        {{0xE0, 0x00, 0x40}, SND_SEQ_EVENT_PITCHBEND, 0, 0, 0},  // the centre
+                        {{0xE0, 0x7F, 0x7F}, SND_SEQ_EVENT_PITCHBEND, 0, 0, 8191}};
   for (const Case& c : cases) {
     snd_seq_event_t event;
     ASSERT_TRUE(EncodeSequencerEvent(encoder, c.bytes.data(), c.bytes.size(), event)) << int(c.bytes[0]);

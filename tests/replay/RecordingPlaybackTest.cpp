@@ -47,11 +47,9 @@ TEST(RecordingPlayback, EveryRecordedGestureStopsTheNotesItStarted) {
     int notes;       // note-ons the gesture plays
     int mostAtOnce;  // notes sounding together at most (a chord: more than one)
   };
-  const Case cases[] = {
-      {"wacom-intuos4-6x9-stylus-drag.evemu", 8, 1},  {"wacom-intuos4-6x9-stylus-move.evemu", 0, 0},
-      {"wacom-intuos4-6x9-stylus-tap.evemu", 1, 1},   {"genius-easypen-i405x.evemu", 0, 0},
-      {"made-here-intuos4-eraser-drag.evemu", 24, 3}, {"made-here-toolless-pen-tap.evemu", 1, 1},
-  };
+  const Case cases[] = {{"wacom-intuos4-6x9-stylus-drag.evemu", 8, 1},  {"wacom-intuos4-6x9-stylus-move.evemu", 0, 0},
+                        {"wacom-intuos4-6x9-stylus-tap.evemu", 1, 1},   {"genius-easypen-i405x.evemu", 0, 0},
+                        {"made-here-intuos4-eraser-drag.evemu", 24, 3}, {"made-here-toolless-pen-tap.evemu", 1, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     const Played played = Play(c.file, TabletMakers::Any);

@@ -29,8 +29,7 @@ TEST(EvdevDeviceInfo, TabletPensAreTakenWhetherOrNotTheyNameTheirTools) {
       {"puck-only tools still name themselves", Device(true, {BTN_TOOL_MOUSE, BTN_STYLUS}), true, true},
       {"touchpad", Device(true, {BTN_TOUCH, BTN_TOOL_FINGER, BTN_LEFT}), false, false},
       {"single-touch screen with pressure", Device(true, {BTN_TOUCH}), false, false},
-      {"pen without pressure", Device(false, {BTN_TOOL_PEN, BTN_TOUCH}), false, true},
-  };
+      {"pen without pressure", Device(false, {BTN_TOOL_PEN, BTN_TOUCH}), false, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(IsTabletPen(c.device), c.pen);

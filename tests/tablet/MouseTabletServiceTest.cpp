@@ -50,8 +50,7 @@ TEST_F(MouseTabletServiceTest, TheMousePlaysThePen) {
       Expected(1, 0, {100, 50}, 0),  Expected(1, 1, {100, 50}, 512), Expected(1, 1, {100, 50}, 640),
       Expected(1, 1, {545, 0}, 640), Expected(1, 3, {545, 0}, 640),  Expected(1, 2, {545, 0}, 0),
       Expected(1, 0, {545, 0}, 0),   Expected(2, 0, {200, 300}, 0),  Expected(2, 1, {200, 300}, 640),
-      Expected(2, 0, {200, 300}, 0), Expected(1, 1, {130, 50}, 640),
-  };
+      Expected(2, 0, {200, 300}, 0), Expected(1, 1, {130, 50}, 640)};
   EXPECT_EQ(packets, expected);
   EXPECT_EQ(packets[3].x, screen.width() - 1);
 }

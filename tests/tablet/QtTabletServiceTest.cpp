@@ -50,8 +50,7 @@ TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {
       Expected(1, 3, {545, 496}, 1023, 0, 900), Expected(1, 5, {0, 496}, 256, 0, 900),
       Expected(1, 0, {0, 0}, 0, 0, 900),        Expected(2, 0, {200, 200}, 0, 1800, 600),
       Expected(0, 0, {200, 200}, 0, 0, 0),  // no tilt reported: no orientation
-      Expected(1, 0, {200, 200}, 102, 0, 0),
-  };
+      Expected(1, 0, {200, 200}, 102, 0, 0)};
   for (auto& p : packets) p.time = 0;
   EXPECT_EQ(packets, expected);
   EXPECT_EQ(packets[2].x, screen.width() - 1);

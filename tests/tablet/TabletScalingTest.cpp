@@ -38,12 +38,10 @@ TEST(TabletScaling, DeviceAxesCoverTheScreenAndPressureTheLevels) {
     int32_t pixel;
     uint32_t pressure;
   };
-  const Case cases[] = {
-      {0, 0, 44800, 1920, 0, 0},           {44800, 0, 44800, 1920, 1919, 1023},
-      {22400, 0, 44800, 1920, 960, 512},   {-5, 0, 44800, 1920, 0, 0},
-      {50000, 0, 44800, 1920, 1919, 1023}, {-100, -100, 100, 1080, 0, 0},
-      {100, -100, 100, 1080, 1079, 1023},  {7, 7, 7, 1920, 0, 0},
-  };
+  const Case cases[] = {{0, 0, 44800, 1920, 0, 0},           {44800, 0, 44800, 1920, 1919, 1023},
+                        {22400, 0, 44800, 1920, 960, 512},   {-5, 0, 44800, 1920, 0, 0},
+                        {50000, 0, 44800, 1920, 1919, 1023}, {-100, -100, 100, 1080, 0, 0},
+                        {100, -100, 100, 1080, 1079, 1023},  {7, 7, 7, 1920, 0, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.value << " in " << c.minimum << ".." << c.maximum);
     EXPECT_EQ(MapAxisToScreen(c.value, c.minimum, c.maximum, c.screen), c.pixel);

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// Pen packets: which notes the bands play, with what velocity, and what a
+// packet that changes nothing does.
 #include <gtest/gtest.h>
 
 #include "engine/EngineFakes.h"
@@ -10,25 +12,7 @@ namespace {
 // 61 62 66 67 71 73 74 78 79 83 from the bottom edge up.
 constexpr int32_t kBandOf61 = 1070;
 constexpr int32_t kBandOf62 = 900;
-constexpr int32_t kBandOf83 = 10;
 }  // namespace
-
-TEST(NoteGeneration, BandChangeStopsResetsThenStarts) {
-  EngineRig rig;
-  rig.engine.SelectController(kInputX, 7);
-  rig.engine.SetControllerMinimum(kInputX, 5);
-  rig.engine.SelectController(kInputTilt, 1);
-  rig.Packet(1, 1, 960, kBandOf61, 0);
-  rig.Packet(1, 1, 960, kBandOf61, 400);  // touching without moving starts nothing
-  EXPECT_TRUE(rig.midi.sent.empty());
-  rig.Packet(1, 1, 961, kBandOf61 - 1, 400);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"90 3D 32", "B0 0A 3F"}));
-  rig.Packet(1, 1, 961, kBandOf62, 400);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3D 00", "B0 07 05", "B0 01 00", "90 3E 32", "B0 0A 3F"}));
-  rig.Packet(1, 0, 961, kBandOf62, 0);
-  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "B0 07 05", "B0 01 00"}));
-  EXPECT_EQ(rig.engine.Notes().LastNote(), kNoNote);
-}
 
 TEST(NoteGeneration, VelocityFromPressureOrFixed) {
   EngineRig rig;
@@ -70,4 +54,20 @@ TEST(NoteGeneration, HorizontalDirectionAndEdges) {
   EXPECT_EQ(rig.midi.TakeSent()[0], "90 53 25");
   rig.Packet(1, 1, 0, 545, 300);  // the left edge the lowest
   EXPECT_EQ(rig.midi.TakeSent()[1], "90 3D 25");
+}
+
+TEST(ProcessPacket, RepeatedPacketOnlyAdvancesTheCounter) {
+  EngineRig rig;  // every pen input sends a controller, in controller mode
+  for (int input = 0; input < kControllerInputCount; ++input) rig.engine.SelectController(input, input + 1);
+  rig.engine.SetControllerMode(true);
+  rig.Packet(1, 0, 100, 100, 300, 450, 600, 5);
+  rig.midi.TakeSent();
+  rig.display.TakeTexts();
+  const int repaints = rig.display.areaRepaints;
+
+  rig.Packet(1, 0, 100, 100, 300, 450, 600, 5);
+  EXPECT_TRUE(rig.midi.sent.empty());
+  EXPECT_EQ(rig.display.areaRepaints, repaints);
+  EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1017 2"}));
+  EXPECT_EQ(rig.engine.PacketCount(), 2u);
 }
