@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-#include <memory>
 
 #include "tablet/layers/MouseTabletService.h"
 #include "tests/window/WindowFakes.h"
@@ -23,17 +22,10 @@ namespace {
 
 using namespace ControlIds;
 
-QColor SlotColor(int slot) {
-  const Rgb c = tabColors[static_cast<size_t>(slot)];
-  return QColor(c.r, c.g, c.b);
-}
-
 /// A main window over fakes, shown and initialised as at start-up.
-class WindowLookTest : public ::testing::Test {
+class WindowLookTest : public ::testing::Test, protected WindowOverFakes {
  protected:
   void SetUp() override {
-    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{},
-                                              copyBuffer, &messages);
     ASSERT_TRUE(window->OnInitDialog());
     window->show();
     Settle();
@@ -50,12 +42,6 @@ class WindowLookTest : public ::testing::Test {
   QColor PixelOf(const QImage& shot, int id, QPoint inside) const {
     return QColor(shot.pixel(window->Control(id)->geometry().topLeft() + inside));
   }
-
-  FakeMidiOut midi{2};
-  ScriptedTablet tablet;
-  RecordingMessages messages;
-  CopyBuffer copyBuffer;
-  std::unique_ptr<CTabletMidiDlg> window;
 };
 
 TEST_F(WindowLookTest, SectionHeadersShowTheCurrentPresetsColour) {

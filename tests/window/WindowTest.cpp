@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <memory>
 #include <set>
 
 #include "tests/window/WindowFakes.h"
@@ -25,13 +24,9 @@ namespace {
 using namespace ControlIds;
 
 /// A main window over fakes, initialised as at start-up.
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test, protected WindowOverFakes {
  protected:
-  void SetUp() override {
-    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{},
-                                              copyBuffer, &messages);
-    ASSERT_TRUE(window->OnInitDialog());
-  }
+  void SetUp() override { ASSERT_TRUE(window->OnInitDialog()); }
   QComboBox* List(int id) const { return qobject_cast<QComboBox*>(window->Control(id)); }
   QLabel* Label(int id) const { return qobject_cast<QLabel*>(window->Control(id)); }
   QLineEdit* Field(int id) const { return qobject_cast<QLineEdit*>(window->Control(id)); }
@@ -47,12 +42,6 @@ class WindowTest : public ::testing::Test {
     QKeyEvent press(QEvent::KeyPress, key, mods, QString(), repeat);
     QApplication::sendEvent(target, &press);
   }
-
-  FakeMidiOut midi{2};
-  ScriptedTablet tablet;
-  RecordingMessages messages;
-  CopyBuffer copyBuffer;
-  std::unique_ptr<CTabletMidiDlg> window;
 };
 
 TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
@@ -229,15 +218,8 @@ TEST_F(WindowTest, PacketsUpdateTheStatusLabelsOnTheNextPaint) {
   EXPECT_EQ(Label(kAngle)->text(), QString("90") + QChar(0x00B0));
 }
 
-TEST_F(WindowTest, KeyAndFileButtonsGoThroughTheirDialogs) {
-  // Note limit rules, file contents and failure messages are tested in the engine and the replay scripts.
-  std::optional<uint8_t> key = 72;
-  window->SetKeyChooser([&key] { return key; });
-  Button(kMaxKey)->click();
-  EXPECT_EQ(Field(kMaxNoteName)->text(), "C4");
-  key.reset();  // the keyboard closed without a choice
-  Button(kMinKey)->click();
-  EXPECT_EQ(Field(kMinNoteName)->text(), "C3");
+TEST_F(WindowTest, FileButtonsGoThroughTheirDialogs) {
+  // File contents and failure messages are tested in the engine and the replay scripts.
   QTemporaryDir dir;
   QString chosen = dir.filePath("red.bmp");
   QImage image(40, 30, QImage::Format_RGB32);
@@ -258,6 +240,29 @@ TEST_F(WindowTest, KeyAndFileButtonsGoThroughTheirDialogs) {
   chosen = saved;
   Button(kLoad)->click();
   EXPECT_EQ(List(kScale)->currentIndex(), 42);
+}
+
+TEST_F(WindowTest, EscapeStopsTheChordThenSilencesEveryChannelAndKeepsTheWindow) {
+  window->show();
+  tablet.Deliver({.cursor = 2, .x = 960, .y = 500});
+  tablet.Deliver({.cursor = 2, .buttons = 1, .x = 960, .y = 510, .normalPressure = 400});
+  // The programme change, the three note-ons of the major chord on channel 1, pan.
+  ASSERT_EQ(midi.sent.size(), 5u);
+  std::vector<uint32_t> panic;
+  for (size_t i = 1; i <= 3; ++i) {
+    ASSERT_EQ(midi.sent[i] & 0xFF, 0x90u);
+    panic.push_back((midi.sent[i] & 0xFF00) | 0x80);  // the chord's note-offs, in the order it started
+  }
+  for (uint32_t channel = 0; channel < 16; ++channel) {
+    panic.push_back(0x7BB0 | channel);  // All Notes Off
+    panic.push_back(0x78B0 | channel);  // All Sound Off
+  }
+  midi.sent.clear();
+  PressKey(Button(kCopy), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_EQ(midi.sent, panic);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(WindowTest, ActivationFollowsTheContextAndClosingSendsNothing) {
