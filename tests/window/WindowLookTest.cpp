@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "music/NoteNames.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tests/window/WindowFakes.h"
 #include "ui/dialogs/CKeySelectDlg.h"
@@ -79,9 +80,10 @@ TEST_F(WindowLookTest, TheKeyboardOpensWhereTheLimitIs) {
   struct Case {
     int button;
     uint8_t limit;   // set before the keyboard opens
-    uint8_t chosen;  // the key clicked then
+    uint8_t chosen;  // the key clicked then; above 127 none: the keyboard is closed without a choice
   };
-  const Case cases[] = {{kMaxKey, 96, 100}, {kMinKey, 24, 21}, {kMinKey, 0, 2}, {kMaxKey, 127, 124}};
+  const Case cases[] = {
+      {kMaxKey, 96, 100}, {kMinKey, 24, 21}, {kMinKey, 0, 2}, {kMaxKey, 127, 124}, {kMinKey, 30, 200}};
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.limit));
     window->Engine().SetNoteLimit(c.button == kMinKey ? NoteLimit::Lower : NoteLimit::Upper, c.limit);
@@ -104,11 +106,14 @@ TEST_F(WindowLookTest, TheKeyboardOpensWhereTheLimitIs) {
       QApplication::sendEvent(keyboard, &click);
       clicked = true;
     });
+    auto* name = qobject_cast<QLineEdit*>(window->Control(c.button == kMinKey ? kMinNoteName : kMaxNoteName));
+    const QString shown = name->text();
     qobject_cast<QAbstractButton*>(window->Control(c.button))->click();
     EXPECT_TRUE(limitInView);
-    ASSERT_TRUE(clicked);
+    ASSERT_EQ(clicked, c.chosen <= 127);
     const Configuration& after = window->Engine().CurrentConfiguration();
-    EXPECT_EQ(c.button == kMinKey ? after.minNote : after.maxNote, c.chosen);
+    EXPECT_EQ(c.button == kMinKey ? after.minNote : after.maxNote, clicked ? c.chosen : c.limit);
+    EXPECT_EQ(name->text(), clicked ? QString::fromStdString(FormatNoteName(c.chosen)) : shown);
   }
 }
 

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <set>
 
 #include "tests/window/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
@@ -31,7 +30,6 @@ class WindowTest : public ::testing::Test, protected WindowOverFakes {
   QLabel* Label(int id) const { return qobject_cast<QLabel*>(window->Control(id)); }
   QLineEdit* Field(int id) const { return qobject_cast<QLineEdit*>(window->Control(id)); }
   QAbstractButton* Button(int id) const { return qobject_cast<QAbstractButton*>(window->Control(id)); }
-  QColor HeaderColor(int id) const { return dynamic_cast<CSectionHeader*>(window->Control(id))->BackColor(); }
   int Slot() const { return window->Engine().CurrentSlot(); }
   /// The user picks entry `index` of a list.
   void Choose(int id, int index) {
@@ -114,7 +112,7 @@ TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
   EXPECT_EQ(midi.sent, std::vector<uint32_t>{0x6BC0});
 }
 
-TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
+TEST_F(WindowTest, SwitchingSlotsRefreshesThePanel) {
   Choose(kScale, 269);
   Choose(kControllerBoxes[0], 7);
   Choose(kControllerBoxes[3], 130);
@@ -127,7 +125,6 @@ TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
   EXPECT_TRUE(List(kScale)->isEnabled());
   EXPECT_TRUE(Button(kRgb)->isChecked());
   EXPECT_EQ(Field(kMinimumFields[2])->text(), "0");
-  EXPECT_EQ(HeaderColor(1073), QColor(100, 100, 120));
   PressKey(List(kScale), Qt::Key_F1);
   EXPECT_EQ(List(kScale)->currentIndex(), 269);
   EXPECT_EQ(List(kControllerBoxes[0])->currentIndex(), 7);
@@ -136,7 +133,6 @@ TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
   EXPECT_FALSE(List(kScale)->isEnabled());
   EXPECT_EQ(Label(1077)->text(), "Color");
   EXPECT_EQ(window->Engine().CurrentConfiguration().min[2], 42);
-  EXPECT_EQ(HeaderColor(1075), QColor(50, 50, 100));
   // Paste into slot 7 and a reset there refresh the panel too; a reset answered No does nothing.
   Button(kCopy)->click();
   PressKey(window.get(), Qt::Key_F7);
@@ -146,20 +142,6 @@ TEST_F(WindowTest, SwitchingSlotsRefreshesThePanelAndHeaders) {
     messages.answer = yes;
     Button(kReset)->click();
     EXPECT_EQ(List(kScale)->currentIndex(), yes ? 137 : 269);
-  }
-}
-
-TEST_F(WindowTest, GenerateNotesSwitchesExactlyTheNoteControls) {
-  const std::set<int> noteControls(kNoteControls.begin(), kNoteControls.end());
-  for (bool on : {false, true}) {
-    Button(kPlayNotes)->click();
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-      bool numeric = false;
-      const int id = w->objectName().toInt(&numeric);
-      if (numeric && id >= 1002 && id <= 1102) {
-        EXPECT_EQ(w->isEnabled(), on || !noteControls.count(id)) << id;
-      }
-    }
   }
 }
 
