@@ -14,6 +14,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -42,6 +43,19 @@ inline std::string ReplayOnJack(const std::function<void(ReplayRunner&)>& play) 
   return printed;
 }
 
+/// The device of `service` named `name`, if it lists one; with `wait`, the
+/// list is refreshed (as a port box does when it opens) for up to ten seconds.
+inline std::optional<unsigned> FindDevice(MidiOutService& service, const std::string& name, bool wait = false) {
+  for (int tries = 0; tries < (wait ? 500 : 1); ++tries) {
+    if (wait) service.RefreshDevices();
+    for (unsigned i = 0; i < service.GetNumDevs(); ++i) {
+      if (service.GetDeviceName(i) == name) return i;
+    }
+    if (wait) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return std::nullopt;
+}
+
 /// The wire form of quill-replay's "90 3D 40" lines: programme changes are 2 bytes.
 inline std::vector<std::vector<uint8_t>> WireMessages(const std::string& printed) {
   std::vector<std::vector<uint8_t>> messages;
@@ -57,25 +71,11 @@ inline std::vector<std::vector<uint8_t>> WireMessages(const std::string& printed
   return messages;
 }
 
-/// Runs the quill-replay program with `arguments`; returns what it printed and
-/// sets `status` to its exit status (-1 when it did not exit normally).
-inline std::string RunReplay(const std::string& arguments, int& status) {
-  std::string printed;
-  status = -1;
-  if (std::FILE* pipe = ::popen((std::string("'") + QUILL_REPLAY + "' " + arguments).c_str(), "r")) {
-    char chunk[4096];
-    while (size_t n = std::fread(chunk, 1, sizeof chunk, pipe)) printed.append(chunk, n);
-    const int result = ::pclose(pipe);
-    if (result != -1 && WIFEXITED(result)) status = WEXITSTATUS(result);
-  }
-  return printed;
-}
-
 /// Runs the quill-replay program with `arguments`, giving it `lines` on its
 /// standard input `pause` apart, as a performer plays them; returns what it
-/// printed and sets `status` as RunReplay does.
-inline std::string RunReplayPaced(const std::string& arguments, const std::vector<std::string>& lines,
-                                  std::chrono::milliseconds pause, int& status) {
+/// printed and sets `status` to its exit status (-1 when it did not exit normally).
+inline std::string RunReplay(const std::string& arguments, int& status, const std::vector<std::string>& lines = {},
+                             std::chrono::milliseconds pause = {}) {
   const std::string output =
       (std::filesystem::temp_directory_path() / ("quill-replay-" + std::to_string(::getpid()) + ".out")).string();
   status = -1;

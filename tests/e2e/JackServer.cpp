@@ -19,6 +19,17 @@ namespace {
 void Silent(const char*) {}
 
 int serverCount = 0;
+
+// Lends `use` a short-lived client of the current server; false when none could be made.
+template <typename Use>
+bool WithClient(const std::string& base, Use use) {
+  jack_status_t status{};
+  jack_client_t* client = jack_client_open(JackServer::UniqueClientName(base).c_str(), JackNoStartServer, &status);
+  if (!client) return false;
+  use(client);
+  jack_client_close(client);
+  return true;
+}
 }  // namespace
 
 std::string JackServer::UniqueClientName(const std::string& base) { return base + "-" + std::to_string(::getpid()); }
@@ -53,11 +64,7 @@ bool JackServer::Start() {
   }
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < until) {
-    jack_status_t status{};
-    if (jack_client_t* probe = jack_client_open(UniqueClientName("probe").c_str(), JackNoStartServer, &status)) {
-      jack_client_close(probe);
-      return true;
-    }
+    if (WithClient("probe", [](jack_client_t*) {})) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
@@ -89,38 +96,31 @@ void JackServer::Stop() {
 }
 
 bool JackServer::WaitForPort(const std::string& port, bool present) {
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open(UniqueClientName("port-watch").c_str(), JackNoStartServer, &status);
-  if (!client) return false;
   bool done = false;
-  for (int i = 0; i < 500 && !done; ++i) {
-    done = (jack_port_by_name(client, port.c_str()) != nullptr) == present;
-    if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  jack_client_close(client);
+  WithClient("port-watch", [&](jack_client_t* client) {
+    for (int i = 0; i < 500 && !done; ++i) {
+      done = (jack_port_by_name(client, port.c_str()) != nullptr) == present;
+      if (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
   return done;
 }
 
 bool JackServer::ConnectPorts(const std::string& from, const std::string& to) {
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open(UniqueClientName("patchbay").c_str(), JackNoStartServer, &status);
-  if (!client) return false;
-  const bool connected = jack_connect(client, from.c_str(), to.c_str()) == 0;
-  jack_client_close(client);
+  bool connected = false;
+  WithClient("patchbay",
+             [&](jack_client_t* client) { connected = jack_connect(client, from.c_str(), to.c_str()) == 0; });
   return connected;
 }
 
 std::vector<std::string> JackServer::ConnectionsOf(const std::string& port) {
   std::vector<std::string> names;
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open(UniqueClientName("patchbay").c_str(), JackNoStartServer, &status);
-  if (!client) return names;
-  if (jack_port_t* found = jack_port_by_name(client, port.c_str())) {
-    if (const char** links = jack_port_get_all_connections(client, found)) {
+  WithClient("patchbay", [&](jack_client_t* client) {
+    jack_port_t* found = jack_port_by_name(client, port.c_str());
+    if (const char** links = found ? jack_port_get_all_connections(client, found) : nullptr) {
       for (const char** link = links; *link; ++link) names.emplace_back(*link);
       jack_free(links);
     }
-  }
-  jack_client_close(client);
+  });
   return names;
 }

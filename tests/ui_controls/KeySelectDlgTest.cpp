@@ -27,35 +27,14 @@ TEST(KeySelectDlg, KeyAtPointAtTheEdgesOfKeysAndArea) {
     std::optional<uint8_t> key;
   };
   const std::nullopt_t none = std::nullopt;
-  const Case cases[] = {
-      // Lower part: white keys of 18 pixels from x 10; upper part: strips of 12, 14, 4, ... columns.
-      {0, 27, 80, 0},
-      {0, 28, 80, 2},
-      {0, 22, 40, 0},
-      {0, 23, 40, 1},
-      {0, 36, 40, 1},
-      {0, 37, 40, 2},
-      {0, 40, 40, 2},
-      {0, 41, 40, 3},
-      {0, 137, 40, 12},
-      // Rows: the band and the scroll bar are no keys; 68 is upper, 69 lower. Columns: the margins.
-      {0, 30, 22, none},
-      {0, 30, 23, 1},
-      {0, 30, 68, 1},
-      {0, 30, 69, 2},
-      {0, 30, 99, 2},
-      {0, 30, 100, none},
-      {0, 10, 80, none},
-      {0, 11, 80, 0},
-      {0, 513, 80, 47},
-      {0, 514, 80, none},
-      // Scrolled views start with the first visible key in both parts.
-      {61, 11, 40, 61},
-      {61, 11, 80, 60},
-      {61, 24, 80, 62},
-      {80, 513, 40, 127},
-      {80, 513, 80, 127},
-  };
+  // Lower part: white keys of 18 pixels from x 10; upper part: strips of 12, 14, 4, ... columns.
+  // Rows: the band and the scroll bar are no keys; 68 is upper, 69 lower. Columns: the margins.
+  // Scrolled views start with the first visible key in both parts.
+  const Case cases[] = {{0, 27, 80, 0},    {0, 28, 80, 2},   {0, 22, 40, 0},     {0, 23, 40, 1},     {0, 36, 40, 1},
+                        {0, 37, 40, 2},    {0, 40, 40, 2},   {0, 41, 40, 3},     {0, 137, 40, 12},   {0, 30, 22, none},
+                        {0, 30, 23, 1},    {0, 30, 68, 1},   {0, 30, 69, 2},     {0, 30, 99, 2},     {0, 30, 100, none},
+                        {0, 10, 80, none}, {0, 11, 80, 0},   {0, 513, 80, 47},   {0, 514, 80, none}, {61, 11, 40, 61},
+                        {61, 11, 80, 60},  {61, 24, 80, 62}, {80, 513, 40, 127}, {80, 513, 80, 127}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "first " << c.first << " at " << c.x << "," << c.y);
     CKeySelectDlg dlg;
@@ -75,8 +54,7 @@ TEST(KeySelectDlg, ScrollRequests) {
       {A::SliderSingleStepSub, 0, 0}, {A::SliderPageStepSub, 0, 0},     {A::SliderSingleStepAdd, 1, 1},
       {A::SliderPageStepAdd, 2, 2},   {A::SliderPageStepSub, 1, 1},     {A::SliderToMaximum, 1, 1},
       {A::SliderToMinimum, 1, 1},     {A::SliderMove, 79, 79},          {A::SliderSingleStepAdd, 80, 79},
-      {A::SliderPageStepAdd, 80, 79}, {A::SliderSingleStepSub, 78, 78}, {A::SliderPageStepAdd, 79, 79},
-  };
+      {A::SliderPageStepAdd, 80, 79}, {A::SliderSingleStepSub, 78, 78}, {A::SliderPageStepAdd, 79, 79}};
   CKeySelectDlg dlg;
   for (const Step& s : steps) {
     SCOPED_TRACE(testing::Message() << s.action << " to " << s.first);

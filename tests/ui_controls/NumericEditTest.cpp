@@ -33,14 +33,12 @@ TEST(NumericEdit, TypingValidatesEveryCharacter) {
     std::vector<QString> texts;
     int byte;
   };
-  const Case cases[] = {
-      {0, 127, "150", {"1", "15", "127"}, 127},  // 150 is replaced by the nearer bound
-      {0, 127, "12a", {"1", "12", "12"}, 12},    // a letter is removed at once
-      {0, 127, "x7", {"", "7"}, 7},
-      {0, 127, "007", {"0", "00", "007"}, 7},
-      {5, 127, "1", {"5"}, 5},
-      {0, 60, "99", {"9", "60"}, 60},
-  };
+  const Case cases[] = {{0, 127, "150", {"1", "15", "127"}, 127},  // 150 is replaced by the nearer bound
+                        {0, 127, "12a", {"1", "12", "12"}, 12},    // a letter is removed at once
+                        {0, 127, "x7", {"", "7"}, 7},
+                        {0, 127, "007", {"0", "00", "007"}, 7},
+                        {5, 127, "1", {"5"}, 5},
+                        {0, 60, "99", {"9", "60"}, 60}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     Field f(c.minimum, c.maximum);

@@ -6,16 +6,12 @@
 #include <cmath>
 
 #include "model/Configuration.h"
+#include "tests/window/WindowFakes.h"
 #include "ui/window/OrientationScaling.h"
 #include "ui/window/TabStrip.h"
 #include "ui/window/TabletAreaPainter.h"
 
 namespace {
-
-QColor SlotColor(int slot) {
-  const Rgb c = tabColors[static_cast<size_t>(slot)];
-  return QColor(c.r, c.g, c.b);
-}
 
 TEST(TabStrip, OverlapColumnsSelectBothNeighbours) {
   const TabStrip tabs(QRect(0, 0, 546, 497), 530);
@@ -74,8 +70,7 @@ TEST(TabletAreaPainter, MarkerOverSlotColourOrInvertedOverPicture) {
       {&picture,
        400,
        {0, 60},
-       {{5, 5, dark}, {85, 100, inverse}, {100, 70, inverse}, {100, 150, inverse}, {120, 120, dark}}},
-  };
+       {{5, 5, dark}, {85, 100, inverse}, {100, 70, inverse}, {100, 150, inverse}, {120, 120, dark}}}};
   for (const Case& c : cases) {
     QImage surface(200, 200, QImage::Format_RGB32);
     const PenState pen{100, 100, c.pressure};

@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+// The program around the window: its command line, folders, tablet check,
+// start file and termination signals.
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <csignal>
 #include <fstream>
-
-#include "config/ConfigFileWriter.h"
-#include "ui/window/CTabletMidiDlg.h"
+#include <string>
+#include <vector>
 
 #include "app/CTabletMidiApp.h"
+#include "app/CommandLine.h"
+#include "app/TerminationSignals.h"
+#include "config/ConfigFileWriter.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tests/window/WindowFakes.h"
 
@@ -116,6 +122,72 @@ TEST_F(StartupTest, AFileNamedOnTheCommandLineIsLoadedAsLoadWould) {
   QDir::setCurrent(started);
   EXPECT_EQ(shownScale, 42);
   EXPECT_EQ(boxes, std::vector<std::string>{});
+}
+
+// Parses a command line given as words after the program's name.
+bool Parse(std::vector<std::string> words, CommandLine& options) {
+  words.insert(words.begin(), "quill");
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), options);
+}
+
+TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
+  CommandLine options;
+  ASSERT_TRUE(Parse({"-platform", "offscreen", "--tablet=auto", "--midi=alsa", "presets/live set.qcf"}, options));
+  EXPECT_EQ(options.tablet, TabletLayer::Auto);
+  EXPECT_EQ(options.midi, MidiSystem::Alsa);
+  // Qt's option values count among the files until Qt has taken its options away.
+  EXPECT_EQ(options.files, (std::vector<std::string>{"offscreen", "presets/live set.qcf"}));
+  ASSERT_TRUE(Parse({"--version", "--help"}, options));
+  EXPECT_TRUE(options.help && options.version);
+  EXPECT_TRUE(options.files.empty());
+  EXPECT_FALSE(options.anyTablet);
+  ASSERT_TRUE(Parse({"--any-tablet", "--tablet=recording:/tmp/a pen:with colons.evemu"}, options));
+  EXPECT_EQ(options.tablet, TabletLayer::Recording);
+  EXPECT_EQ(options.tabletRecording, "/tmp/a pen:with colons.evemu");
+  EXPECT_TRUE(options.anyTablet);
+  // JACK only where the build has it, and said so where it has not.
+  CommandLine jack;
+  EXPECT_EQ(Parse({"--midi=jack"}, jack), MidiSystemBuiltIn(MidiSystem::Jack));
+  EXPECT_EQ(jack.problem.empty(), MidiSystemBuiltIn(MidiSystem::Jack));
+  if (MidiSystemBuiltIn(MidiSystem::Jack)) {
+    EXPECT_EQ(jack.midi, MidiSystem::Jack);
+  }
+  for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose",
+                            "--tablet=recording:", "--tablet=recording", "--any-tablet=yes"}) {
+    SCOPED_TRACE(wrong);
+    CommandLine untouched;
+    EXPECT_FALSE(Parse({wrong}, untouched));
+  }
+}
+
+void MarkerHandler(int) {}
+
+TEST(TerminationSignals, EachSignalReachesTheEventLoopOnceAndTheOldHandlerComesBack) {
+  for (int signal : TerminationSignals::kSignals) {
+    struct sigaction marker {
+    }, original{}, now{};
+    marker.sa_handler = MarkerHandler;
+    sigaction(signal, &marker, &original);
+    std::vector<int> received;
+    {
+      QEventLoop loop;
+      const TerminationSignals watcher([&](int number) {
+        received.push_back(number);
+        loop.quit();
+      });
+      ::raise(signal);
+      QTimer::singleShot(10000, &loop, &QEventLoop::quit);  // only so that a failure cannot hang the suite
+      loop.exec();
+      // Caught once: a second signal would take the system's default action.
+      sigaction(signal, nullptr, &now);
+      EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+    }
+    EXPECT_EQ(received, std::vector<int>{signal});
+    sigaction(signal, &original, &now);
+    EXPECT_EQ(now.sa_handler, MarkerHandler) << signal;
+  }
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <map>
-#include <memory>
 #include <tuple>
 
 #include "model/EngineDisplay.h"
@@ -18,7 +17,6 @@
 #include "ui/controls/FittedComboBox.h"
 #include "ui/controls/FittedLabel.h"
 #include "ui/controls/PathButton.h"
-#include "ui/window/CTabletMidiDlg.h"
 #include "ui/window/ControlIds.h"
 
 namespace {
@@ -66,21 +64,13 @@ std::string Misfit(const QString& text, const QFont& font, QRect room, const QWi
          ", has " + std::to_string(room.width()) + "x" + std::to_string(room.height());
 }
 
-class TextFitTest : public ::testing::Test {
+class TextFitTest : public ::testing::Test, protected WindowOverFakes {
  protected:
   void SetUp() override {
-    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{},
-                                              copyBuffer, &messages);
     window->OnInitDialog();
     window->show();
   }
   QString Id(QWidget* w) const { return w->objectName().isEmpty() ? w->metaObject()->className() : w->objectName(); }
-
-  FakeMidiOut midi{2};
-  ScriptedTablet tablet;
-  RecordingMessages messages;
-  CopyBuffer copyBuffer;
-  std::unique_ptr<CTabletMidiDlg> window;
 };
 
 // The template's texts and the widest values the status and value labels show
@@ -90,21 +80,19 @@ TEST_F(TextFitTest, FixedTextsAndValuesFitWhole) {
   for (int note = 0; note < 128; ++note)
     noteNames << QString::fromStdString(FormatNoteName(static_cast<uint8_t>(note)));
   const QString degree = QString(QChar(0x00B0));
-  std::map<int, QStringList> values = {
-      {DisplayId::kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
-      {kPressure, {"1023"}},
-      {kTilt, {"-90" + degree, "90" + degree}},
-      {kAngle, {"359" + degree}},
-      {kPenX, {"7679"}},
-      {kPenY, {"4319"}},
-      {DisplayId::kPacketCounter, {"9999999"}},
-      {DisplayId::kNoteName, noteNames},
-      {kMinNoteName, noteNames},
-      {kMaxNoteName, noteNames},
-      {1077, {"Red", "Color"}},
-      {1079, {"Green", "Saturation"}},
-      {1081, {"Blue", "Brightness"}},
-  };
+  std::map<int, QStringList> values = {{DisplayId::kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
+                                       {kPressure, {"1023"}},
+                                       {kTilt, {"-90" + degree, "90" + degree}},
+                                       {kAngle, {"359" + degree}},
+                                       {kPenX, {"7679"}},
+                                       {kPenY, {"4319"}},
+                                       {DisplayId::kPacketCounter, {"9999999"}},
+                                       {DisplayId::kNoteName, noteNames},
+                                       {kMinNoteName, noteNames},
+                                       {kMaxNoteName, noteNames},
+                                       {1077, {"Red", "Color"}},
+                                       {1079, {"Green", "Saturation"}},
+                                       {1081, {"Blue", "Brightness"}}};
   for (int id : DisplayId::kValue) values[id] = {"127"};
   int measured = 0;
   for (QWidget* w : window->findChildren<QWidget*>()) {

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -13,10 +14,17 @@
 #include "midi/MidiOutService.h"
 #include "model/MessageSink.h"
 #include "tablet/layers/WidgetTabletService.h"
+#include "ui/window/CTabletMidiDlg.h"
 
 /// Colours in test failures as RGB triples.
 inline void PrintTo(const QColor& c, std::ostream* out) {
   *out << "RGB(" << c.red() << ", " << c.green() << ", " << c.blue() << ")";
+}
+
+/// The colour of a slot's tab.
+inline QColor SlotColor(int slot) {
+  const Rgb c = tabColors[static_cast<size_t>(slot)];
+  return QColor(c.r, c.g, c.b);
 }
 
 /// MIDI output with devices "Synth 0", "Synth 1", ... that records every
@@ -72,10 +80,7 @@ class ScriptedTablet : public WidgetTabletService {
   std::string DeviceName() const override { return deviceName; }
   std::string ToolName(uint32_t cursor) const override { return "Tool " + std::to_string(cursor); }
   OrientationAxes Orientation() const override { return axes; }
-  void SetWindow(QWidget* w, QWidget* area) override {
-    window = w;
-    tabletArea = area;
-  }
+  void SetWindow(QWidget* w, QWidget*) override { window = w; }
   bool OpenContext(PacketHandler h) override {
     ++openCalls;
     if (opens) handler = std::move(h);
@@ -94,5 +99,14 @@ class ScriptedTablet : public WidgetTabletService {
   int openCalls = 0, overlapCalls = 0, closeCalls = 0;
   PacketHandler handler;
   QWidget* window = nullptr;
-  QWidget* tabletArea = nullptr;
+};
+
+/// A main window over the fakes above, not yet initialised.
+struct WindowOverFakes {
+  FakeMidiOut midi{2};
+  ScriptedTablet tablet;
+  RecordingMessages messages;
+  CopyBuffer copyBuffer;
+  std::unique_ptr<CTabletMidiDlg> window = std::make_unique<CTabletMidiDlg>(
+      midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, copyBuffer, &messages);
 };

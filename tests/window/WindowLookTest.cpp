@@ -11,8 +11,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-#include <memory>
 
+#include "music/NoteNames.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tests/window/WindowFakes.h"
 #include "ui/dialogs/CKeySelectDlg.h"
@@ -23,17 +23,10 @@ namespace {
 
 using namespace ControlIds;
 
-QColor SlotColor(int slot) {
-  const Rgb c = tabColors[static_cast<size_t>(slot)];
-  return QColor(c.r, c.g, c.b);
-}
-
 /// A main window over fakes, shown and initialised as at start-up.
-class WindowLookTest : public ::testing::Test {
+class WindowLookTest : public ::testing::Test, protected WindowOverFakes {
  protected:
   void SetUp() override {
-    window = std::make_unique<CTabletMidiDlg>(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{},
-                                              copyBuffer, &messages);
     ASSERT_TRUE(window->OnInitDialog());
     window->show();
     Settle();
@@ -50,12 +43,6 @@ class WindowLookTest : public ::testing::Test {
   QColor PixelOf(const QImage& shot, int id, QPoint inside) const {
     return QColor(shot.pixel(window->Control(id)->geometry().topLeft() + inside));
   }
-
-  FakeMidiOut midi{2};
-  ScriptedTablet tablet;
-  RecordingMessages messages;
-  CopyBuffer copyBuffer;
-  std::unique_ptr<CTabletMidiDlg> window;
 };
 
 TEST_F(WindowLookTest, SectionHeadersShowTheCurrentPresetsColour) {
@@ -93,9 +80,10 @@ TEST_F(WindowLookTest, TheKeyboardOpensWhereTheLimitIs) {
   struct Case {
     int button;
     uint8_t limit;   // set before the keyboard opens
-    uint8_t chosen;  // the key clicked then
+    uint8_t chosen;  // the key clicked then; above 127 none: the keyboard is closed without a choice
   };
-  const Case cases[] = {{kMaxKey, 96, 100}, {kMinKey, 24, 21}, {kMinKey, 0, 2}, {kMaxKey, 127, 124}};
+  const Case cases[] = {
+      {kMaxKey, 96, 100}, {kMinKey, 24, 21}, {kMinKey, 0, 2}, {kMaxKey, 127, 124}, {kMinKey, 30, 200}};
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.limit));
     window->Engine().SetNoteLimit(c.button == kMinKey ? NoteLimit::Lower : NoteLimit::Upper, c.limit);
@@ -118,11 +106,14 @@ TEST_F(WindowLookTest, TheKeyboardOpensWhereTheLimitIs) {
       QApplication::sendEvent(keyboard, &click);
       clicked = true;
     });
+    auto* name = qobject_cast<QLineEdit*>(window->Control(c.button == kMinKey ? kMinNoteName : kMaxNoteName));
+    const QString shown = name->text();
     qobject_cast<QAbstractButton*>(window->Control(c.button))->click();
     EXPECT_TRUE(limitInView);
-    ASSERT_TRUE(clicked);
+    ASSERT_EQ(clicked, c.chosen <= 127);
     const Configuration& after = window->Engine().CurrentConfiguration();
-    EXPECT_EQ(c.button == kMinKey ? after.minNote : after.maxNote, c.chosen);
+    EXPECT_EQ(c.button == kMinKey ? after.minNote : after.maxNote, clicked ? c.chosen : c.limit);
+    EXPECT_EQ(name->text(), clicked ? QString::fromStdString(FormatNoteName(c.chosen)) : shown);
   }
 }
 

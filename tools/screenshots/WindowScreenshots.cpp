@@ -10,7 +10,7 @@
 #include <QKeyEvent>
 #include <cstdio>
 
-#include "tests/window/WindowFakes.h"
+#include "tools/screenshots/ScreenshotServices.h"
 #include "ui/dialogs/CKeySelectDlg.h"
 #include "ui/window/CTabletMidiDlg.h"
 
@@ -26,11 +26,11 @@ int main(int argc, char** argv) {
     std::printf("%s %s/%s\n", saved ? "saved" : "FAILED", qPrintable(folder), qPrintable(name));
     ok = ok && saved;
   };
-  FakeMidiOut midi(2);
-  ScriptedTablet tablet;
-  RecordingMessages messages;
+  KeptMidiOut midi;
+  PosedTablet tablet;
+  PrintedMessages messages;
   CopyBuffer copyBuffer;
-  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.axes), FileLocations{}, copyBuffer,
+  CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.Orientation()), FileLocations{}, copyBuffer,
                         &messages);
   window.OnInitDialog();
   save(window, "default.png");
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   picture.save(path);
   window.SetFileChooser([&path](FileDialogKind, const QString&) { return path; });
   window.OnPictureBrowse();
-  tablet.Deliver({.cursor = 1, .x = 800, .y = 400, .normalPressure = 500, .azimuth = 1200, .altitude = 500});
+  tablet.Pose({.cursor = 1, .x = 800, .y = 400, .normalPressure = 500, .azimuth = 1200, .altitude = 500});
   save(window, "picture.png");
 
   // The keyboard as MaxKey opens it: at the upper limit, C5.
@@ -59,11 +59,10 @@ int main(int argc, char** argv) {
     window.LoadConfigurationFile(QString::fromLocal8Bit(argv[2]));
     window.Engine().SelectConfiguration(0);
     for (int x : {640, 700, 760}) {
-      tablet.Deliver(
+      tablet.Pose(
           {.cursor = 1, .buttons = 3, .x = x, .y = 300, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
     }
     save(window, "preset.png");
   }
-  for (const auto& m : messages.shown) std::printf("message: %s\n", m.first.c_str());
   return ok ? 0 : 1;
 }

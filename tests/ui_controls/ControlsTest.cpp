@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ui/bitmaps/QuillBitmaps.h"
 #include "ui/controls/CBitmapCycleButton.h"
 #include "ui/controls/CCurveButton.h"
+#include "ui/controls/CSectionHeader.h"
 
 namespace {
 
@@ -80,6 +82,32 @@ TEST(CurveButton, ReportsEachStepForItsOwnInputOnly) {
     using Steps = std::vector<std::pair<int, uint16_t>>;
     const Steps expected = input >= 0 ? Steps{{input, SCurve}, {input, Exponential}} : Steps{};
     EXPECT_EQ(reported, expected);
+  }
+}
+
+TEST(SectionHeader, SetAlignmentRefusesContradictions) {
+  const std::pair<int, bool> cases[] = {{0x05, true},  {0x06, false}, {0x03, true},  {0x0C, false},
+                                        {0x30, false}, {0x11, false}, {0x21, false}, {0x0A, false},
+                                        {0x18, true},  {0x24, true},  {0x12, true},  {0x00, true}};
+  for (auto [flags, accepted] : cases) {
+    SCOPED_TRACE(flags);
+    CSectionHeader header;
+    ASSERT_EQ(header.SetAlignment(0x28), 0x03);  // the initial flags come back
+    EXPECT_EQ(header.SetAlignment(flags), accepted ? 0x28 : -1);
+    EXPECT_EQ(header.Alignment(), accepted ? flags : 0x28);
+  }
+}
+
+TEST(SectionHeader, CaptionPositionFollowsTheFlags) {
+  const std::tuple<int, QSize, QPoint> cases[] = {
+      {0x03, {40, 10}, {30, 5}}, {0x03, {41, 11}, {29, 4}},  // halves round toward zero
+      {0x05, {40, 10}, {30, 0}}, {0x12, {40, 10}, {0, 5}},   {0x28, {40, 10}, {60, 10}},
+      {0x00, {40, 10}, {0, 0}},  {0x03, {120, 10}, {-10, 5}}};  // wider than the header: both ends cut
+  for (auto [flags, caption, expected] : cases) {
+    SCOPED_TRACE(flags);
+    CSectionHeader h;
+    ASSERT_NE(h.SetAlignment(flags), -1);
+    EXPECT_EQ(h.CaptionPosition(QSize(100, 20), caption), expected);
   }
 }
 
