@@ -2,16 +2,23 @@
 // A scripted phrase played through JACK into a real synthesiser, which logs
 // every event as it read it: each note, programme, bend and pressure must be
 // read as the value Quill meant (status bytes, message lengths, the byte order
-// of a bend).
+// of a bend), and the rendering must bend the held note by the synthesiser's
+// bend range as the pen tilts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numbers>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -55,7 +62,75 @@ Values Sent(const std::string& printed, unsigned status) {
   return values;
 }
 
-TEST(FluidSynth, TheSynthesiserReadsEveryMessageAsSent) {
+constexpr double kRate = 48000;
+
+// Energy of one frequency in a stretch of the signal (Goertzel), Hann-windowed.
+double Energy(const float* samples, size_t n, double frequency) {
+  const double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / kRate);
+  double previous = 0, beforePrevious = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const double window = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(n - 1));
+    const double current = samples[i] * window + coefficient * previous - beforePrevious;
+    beforePrevious = previous;
+    previous = current;
+  }
+  return previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
+}
+
+// The rendering's pitch, window by window, in cents from `note`: the strongest
+// frequency within three semitones of it, in steps of 5 cents. Quiet windows
+// (before the note, after its release: under a tenth of the loudest sample)
+// are left out.
+std::vector<int> PitchTrack(const std::vector<float>& mono, int note) {
+  constexpr size_t kWindow = 8192, kHop = 4096;
+  std::vector<int> cents;
+  float loudest = 0;
+  for (float sample : mono) loudest = std::max(loudest, std::fabs(sample));
+  for (size_t start = 0; start + kWindow <= mono.size(); start += kHop) {
+    float peak = 0;
+    for (size_t i = start; i < start + kWindow; ++i) peak = std::max(peak, std::fabs(mono[i]));
+    if (peak < loudest / 10 || peak == 0) continue;
+    int best = 0;
+    double bestEnergy = -1;
+    for (int c = -300; c <= 300; c += 5) {
+      const double energy = Energy(&mono[start], kWindow, 440.0 * std::pow(2.0, (note + c / 100.0 - 69) / 12.0));
+      if (energy > bestEnergy) bestEnergy = energy, best = c;
+    }
+    cents.push_back(best);
+  }
+  return cents;
+}
+
+// The middle pitch of the first run of at least three windows within 50 cents
+// of `cents` (the sample itself may be tuned a little off) from `from` on;
+// `from` moves past the run. -1000 when there is none.
+int HeldPitch(const std::vector<int>& track, int cents, size_t& from) {
+  size_t begin = from;
+  while (begin < track.size() && std::abs(track[begin] - cents) > 50) ++begin;
+  size_t end = begin;
+  while (end < track.size() && std::abs(track[end] - cents) <= 50) ++end;
+  if (end - begin < 3) return -1000;
+  from = end;
+  std::vector<int> run(track.begin() + std::ptrdiff_t(begin), track.begin() + std::ptrdiff_t(end));
+  std::nth_element(run.begin(), run.begin() + std::ptrdiff_t(run.size() / 2), run.end());
+  return run[run.size() / 2];
+}
+
+// Raw 16-bit stereo as mono samples.
+std::vector<float> Mono(const std::filesystem::path& raw) {
+  std::ifstream file(raw, std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::vector<float> mono(bytes.size() / 4);
+  for (size_t frame = 0; frame < mono.size(); ++frame) {
+    int16_t left, right;
+    std::memcpy(&left, &bytes[frame * 4], 2);
+    std::memcpy(&right, &bytes[frame * 4 + 2], 2);
+    mono[frame] = float(left + right) / 65536.0f;
+  }
+  return mono;
+}
+
+TEST(FluidSynth, ReadsEveryMessageAsSentAndBendsByItsRange) {
   if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
   if (std::system("command -v fluidsynth >/dev/null 2>&1") != 0 || !std::filesystem::exists(QUILL_SOUNDFONT)) {
     GTEST_SKIP() << "fluidsynth or its soundfont is not installed";
@@ -67,9 +142,9 @@ TEST(FluidSynth, TheSynthesiserReadsEveryMessageAsSent) {
   const std::string synthName = JackServer::UniqueClientName("fluidsynth");
   const auto folder = std::filesystem::temp_directory_path();
   const auto raw = folder / (synthName + ".raw"), log = folder / (synthName + ".log");
-  const std::string command = "fluidsynth -d -a file -T raw -o 'audio.file.name=" + raw.string() +
-                              "' -o midi.jack.id=" + synthName + " -m jack " + QUILL_SOUNDFONT + " >'" + log.string() +
-                              "' 2>&1";
+  const std::string command =
+      "fluidsynth -d -a file -T raw -O s16 -E cpu -r 48000 -o 'audio.file.name=" + raw.string() +
+      "' -o midi.jack.id=" + synthName + " -m jack " + QUILL_SOUNDFONT + " >'" + log.string() + "' 2>&1";
   std::FILE* synth = ::popen(command.c_str(), "w");
   ASSERT_NE(synth, nullptr);
   std::string sent;
@@ -84,7 +159,8 @@ TEST(FluidSynth, TheSynthesiserReadsEveryMessageAsSent) {
            {"set MIDI patch = 73", "set Tilt cc = 129", "set Pressure cc = 130", "packet 1 1 960 540 200 0 553 0",
             "packet 1 1 960 540 600 0 900 0", "packet 1 1 960 540 1016 0 200 0", "packet 1 0 960 540 0 0 200 0"}) {
         ASSERT_TRUE(runner.RunLine(line, error)) << line << ": " << error;
-        std::this_thread::sleep_for(100ms);
+        // Each tilt is held long enough for its pitch to be measured.
+        std::this_thread::sleep_for(std::string_view(line).starts_with("packet 1 1") ? 1200ms : 100ms);
       }
     });
   }
@@ -92,6 +168,7 @@ TEST(FluidSynth, TheSynthesiserReadsEveryMessageAsSent) {
   ::pclose(synth);
   std::ifstream logFile(log);
   const std::string synthLog{std::istreambuf_iterator<char>(logFile), std::istreambuf_iterator<char>()};
+  const std::vector<float> mono = Mono(raw);
   std::filesystem::remove(raw);
   std::filesystem::remove(log);
 
@@ -105,5 +182,16 @@ TEST(FluidSynth, TheSynthesiserReadsEveryMessageAsSent) {
     EXPECT_FALSE(Sent(sent, status).empty()) << sent;
     EXPECT_EQ(Logged(synthLog, event), Sent(sent, status)) << synthLog;
   }
+
+  // TimGM6mb leaves the synthesiser's bend range at two semitones: the held
+  // note sounds at its pitch, then about two semitones up (16253 of 16383:
+  // 197 cents), then two semitones down.
+  unsigned status = 0, note = 0;
+  ASSERT_EQ(std::sscanf(sent.c_str() + sent.find("\n90 ") + 1, "%x %x", &status, &note), 2) << sent;
+  const std::vector<int> track = PitchTrack(mono, int(note));
+  size_t from = 0;
+  const int unbent = HeldPitch(track, 0, from), up = HeldPitch(track, 200, from), down = HeldPitch(track, -200, from);
+  EXPECT_NEAR(up - unbent, 197, 20) << ::testing::PrintToString(track);
+  EXPECT_NEAR(down - unbent, -200, 20) << ::testing::PrintToString(track);
 }
 }  // namespace
