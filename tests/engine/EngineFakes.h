@@ -116,16 +116,7 @@ struct EngineRig {
   /// One packet at screen position (x, y) on the default 1920 x 1080 screen.
   void Packet(uint32_t cursor, uint32_t buttons, int32_t x, int32_t y, uint32_t pressure, int32_t azimuth = 0,
               int32_t altitude = 0, int32_t twist = 0) {
-    TabletPacket p;
-    p.cursor = cursor;
-    p.buttons = buttons;
-    p.x = x;
-    p.y = y;
-    p.normalPressure = pressure;
-    p.azimuth = azimuth;
-    p.altitude = altitude;
-    p.twist = twist;
-    engine.ProcessPacket(p, geometry);
+    engine.ProcessPacket({0, cursor, buttons, x, y, pressure, azimuth, altitude, twist}, geometry);  // time 0
   }
 
   RecordingMidi midi;
