@@ -20,15 +20,15 @@ namespace {
 using namespace std::chrono_literals;
 using Message = std::vector<uint8_t>;
 
-class JackOutputTest : public ::testing::Test {
+class JackOutputTest : public JackTest {
  protected:
   void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
-    ASSERT_TRUE(server_.Start()) << "jackd did not start";
-    ASSERT_TRUE(receiver_.emplace(JackServer::UniqueClientName("receiver")).Ready());
+    JackTest::SetUp();
+    if (!IsSkipped() && !HasFatalFailure()) {
+      ASSERT_TRUE(receiver_.emplace(JackServer::UniqueClientName("receiver")).Ready());
+    }
   }
 
-  JackServer server_;
   std::optional<JackReceiver> receiver_;
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <unistd.h>
@@ -93,3 +94,14 @@ inline std::string RunReplay(const std::string& arguments, int& status, const st
   std::filesystem::remove(output);
   return printed;
 }
+
+/// A test on a private server of its own; skipped where jackd is not installed.
+class JackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
+    ASSERT_TRUE(server_.Start()) << "jackd did not start";
+  }
+
+  JackServer server_;
+};

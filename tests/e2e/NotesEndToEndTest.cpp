@@ -22,15 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 using Message = std::vector<uint8_t>;
 
-class NotesEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
-    ASSERT_TRUE(server_.Start()) << "jackd did not start";
-  }
-
-  JackServer server_;
-};
+using NotesEndToEnd = JackTest;
 
 TEST_F(NotesEndToEnd, ARandomPerformanceLeavesNothingSoundingAtEitherReceiver) {
   // Two receivers, the server's only MIDI inputs: ports 0 and 1 of the box.

@@ -24,13 +24,8 @@ using namespace std::chrono_literals;
 using Names = std::vector<std::string>;
 using Message = std::vector<uint8_t>;
 
-class OwnPortTest : public ::testing::Test {
+class OwnPortTest : public JackTest {
  protected:
-  void SetUp() override {
-    if (!JackServer::Installed()) GTEST_SKIP() << "jackd is not installed";
-    ASSERT_TRUE(server_.Start()) << "jackd did not start";
-  }
-
   static Names Sorted(Names names) {
     std::sort(names.begin(), names.end());
     return names;
@@ -45,7 +40,6 @@ class OwnPortTest : public ::testing::Test {
     });
   }
 
-  JackServer server_;
   const std::string client_ = JackServer::UniqueClientName("Quill");
   const std::string ownPort_ = client_ + ":out";
   const std::string file_ =

@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -16,9 +17,10 @@
 #include "model/MessageSink.h"
 #include "model/ToolNameSource.h"
 
-/// Output devices that record what was sent, as "90 3D 40" strings. The list
-/// is "Device 0", "Device 1", ...; a test may give the system another list,
-/// which RefreshDevices takes.
+/// Output devices that record what was sent, as "90 3D 40" strings and as
+/// packed numbers. The list is "Device 0", "Device 1", ...; a test may give the
+/// system another list, which RefreshDevices takes, and announce it as a MIDI
+/// system does.
 class RecordingMidi : public MidiOutService {
  public:
   explicit RecordingMidi(unsigned devices = 1) {
@@ -41,12 +43,20 @@ class RecordingMidi : public MidiOutService {
   }
   bool IsConnectedTo(unsigned device) override { return open && device < names.size() && names[device] == openName; }
   void RefreshDevices() override { names = systemNames; }
-  bool SendShortMsg(uint32_t packed) override {
+  void SetDevicesChangedHandler(std::function<void()> handler) override { changed = std::move(handler); }
+  /// The system's destinations become `names`; it reports so from a thread of
+  /// its own. Silent: RefreshDevices still finds them.
+  void Announce(std::vector<std::string> names, bool report = true) {
+    systemNames = std::move(names);
+    if (report && changed) std::thread(changed).join();
+  }
+  bool SendShortMsg(uint32_t message) override {
     if (!open || failSends) return false;
     char text[9];
-    std::snprintf(text, sizeof text, "%02X %02X %02X", packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+    std::snprintf(text, sizeof text, "%02X %02X %02X", message & 0xFF, (message >> 8) & 0xFF, (message >> 16) & 0xFF);
     if (refused.count(text)) return false;
     sent.emplace_back(text);
+    packed.push_back(message);
     return true;
   }
   std::vector<std::string> TakeSent() { return std::exchange(sent, {}); }
@@ -61,24 +71,32 @@ class RecordingMidi : public MidiOutService {
   std::set<std::string> refused;  ///< messages that fail to send, as "B0 0B 00"
   int opens = 0;
   std::vector<std::string> sent;
+  std::vector<uint32_t> packed;
+  std::function<void()> changed;  ///< the owner's handler for the system's reports
 };
 
-/// Message boxes recorded; the Yes/No question answered with `answer`.
+/// Message boxes recorded with their icons instead of shown; the Yes/No
+/// question is answered with `answer`.
 class RecordingMessages : public MessageSink {
  public:
-  void ShowMessage(std::string_view text, MessageIcon) override {
-    shown.emplace_back(text);
+  void ShowMessage(std::string_view text, MessageIcon icon) override {
+    shown.emplace_back(text, icon);
     if (onShow) onShow();
   }
   bool AskYesNo(std::string_view text) override {
-    shown.emplace_back(text);
+    shown.emplace_back(text, MessageIcon::Question);
     return answer;
   }
-  std::vector<std::string> TakeShown() { return std::exchange(shown, {}); }
+  /// The texts shown since the last call.
+  std::vector<std::string> TakeShown() {
+    std::vector<std::string> texts;
+    for (const auto& [text, icon] : std::exchange(shown, {})) texts.push_back(text);
+    return texts;
+  }
 
   bool answer = true;
   std::function<void()> onShow;  ///< runs inside a box, as a nested message loop would
-  std::vector<std::string> shown;
+  std::vector<std::pair<std::string, MessageIcon>> shown;
 };
 
 /// Display texts recorded as "ID TEXT"; the tablet area's repaints counted.
@@ -116,16 +134,7 @@ struct EngineRig {
   /// One packet at screen position (x, y) on the default 1920 x 1080 screen.
   void Packet(uint32_t cursor, uint32_t buttons, int32_t x, int32_t y, uint32_t pressure, int32_t azimuth = 0,
               int32_t altitude = 0, int32_t twist = 0) {
-    TabletPacket p;
-    p.cursor = cursor;
-    p.buttons = buttons;
-    p.x = x;
-    p.y = y;
-    p.normalPressure = pressure;
-    p.azimuth = azimuth;
-    p.altitude = altitude;
-    p.twist = twist;
-    engine.ProcessPacket(p, geometry);
+    engine.ProcessPacket({0, cursor, buttons, x, y, pressure, azimuth, altitude, twist}, geometry);  // time 0
   }
 
   RecordingMidi midi;

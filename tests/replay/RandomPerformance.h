@@ -49,46 +49,41 @@ inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, 
       script.push_back({text, pressure == 0});
       continue;
     }
-    switch (kind) {
-      case 65:
-      case 66:
-      case 67: text = "slot " + std::to_string(pick(1, 12)); break;
-      case 68:
-      case 69:
-      case 70: text = "set MIDI channel = " + std::to_string(pick(0, 15)); break;
-      case 71:
-      case 72: text = "set MIDI out port = " + std::to_string(pick(0, ports)); break;
-      case 73:
-      case 74:
-      case 75: text = "set Chord = " + std::to_string(pick(0, 23)); break;
-      case 76:
-      case 77: text = "set Play notes = " + std::to_string(pick(0, 1)); break;
-      case 78: text = "set Scale = " + std::to_string(pick(0, 269)); break;
-      case 79: text = "set Key = " + std::to_string(pick(0, 11)); break;
-      case 80: text = "set Min note = " + std::to_string(pick(0, 127)); break;
-      case 81: text = "set Max note = " + std::to_string(pick(0, 127)); break;
-      case 82: text = "set Note direction = " + std::to_string(pick(0, 1)); break;
-      case 83: text = "set Initial pressure = " + std::to_string(pick(0, 1)); break;
-      case 84: {
-        // Half of the rows aimed at pitch bend or channel pressure.
-        static const char* const kRows[] = {"Y", "Pressure", "Tilt"};
-        const int controller = pick(0, 1) ? pick(129, 130) : pick(0, 128);
-        text = std::string("set ") + kRows[pick(0, 2)] + " cc = " + std::to_string(controller);
-        break;
-      }
-      case 85:
-      case 86: text = "copy"; break;
-      case 87:
-      case 88: text = "paste"; break;
-      case 89: text = "reset"; break;
-      case 90:
-      case 91: text = "load " + configFile; break;
-      case 92:
-      case 93:
-      case 94: text = "panic"; break;
-      case 95:
-      case 96: text = "press"; break;
-      default: text = "release"; break;
+    // The other 35 in 100: each operation as often as its weight says.
+    struct Operation {
+      int weight;
+      std::string text;
+      int low = 0, high = -1;  // the range of the number that follows the text; none when empty
+    };
+    const Operation operations[] = {{3, "slot ", 1, 12},
+                                    {3, "set MIDI channel = ", 0, 15},
+                                    {2, "set MIDI out port = ", 0, ports},
+                                    {3, "set Chord = ", 0, 23},
+                                    {2, "set Play notes = ", 0, 1},
+                                    {1, "set Scale = ", 0, 269},
+                                    {1, "set Key = ", 0, 11},
+                                    {1, "set Min note = ", 0, 127},
+                                    {1, "set Max note = ", 0, 127},
+                                    {1, "set Note direction = ", 0, 1},
+                                    {1, "set Initial pressure = ", 0, 1},
+                                    {1, ""},  // a row's controller: below
+                                    {2, "copy"},
+                                    {2, "paste"},
+                                    {1, "reset"},
+                                    {2, "load " + configFile},
+                                    {3, "panic"},
+                                    {2, "press"},
+                                    {3, "release"}};
+    int left = kind - 65;
+    const Operation* chosen = operations;
+    while (left >= chosen->weight) left -= (chosen++)->weight;
+    text = chosen->text;
+    if (chosen->low <= chosen->high) text += std::to_string(pick(chosen->low, chosen->high));
+    if (text.empty()) {
+      // Half of the rows aimed at pitch bend or channel pressure.
+      static const char* const kRows[] = {"Y", "Pressure", "Tilt"};
+      const int controller = pick(0, 1) ? pick(129, 130) : pick(0, 128);
+      text = std::string("set ") + kRows[pick(0, 2)] + " cc = " + std::to_string(controller);
     }
     script.push_back({text, false});
   }

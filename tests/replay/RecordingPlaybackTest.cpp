@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <map>
-#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "tests/replay/RandomPerformance.h"
 
 namespace {
 
@@ -54,24 +54,20 @@ TEST(RecordingPlayback, EveryRecordedGestureStopsTheNotesItStarted) {
     SCOPED_TRACE(c.file);
     const Played played = Play(c.file, TabletMakers::Any);
     ASSERT_TRUE(played.taken);
-    std::map<std::string, int> sounding;  // channel and note
-    int notes = 0, atOnce = 0, packets = 0;
+    NoteLedger ledger;
+    int atOnce = 0, packets = 0;
     for (const std::string& line : played.lines) {
+      unsigned status = 0, data1 = 0, data2 = 0;
       if (line.starts_with(">")) ++packets;
-      if (line.size() != 8 || (line[0] != '8' && line[0] != '9')) continue;
-      const std::string key = line.substr(1, 4);
-      const bool on = line[0] == '9' && line.substr(6) != "00";
-      if (on) ++notes;
-      sounding[key] += on ? 1 : -1;
-      ASSERT_GE(sounding[key], 0) << "note-off without its note-on: " << line;
-      int now = 0;
-      for (const auto& [note, count] : sounding) now += count;
-      atOnce = std::max(atOnce, now);
+      if (line.size() != 8 || std::sscanf(line.c_str(), "%x %x %x", &status, &data1, &data2) != 3) continue;
+      ledger.Hear(0, {uint8_t(status), uint8_t(data1), uint8_t(data2)});
+      atOnce = std::max(atOnce, ledger.Sounding());
     }
     EXPECT_GT(packets, 20);
-    EXPECT_EQ(notes, c.notes);
+    EXPECT_EQ(ledger.NoteOns(), c.notes);
     EXPECT_EQ(atOnce, c.mostAtOnce);
-    for (const auto& [note, count] : sounding) EXPECT_EQ(count, 0) << "still sounding: " << note;
+    EXPECT_EQ(ledger.Sounding(), 0) << "a note still sounds";
+    EXPECT_EQ(ledger.StrayNoteOffs(), 0) << "a note-off without its note-on";
   }
 }
 

@@ -34,7 +34,7 @@ class StartupTest : public ::testing::Test {
   }
 
   QTemporaryDir temp;
-  FakeMidiOut midi{1};
+  RecordingMidi midi{1};
   ScriptedTablet tablet;
   RecordingMessages messages;
 };

@@ -118,7 +118,7 @@ TEST_F(WindowLookTest, TheKeyboardOpensWhereTheLimitIs) {
 }
 
 TEST(WindowWithTheMouse, TheDeviceIsTheMouse) {
-  FakeMidiOut midi{1};
+  RecordingMidi midi{1};
   MouseTabletService mouse;
   RecordingMessages messages;
   CopyBuffer copyBuffer;

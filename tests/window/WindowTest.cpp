@@ -43,7 +43,7 @@ class WindowTest : public ::testing::Test, protected WindowOverFakes {
 };
 
 TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
-  const std::pair<int, const char*> texts[] = {{kPort, "Synth 0"},
+  const std::pair<int, const char*> texts[] = {{kPort, "Device 0"},
                                                {kPatch, "108 Koto"},
                                                {kScale, "Japanese A"},
                                                {kKey, "F#"},
@@ -69,7 +69,7 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
   EXPECT_EQ(window->size(), QSize(903, 678));
   EXPECT_EQ(window->Control(kTabletArea)->size(), QSize(546, 497));
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(midi.sent, std::vector<uint32_t>{0x6BC0u});  // programme 108 on channel 1
+  EXPECT_EQ(midi.packed, std::vector<uint32_t>{0x6BC0u});  // programme 108 on channel 1
 }
 
 TEST_F(WindowTest, TabOrderIsTheCreationOrderOfTheTabStops) {
@@ -90,26 +90,26 @@ TEST_F(WindowTest, TabOrderIsTheCreationOrderOfTheTabStops) {
 }
 
 TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
-  Choose(kPort, 1);  // "Synth 1"
-  midi.sent.clear();
-  midi.Announce({"Late synth", "Synth 0", "Synth 1"});
+  Choose(kPort, 1);  // "Device 1"
+  midi.packed.clear();
+  midi.Announce({"Late device", "Device 0", "Device 1"});
   EXPECT_EQ(List(kPort)->count(), 2) << "the report comes from another thread: the box waits for this one";
   QCoreApplication::sendPostedEvents();
   ASSERT_EQ(List(kPort)->count(), 3);
-  EXPECT_EQ(List(kPort)->itemText(0), "Late synth");
-  EXPECT_EQ(List(kPort)->currentText(), "Synth 1");
+  EXPECT_EQ(List(kPort)->itemText(0), "Late device");
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1");
   EXPECT_EQ(window->Engine().CurrentConfiguration().midiOutPort, 2);
-  EXPECT_TRUE(midi.sent.empty()) << "the port in use stays as it is";
+  EXPECT_TRUE(midi.packed.empty()) << "the port in use stays as it is";
 
   // Opening the box reads the list again, reported or not; a new choice there
   // sends the programme change to the newly chosen port.
-  midi.Announce({"Synth 1", "Late synth"}, false);
+  midi.Announce({"Device 1", "Late device"}, false);
   List(kPort)->showPopup();
   List(kPort)->hidePopup();
   EXPECT_EQ(List(kPort)->count(), 2);
-  EXPECT_EQ(List(kPort)->currentText(), "Synth 1");
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1");
   Choose(kPort, 1);
-  EXPECT_EQ(midi.sent, std::vector<uint32_t>{0x6BC0});
+  EXPECT_EQ(midi.packed, std::vector<uint32_t>{0x6BC0});
 }
 
 TEST_F(WindowTest, SwitchingSlotsRefreshesThePanel) {
@@ -156,10 +156,10 @@ TEST_F(WindowTest, FunctionKeysSelectSlotsOnlyInTheMainWindow) {
     EXPECT_EQ(Slot(), slot) << key;
     EXPECT_EQ(List(kPatch)->currentIndex(), 107);  // the key did not reach the box
   }
-  midi.sent.clear();  // auto-repeat selects again, sending the programme again
+  midi.packed.clear();  // auto-repeat selects again, sending the programme again
   PressKey(Field(kMinimumFields[0]), Qt::Key_F3);
   PressKey(Field(kMinimumFields[0]), Qt::Key_F3, Qt::NoModifier, true);
-  EXPECT_EQ(midi.sent.size(), 2u);
+  EXPECT_EQ(midi.packed.size(), 2u);
   for (int key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
     PressKey(Button(kCopy), key);
     PressKey(window.get(), key);
@@ -229,20 +229,20 @@ TEST_F(WindowTest, EscapeStopsTheChordThenSilencesEveryChannelAndKeepsTheWindow)
   tablet.Deliver({.cursor = 2, .x = 960, .y = 500});
   tablet.Deliver({.cursor = 2, .buttons = 1, .x = 960, .y = 510, .normalPressure = 400});
   // The programme change, the three note-ons of the major chord on channel 1, pan.
-  ASSERT_EQ(midi.sent.size(), 5u);
+  ASSERT_EQ(midi.packed.size(), 5u);
   std::vector<uint32_t> panic;
   for (size_t i = 1; i <= 3; ++i) {
-    ASSERT_EQ(midi.sent[i] & 0xFF, 0x90u);
-    panic.push_back((midi.sent[i] & 0xFF00) | 0x80);  // the chord's note-offs, in the order it started
+    ASSERT_EQ(midi.packed[i] & 0xFF, 0x90u);
+    panic.push_back((midi.packed[i] & 0xFF00) | 0x80);  // the chord's note-offs, in the order it started
   }
   for (uint32_t channel = 0; channel < 16; ++channel) {
     panic.push_back(0x7BB0 | channel);  // All Notes Off
     panic.push_back(0x78B0 | channel);  // All Sound Off
   }
-  midi.sent.clear();
+  midi.packed.clear();
   PressKey(Button(kCopy), Qt::Key_Escape);
   QApplication::processEvents();
-  EXPECT_EQ(midi.sent, panic);
+  EXPECT_EQ(midi.packed, panic);
   EXPECT_TRUE(window->isVisible());
   EXPECT_TRUE(messages.shown.empty());
 }
@@ -252,16 +252,16 @@ TEST_F(WindowTest, ActivationFollowsTheContextAndClosingSendsNothing) {
   QApplication::sendEvent(window.get(), &activation);
   EXPECT_FALSE(tablet.enabled);  // not the active window
   EXPECT_EQ(tablet.overlapCalls, 1);
-  const size_t sent = midi.sent.size();
+  const size_t sent = midi.packed.size();
   window->done(0);
   window.reset();
   EXPECT_EQ(tablet.closeCalls, 1);
-  EXPECT_EQ(midi.sent.size(), sent);
+  EXPECT_EQ(midi.packed.size(), sent);
 }
 
 TEST(WindowStartup, NoTabletContextOrNoMidiDeviceLeavesAUsableWindow) {
   for (bool tabletOpens : {false, true}) {
-    FakeMidiOut midi(tabletOpens ? 0 : 1);
+    RecordingMidi midi(tabletOpens ? 0 : 1);
     ScriptedTablet tablet;
     tablet.opens = tabletOpens;
     RecordingMessages messages;
