@@ -58,6 +58,47 @@ TEST(ConfigFile, FreshSlotsWriteTheGoldenFileAndReadBackUnchanged) {
   EXPECT_NE(written.substr(0, written.find("</config>")).find("Play notes = 0\r\n"), std::string::npos);
 }
 
+TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
+  Slots original;  // every field differs from the defaults and between slots
+  for (int s = 0; s < kSlotCount; ++s) {
+    Configuration& c = original[s];
+    c.scale = static_cast<uint16_t>(269 - s);
+    c.chord = static_cast<uint16_t>(23 - s);
+    c.midiOutPort = static_cast<uint8_t>(255 - s);
+    c.midiChannel = static_cast<uint8_t>(15 - s);
+    c.midiPatch = static_cast<uint8_t>(128 - s);
+    c.key = static_cast<uint8_t>(11 - s);
+    c.minNote = static_cast<uint8_t>(127 - s);  // above maxNote: only a file brings this
+    c.maxNote = static_cast<uint8_t>(s);
+    c.noteDirection = static_cast<uint16_t>(65535 - s);
+    for (int i = 0; i < kControllerInputCount; ++i) {
+      c.cc[i] = static_cast<uint8_t>(s * 10 + i);
+      c.min[i] = static_cast<uint8_t>(127 - s - i);
+      c.max[i] = static_cast<uint8_t>(s + i);
+      c.map[i] = static_cast<uint16_t>(s % 2 ? 65535 - i : i % 4);
+    }
+    c.playNotes = s % 2;
+    c.initialPressure = (s + 1) % 2;
+    c.initialPosition = s % 3 == 0;
+    c.picture = s % 3 ? "/pictures/slot " + std::to_string(s + 1) + " \xe9t\xe9.jpg" : "";
+    c.colorModel = static_cast<uint16_t>(s * 1000);
+    c.midiOutPortName = s % 4 ? "FLUID Synth:Synth input port " + std::to_string(s) : "";
+  }
+  const std::string crlf = FormatConfigFile(original);
+  std::string lf;
+  for (char c : crlf) {
+    if (c != '\r') lf.push_back(c);
+  }
+  for (const std::string& text : {crlf, lf}) {
+    Slots read = FreshSlots();
+    FakePictures pictures;
+    ASSERT_TRUE(ReadConfigFile(text, read, pictures.Setter()).accepted);
+    EXPECT_EQ(read, original);
+    EXPECT_EQ(FormatConfigFile(read), crlf);
+    for (int s = 0; s < kSlotCount; ++s) EXPECT_EQ(pictures.inUse[s], !original[s].picture.empty()) << s;
+  }
+}
+
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
       "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"
