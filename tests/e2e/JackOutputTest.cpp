@@ -90,7 +90,13 @@ TEST_F(JackOutputTest, StalledOrVanishedServerFailsSendsAndIsJoinedAgain) {
     expected.push_back({0xB5, controller, value});
     ASSERT_TRUE(service->SendShortMsg(0xB5u | controller << 8 | uint32_t(value) << 16)) << "message " << i;
   }
-  ASSERT_EQ(receiver_->WaitFor(expected.size(), 20s), expected);
+  {
+    const std::vector<Message> got = receiver_->WaitFor(expected.size(), 20s);
+    size_t first = 0;
+    while (first < got.size() && first < expected.size() && got[first] == expected[first]) ++first;
+    ASSERT_EQ(got, expected) << "size " << got.size() << " first difference at " << first << " got "
+                             << (first < got.size() ? testing::PrintToString(got[first]) : "-");
+  }
 
   // A stalled server (as under a debugger or a hung driver), then one that
   // went away and came back under the same name: sends return at once and

@@ -48,7 +48,11 @@ bool JackServer::Start() {
 
   const std::string rate = std::to_string(kSampleRate);
   const std::string period = std::to_string(kPeriod);
-  std::vector<std::string> args = {"jackd", "-n", name_, "--no-realtime", "-d", "dummy", "-r", rate, "-p", period};
+  // Synchronous: each cycle waits for every client, so a client that the busy
+  // machine schedules late delays the cycle instead of losing or repeating
+  // its MIDI events (which would fail the tests for the scheduler's sake).
+  std::vector<std::string> args = {"jackd", "-n", name_, "--no-realtime", "--sync", "-d", "dummy",
+                                   "-r",    rate, "-p",  period};
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
