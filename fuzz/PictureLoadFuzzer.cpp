@@ -49,6 +49,7 @@ class MemoryFile {
 };
 
 // A 2 × 1 BMP, red then blue: the picture held before each input.
+// clang-format off
 constexpr uint8_t kHeldBmp[] = {
     'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header: size, pixel offset
     40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,  // 2 × 1, one plane, 24 bits
@@ -56,6 +57,7 @@ constexpr uint8_t kHeldBmp[] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,   // resolution, palette
     0, 0, 255, 255, 0, 0, 0, 0,                       // red, blue (stored B G R), padding
 };
+// clang-format on
 static_assert(sizeof kHeldBmp == 62);
 
 // Reads the first and last byte of every row, so that the address sanitizer

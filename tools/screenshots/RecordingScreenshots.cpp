@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
   KeptMidiOut midi;
   PrintedMessages messages;
   CopyBuffer copyBuffer;
-  CTabletMidiDlg window(midi, *tablet, OrientationScaling::FromAxes(tablet->Orientation()), FileLocations{},
-                        copyBuffer, &messages);
+  CTabletMidiDlg window(midi, *tablet, OrientationScaling::FromAxes(tablet->Orientation()), FileLocations{}, copyBuffer,
+                        &messages);
   tablet->SetWindow(&window, window.TabletAreaWidget());
 
   int last = 0;
