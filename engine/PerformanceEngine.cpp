@@ -41,10 +41,7 @@ void PerformanceEngine::MarkInitialised() { packetCount_ = 0; }
 void PerformanceEngine::ResetConfigurations() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     configs_[slot] = DefaultConfiguration();
-    if (hasPicture_[slot]) {
-      pictures_[slot].Free();
-      hasPicture_[slot] = false;
-    }
+    pictures_.Free(slot);
   }
 }
 
@@ -62,7 +59,7 @@ void PerformanceEngine::SelectConfiguration(int slot) {
 
 void PerformanceEngine::OnCopy() {
   copyBuffer_.config = Current();
-  copyBuffer_.hasPicture = hasPicture_[currentConfig_];
+  copyBuffer_.hasPicture = pictures_.InUse(currentConfig_);
 }
 
 void PerformanceEngine::OnPaste() {
@@ -71,9 +68,15 @@ void PerformanceEngine::OnPaste() {
   Current() = copyBuffer_.config;
   // The list may have changed since the copy was taken.
   FollowPortName(Current());
-  // The picture is decoded again for this slot; the slot's own picture is kept
-  // (not freed) when the copy had none in use.
-  hasPicture_[currentConfig_] = copyBuffer_.hasPicture && pictures_[currentConfig_].Load(Current().picture);
+  // The picture is decoded again for this slot and is in use once it arrives;
+  // the slot's own picture is kept (not freed) but out of use meanwhile, and
+  // for good when the copy had none in use or it no longer decodes.
+  pictures_.StopUsing(currentConfig_);
+  if (copyBuffer_.hasPicture) {
+    pictures_.Request(currentConfig_, Current().picture, [this](bool decoded) {
+      if (decoded) display_.InvalidateWindow();
+    });
+  }
   ShowConfiguration();
   display_.InvalidateWindow();
 }

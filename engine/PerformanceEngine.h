@@ -8,13 +8,14 @@
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
 #include "engine/NoteGenerator.h"
+#include "engine/SlotPictures.h"
 #include "engine/WaitingPackets.h"
 #include "model/Configuration.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
 #include "model/TabletPacket.h"
 #include "model/ToolNameSource.h"
-#include "picture/Picture.h"
+#include "picture/PictureDecoder.h"
 
 class MidiOutService;
 
@@ -99,9 +100,14 @@ class PerformanceEngine {
   void Panic();
   void EndPerformance();
 
-  // Pictures: the picture button with a file chosen, and "Clear". A picture
-  // that does not decode shows "Unable to load the picture!\n" and changes nothing.
-  bool LoadPicture(const std::string& path);
+  // Pictures: the picture button with a file chosen, and "Clear". The picture
+  // is decoded by the decoder lent here (at once when none is): the window's
+  // works on a thread of its own, so a large picture never stalls the pen. It
+  // lands in the slot it was chosen for when it arrives, and the display is
+  // told; one that does not decode shows "Unable to load the picture!\n" then
+  // and changes nothing. Clear, or another choice before it arrives, drops it.
+  void UsePictureDecoder(PictureDecoder& decoder) { pictures_.UseDecoder(decoder); }
+  void LoadPicture(const std::string& path);
   void ClearPicture();
 
   // Files: "Save..." and "Load..." with a file chosen.
@@ -116,8 +122,8 @@ class PerformanceEngine {
   uint8_t CurrentSlot() const { return currentConfig_; }
   const Configuration& CurrentConfiguration() const { return configs_[currentConfig_]; }
   const Configuration& SlotConfiguration(int slot) const { return configs_[slot]; }
-  bool HasPicture(int slot) const { return hasPicture_[slot]; }
-  const Picture& SlotPicture(int slot) const { return pictures_[slot]; }
+  bool HasPicture(int slot) const { return pictures_.InUse(slot); }
+  const Picture& SlotPicture(int slot) const { return pictures_.Get(slot); }
   bool ControllerMode() const { return controllerMode_; }
   const PenState& Pen() const { return pen_; }
   uint32_t PacketCount() const { return packetCount_; }
@@ -164,8 +170,7 @@ class PerformanceEngine {
 
   std::array<Configuration, kSlotCount> configs_;
   uint8_t currentConfig_ = 0;
-  std::array<bool, kSlotCount> hasPicture_{};
-  std::array<Picture, kSlotCount> pictures_;
+  SlotPictures pictures_;
 
   bool controllerMode_ = false;
   PenState pen_;

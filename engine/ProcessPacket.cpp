@@ -94,8 +94,8 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
     // bend and pressure of its own packet.
     if (RowSends(kInputX)) SendController(kInputX, LowByte(TruncToInt32(nx * 127.0f)));
     if (RowSends(kInputY)) SendController(kInputY, LowByte(TruncToInt32(ny * 127.0f)));
-    if (hasPicture_[currentConfig_] && (RowSends(kInputH) || RowSends(kInputS) || RowSends(kInputB))) {
-      const auto colour = SampleColor(pictures_[currentConfig_], nx, ny, Current().colorModel);
+    if (pictures_.InUse(currentConfig_) && (RowSends(kInputH) || RowSends(kInputS) || RowSends(kInputB))) {
+      const auto colour = SampleColor(pictures_.Get(currentConfig_), nx, ny, Current().colorModel);
       for (int i = 0; i < 3; ++i) {
         if (RowSends(kInputH + i)) SendController(kInputH + i, colour[i]);
       }

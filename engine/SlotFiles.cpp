@@ -10,25 +10,28 @@
 #include "config/SafeFileWriter.h"
 #include "engine/PerformanceEngine.h"
 
-bool PerformanceEngine::LoadPicture(const std::string& path) {
+void PerformanceEngine::LoadPicture(const std::string& path) {
   const Call call(*this);
   // The dialog starts at the chosen file next time, whether it loads or not.
   locations_.picturesFolder = path;
-  if (!pictures_[currentConfig_].Load(path)) {
-    messages_.ShowMessage("Unable to load the picture!\n");
-    return false;
-  }
-  Current().picture = path;
-  hasPicture_[currentConfig_] = true;
-  display_.InvalidateWindow();
-  return true;
+  const int slot = currentConfig_;
+  pictures_.Request(slot, path, [this, slot, path](bool decoded) {
+    const Call arrival(*this);
+    if (!decoded) {
+      messages_.ShowMessage("Unable to load the picture!\n");
+      return;
+    }
+    configs_[slot].picture = path;
+    if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
+    display_.InvalidateWindow();
+  });
 }
 
 void PerformanceEngine::ClearPicture() {
   // The decoded picture stays until the slot loads another one or is reset;
-  // without the flag it is neither drawn nor sampled.
+  // out of use it is neither drawn nor sampled.
   Current().picture.clear();
-  hasPicture_[currentConfig_] = false;
+  pictures_.StopUsing(currentConfig_);
   display_.InvalidateWindow();
 }
 
@@ -50,9 +53,24 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
     messages_.ShowMessage("Unable to open the configuration file '" + path + "'.");
     return;
   }
+  // Each slot's picture is out of use until the one its block names arrives.
+  // One that does not decode is reported when its answer comes, and the slot
+  // forgets its path, so the reader is told every picture was taken.
   auto setPicture = [this](int slot, const std::string& picturePath) {
-    hasPicture_[slot] = !picturePath.empty() && pictures_[slot].Load(picturePath);
-    return hasPicture_[slot];
+    pictures_.StopUsing(slot);
+    if (picturePath.empty()) return false;
+    pictures_.Request(slot, picturePath, [this, slot, picturePath](bool decoded) {
+      const Call arrival(*this);
+      if (decoded) {
+        display_.InvalidateWindow();
+        return;
+      }
+      configs_[slot].picture.clear();
+      messages_.ShowMessage("Unable to read the picture '" + picturePath + "' referenced by configuration #" +
+                            std::to_string(slot + 1) + ".");
+      if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
+    });
+    return true;
   };
   const ConfigReadResult result = ReadConfigFile(file, configs_, setPicture);
   file.close();
@@ -63,10 +81,6 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
   // A preset finds its port by name when the name is listed, wherever the
   // system's order puts it today; otherwise its number counts.
   for (Configuration& config : configs_) FollowPortName(config);
-  for (const PictureFailure& failure : result.pictureFailures) {
-    messages_.ShowMessage("Unable to read the picture '" + failure.path + "' referenced by configuration #" +
-                          std::to_string(failure.slot + 1) + ".");
-  }
   display_.InvalidateWindow();
   ShowConfiguration();
 }

@@ -42,4 +42,7 @@ class EngineDisplay {
   /// Showing a configuration, second part: every other control, after the
   /// programme change was sent and the note list rebuilt.
   virtual void ShowSettings(const Configuration& config) = 0;
+  /// The configuration on show has another picture path: a chosen picture
+  /// arrived, or one a file named did not decode and was forgotten.
+  virtual void ShowPicturePath(const Configuration& /*config*/) {}
 };

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -33,6 +34,12 @@ bool ReadPictureFile(const std::string& path, QByteArray& data) {
 }
 
 bool TooManyPixels(qint64 width, qint64 height) { return width * height > Picture::kMaxPixels; }
+
+// Pictures are decoded on a worker thread too, so the counter is shared.
+uint64_t NextGeneration() {
+  static std::atomic<uint64_t> generations{0};
+  return ++generations;
+}
 
 }  // namespace
 
@@ -66,7 +73,7 @@ bool Picture::Load(const std::string& path) {
     pixels_ = std::move(pixels);
     width_ = width;
     height_ = height;
-    ++generation_;
+    generation_ = NextGeneration();
     return true;
   } catch (const std::bad_alloc&) {
     return false;  // too large for this machine: keep what was held
@@ -77,5 +84,5 @@ void Picture::Free() {
   pixels_.clear();
   pixels_.shrink_to_fit();
   width_ = height_ = 0;
-  ++generation_;
+  generation_ = NextGeneration();
 }

@@ -32,7 +32,8 @@ class Picture {
   /// The width × 3 bytes (red, green, blue) of a row counted from the top.
   const uint8_t* Row(int y) const { return pixels_.data() + static_cast<size_t>(y) * width_ * 3; }
   /// Changes whenever a new picture is decoded or the picture is freed, so a
-  /// view can keep a scaled copy until it changes.
+  /// view can keep a scaled copy until it changes. Unique across all pictures:
+  /// one decoded elsewhere and moved into a slot still counts as new there.
   uint64_t Generation() const { return generation_; }
 
  private:

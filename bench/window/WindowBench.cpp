@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QPainter>
@@ -59,7 +60,12 @@ QString WritePicture(const QTemporaryDir& dir) {
 void BM_RepaintTabletAreaWithPicture(benchmark::State& state) {
   Rig rig;
   QTemporaryDir dir;
-  if (!rig.window->Engine().LoadPicture(WritePicture(dir).toStdString())) {
+  PerformanceEngine& engine = rig.window->Engine();
+  engine.LoadPicture(WritePicture(dir).toStdString());
+  // The picture is decoded on the window's worker thread.
+  QDeadlineTimer deadline(10000);
+  while (!engine.HasPicture(0) && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  if (!engine.HasPicture(0)) {
     state.SkipWithError("picture did not load");
     return;
   }

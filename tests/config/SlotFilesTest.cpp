@@ -28,15 +28,17 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
   std::ofstream(path("other.txt")) << "<header>\nsomething else\nKey = 2\n";
 
   EngineRig rig;
-  ASSERT_TRUE(rig.engine.LoadPicture(path("red.bmp")));
+  rig.engine.LoadPicture(path("red.bmp"));
+  ASSERT_TRUE(rig.engine.HasPicture(0));
   rig.engine.SelectScale(3);
   std::array<Configuration, kSlotCount> before;
   for (int s = 0; s < kSlotCount; ++s) before[s] = rig.engine.SlotConfiguration(s);
   rig.midi.sent.clear();
 
-  EXPECT_FALSE(rig.engine.LoadPicture(path("other.txt")));
+  rig.engine.LoadPicture(path("other.txt"));
   EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"});
   EXPECT_EQ(rig.engine.Locations().picturesFolder, path("other.txt"));
+  EXPECT_TRUE(rig.engine.HasPicture(0));
   EXPECT_EQ(rig.engine.SlotPicture(0).Row(0)[0], 255);
   const struct {
     std::string file, message;

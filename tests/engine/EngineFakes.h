@@ -110,9 +110,11 @@ class RecordingDisplay : public EngineDisplay {
   void SetSectionHeaderColors(Rgb, Rgb) override {}
   void ShowPortAndChannel(const Configuration&) override {}
   void ShowSettings(const Configuration&) override {}
+  void ShowPicturePath(const Configuration& config) override { picturePaths.push_back(config.picture); }
   std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
 
   std::vector<std::string> texts;
+  std::vector<std::string> picturePaths;  ///< as the display was told them
   int areaRepaints = 0;
 };
 

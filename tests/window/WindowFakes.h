@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,6 +24,13 @@ inline void PrintTo(const QColor& c, std::ostream* out) {
 inline QColor SlotColor(int slot) {
   const Rgb c = tabColors[static_cast<size_t>(slot)];
   return QColor(c.r, c.g, c.b);
+}
+
+/// Runs the event loop until `done` holds or five seconds pass; whether it held.
+inline bool ProcessEventsUntil(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(5000);
+  while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return done();
 }
 
 /// A tablet whose answers a test sets, and whose packets a test delivers.

@@ -11,9 +11,13 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "tests/window/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/CTabletMidiDlg.h"
 #include "ui/window/ControlIds.h"
 #include "ui/window/WindowLayout.h"
@@ -209,7 +213,11 @@ TEST_F(WindowTest, FileButtonsGoThroughTheirDialogs) {
   ASSERT_TRUE(image.save(chosen));
   window->SetFileChooser([&](FileDialogKind, const QString&) { return chosen; });
   Button(kPictureButton)->click();
-  EXPECT_EQ(Button(kPictureButton)->text(), chosen);
+  // The picture is decoded on a worker thread: the click returns at once and
+  // the path shows when the picture has arrived.
+  EXPECT_EQ(Button(kPictureButton)->text(), "---");
+  EXPECT_TRUE(ProcessEventsUntil([&] { return Button(kPictureButton)->text() == chosen; }));
+  EXPECT_TRUE(window->Engine().HasPicture(0));
   Button(kPictureClear)->click();
   EXPECT_EQ(Button(kPictureButton)->text(), "---");
   chosen = dir.filePath("set.qcf");
@@ -282,6 +290,31 @@ TEST(WindowStartup, NoTabletContextOrNoMidiDeviceLeavesAUsableWindow) {
     }
     EXPECT_EQ(tablet.closeCalls, tabletOpens ? 1 : 0);
   }
+}
+
+TEST(BackgroundPictureDecoder, AnswersOnTheAskingThreadAndNeverOnceItIsGone) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("red.bmp").toStdString();
+  QImage image(40, 30, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  ASSERT_TRUE(image.save(QString::fromStdString(path)));
+  std::vector<bool> answers;
+  std::vector<std::thread::id> threads;
+  auto record = [&](std::optional<Picture> decoded) {
+    answers.push_back(decoded.has_value() && decoded->Width() == 40);
+    threads.push_back(std::this_thread::get_id());
+  };
+  {
+    BackgroundPictureDecoder decoder;
+    decoder.Decode(path, record);
+    decoder.Decode(dir.filePath("absent.bmp").toStdString(), record);
+    EXPECT_TRUE(answers.empty()) << "answers wait for the event loop";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
+    decoder.Decode(path, record);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+  EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
 }
 
 }  // namespace

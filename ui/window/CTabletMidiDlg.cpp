@@ -52,6 +52,7 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
       messages_(messages != nullptr ? *messages : ownMessages_),
       engine_(midi, messages_, *this, tablet, copyBuffer) {
   engine_.SetFileLocations(folders);
+  engine_.UsePictureDecoder(pictureDecoder_);
   setWindowTitle(QString::fromUtf8(ProgramInfo::Caption()));
   // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
   // (11 pixels); an Arial-metric face fits the template's text widths.
@@ -335,7 +336,7 @@ void CTabletMidiDlg::OnSave() {
 void CTabletMidiDlg::OnPictureBrowse() {
   const QString path = ChooseFile(FileDialogKind::Picture, engine_.Locations().picturesFolder);
   if (path.isEmpty()) return;
-  if (engine_.LoadPicture(path.toStdString())) ShowPictureAndColorModel(engine_.CurrentConfiguration());
+  engine_.LoadPicture(path.toStdString());  // the path is shown once the picture arrives
 }
 
 void CTabletMidiDlg::OnPictureClear() {

@@ -12,6 +12,7 @@
 #include "engine/PerformanceEngine.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
+#include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/MainWindowControls.h"
 #include "ui/window/OrientationScaling.h"
 #include "ui/window/PictureCache.h"
@@ -98,6 +99,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void SetSectionHeaderColors(Rgb text, Rgb back) override;
   void ShowPortAndChannel(const Configuration& config) override;
   void ShowSettings(const Configuration& config) override;
+  void ShowPicturePath(const Configuration& config) override { ShowPictureAndColorModel(config); }
 
  public slots:
   void done(int result) override;
@@ -131,6 +133,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   QtMessageSink ownMessages_;
   MessageSink& messages_;
   PerformanceEngine engine_;
+  /// Lent to the engine; destroyed first, so no answer reaches an engine that is gone.
+  BackgroundPictureDecoder pictureDecoder_;
   /// Lent to the eight curve buttons, so declared before them.
   std::array<QPixmap, kResponseCurveCount> curveBitmaps_;
   std::unique_ptr<MainWindowControls> controls_;
