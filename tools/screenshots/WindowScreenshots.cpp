@@ -5,14 +5,27 @@
 // controller mode (preset.png, as in the README). Run it with
 // QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
 #include <cstdio>
+#include <functional>
 
 #include "tools/screenshots/ScreenshotServices.h"
 #include "ui/dialogs/CKeySelectDlg.h"
 #include "ui/window/CTabletMidiDlg.h"
+
+namespace {
+
+// Pictures arrive from the window's decoding thread: the event loop runs until
+// `done` holds, or five seconds pass.
+void ProcessEventsUntil(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(5000);
+  while (!done() && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -48,6 +61,7 @@ int main(int argc, char** argv) {
   picture.save(path);
   window.SetFileChooser([&path](FileDialogKind, const QString&) { return path; });
   window.OnPictureBrowse();
+  ProcessEventsUntil([&window] { return window.Engine().HasPicture(2); });
   tablet.Pose({.cursor = 1, .x = 800, .y = 400, .normalPressure = 500, .azimuth = 1200, .altitude = 500});
   save(window, "picture.png");
 
@@ -57,6 +71,13 @@ int main(int argc, char** argv) {
   save(keys, "keys.png");
   if (argc > 2) {
     window.LoadConfigurationFile(QString::fromLocal8Bit(argv[2]));
+    ProcessEventsUntil([&window] {
+      const PerformanceEngine& engine = window.Engine();
+      for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (!engine.SlotConfiguration(slot).picture.empty() && !engine.HasPicture(slot)) return false;
+      }
+      return true;
+    });
     window.Engine().SelectConfiguration(0);
     for (int x : {640, 700, 760}) {
       tablet.Pose(
