@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/FileSaver.h"
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
 #include "engine/NoteGenerator.h"
@@ -110,7 +111,12 @@ class PerformanceEngine {
   void LoadPicture(const std::string& path);
   void ClearPicture();
 
-  // Files: "Save..." and "Load..." with a file chosen.
+  // Files: "Save..." and "Load..." with a file chosen. The presets as they
+  // are at Save are written by the saver lent here (at once when none is;
+  // the window's writes on a thread of its own, so a slow disk never stalls
+  // the pen); a failure is reported when its answer comes. Load first waits
+  // for the saves asked for before it, so it reads what was saved.
+  void UseFileSaver(FileSaver& saver) { saver_ = &saver; }
   void SaveConfigurations(const std::string& path);
   void LoadConfigurations(const std::string& path);
   /// Where the file dialogs start: the folders at start-up, then the last
@@ -176,6 +182,8 @@ class PerformanceEngine {
   PenState pen_;
   uint32_t packetCount_ = 0;
   FileLocations locations_;
+  ImmediateFileSaver immediateSaver_;
+  FileSaver* saver_ = &immediateSaver_;
   int callDepth_ = 0;
   WaitingPackets waitingPackets_;
 };

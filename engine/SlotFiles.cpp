@@ -7,7 +7,6 @@
 
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
-#include "config/SafeFileWriter.h"
 #include "engine/PerformanceEngine.h"
 
 void PerformanceEngine::LoadPicture(const std::string& path) {
@@ -38,14 +37,17 @@ void PerformanceEngine::ClearPicture() {
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  if (!WriteFileSafely(path, FormatConfigFile(WithPortNames()))) {
+  saver_->Save(path, FormatConfigFile(WithPortNames()), [this, path](bool written) {
+    if (written) return;
+    const Call answer(*this);
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
-  }
+  });
 }
 
 void PerformanceEngine::LoadConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
+  saver_->WaitForSaves();
   // Only regular files: a folder reads as nothing and a device may never end.
   std::error_code error;
   std::filebuf file;

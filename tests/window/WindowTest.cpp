@@ -11,12 +11,16 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "tests/window/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/CTabletMidiDlg.h"
 #include "ui/window/ControlIds.h"
@@ -312,6 +316,36 @@ TEST(BackgroundPictureDecoder, AnswersOnTheAskingThreadAndNeverOnceItIsGone) {
     EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
     decoder.Decode(path, record);
   }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(answers, (std::vector<bool>{true, false}));
+  EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+}
+
+TEST(BackgroundFileSaver, FinishesEverySaveInOrderAndAnswersOnTheAskingThread) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("set.qcf").toStdString();
+  auto read = [&file] {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::vector<bool> answers;
+  std::vector<std::thread::id> threads;
+  auto record = [&](bool written) {
+    answers.push_back(written);
+    threads.push_back(std::this_thread::get_id());
+  };
+  {
+    BackgroundFileSaver saver;
+    saver.Save(file, "one", record);
+    saver.Save(dir.filePath("no folder/set.qcf").toStdString(), "two", record);
+    EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
+    saver.Save(file, "three", record);
+    saver.WaitForSaves();
+    EXPECT_EQ(read(), "three") << "on disk before its answer is taken";
+    // Closing right after saving loses nothing.
+    for (const char* bytes : {"four", "five"}) saver.Save(file, bytes, record);
+  }
+  EXPECT_EQ(read(), "five");
   QCoreApplication::processEvents();
   EXPECT_EQ(answers, (std::vector<bool>{true, false}));
   EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));

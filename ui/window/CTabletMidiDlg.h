@@ -12,6 +12,7 @@
 #include "engine/PerformanceEngine.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
+#include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/MainWindowControls.h"
 #include "ui/window/OrientationScaling.h"
@@ -133,8 +134,10 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   QtMessageSink ownMessages_;
   MessageSink& messages_;
   PerformanceEngine engine_;
-  /// Lent to the engine; destroyed first, so no answer reaches an engine that is gone.
+  /// Lent to the engine; destroyed first, so no answer reaches an engine that
+  /// is gone. The saver finishes every save asked for before it goes.
   BackgroundPictureDecoder pictureDecoder_;
+  BackgroundFileSaver fileSaver_;
   /// Lent to the eight curve buttons, so declared before them.
   std::array<QPixmap, kResponseCurveCount> curveBitmaps_;
   std::unique_ptr<MainWindowControls> controls_;
