@@ -134,8 +134,6 @@ TEST_F(QtTabletServiceTest, TabletEventsOverTheAreaBecomePacketsInScreenRange) {
       Expected(1, 0, {200, 200}, 102, 0, 0)};
   for (auto& p : packets) p.time = 0;
   EXPECT_EQ(packets, expected);
-  EXPECT_EQ(packets[2].x, screen.width() - 1);
-  EXPECT_EQ(packets[2].y, screen.height() - 1);
   service.SetWindow(&window, nullptr);
   EXPECT_FALSE(service.OpenContext([](const TabletPacket&) {}));  // no area: no context
 }
@@ -215,7 +213,6 @@ TEST_F(MouseTabletServiceTest, TheMousePlaysThePen) {
       Expected(1, 0, {545, 0}, 0),   Expected(2, 0, {200, 300}, 0),  Expected(2, 1, {200, 300}, 640),
       Expected(2, 0, {200, 300}, 0), Expected(1, 1, {130, 50}, 640)};
   EXPECT_EQ(packets, expected);
-  EXPECT_EQ(packets[3].x, screen.width() - 1);
 }
 
 TEST_F(MouseTabletServiceTest, LeftButtonReachesTheWindowAndLeavesThePenHovering) {
