@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Pen packets: which notes the bands play, with what velocity, and what a
-// packet that changes nothing does.
+// Pen packets: which notes the bands play, with what velocity, what a packet
+// that changes nothing does; notes stop as they started: what the golden
+// scripts cannot show, refused sends and packets that arrive inside a box;
+// and the port's own failures, resets and row values on the wire.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "engine/EngineFakes.h"
+#include "engine/MidiPort.h"
+#include "engine/WaitingPackets.h"
 
 using Strings = std::vector<std::string>;
 
@@ -12,6 +18,8 @@ namespace {
 // 61 62 66 67 71 73 74 78 79 83 from the bottom edge up.
 constexpr int32_t kBandOf61 = 1070;
 constexpr int32_t kBandOf62 = 900;
+constexpr int32_t kBandOf66 = 800;
+constexpr int32_t kBandOf67 = 700;
 }  // namespace
 
 TEST(NoteGeneration, VelocityFromPressureOrFixed) {
@@ -70,4 +78,156 @@ TEST(ProcessPacket, RepeatedPacketOnlyAdvancesTheCounter) {
   EXPECT_EQ(rig.display.areaRepaints, repaints);
   EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1017 2"}));
   EXPECT_EQ(rig.engine.PacketCount(), 2u);
+}
+
+TEST(SoundingNotes, ARefusedNoteOnNeedsNoNoteOff) {
+  EngineRig rig;
+  rig.engine.SelectController(kInputY, 11);
+  rig.Packet(2, 1, 960, kBandOf61, 0);
+  // The chord's middle note is refused: its box is shown, the others sound.
+  rig.midi.refused = {"90 42 32"};
+  rig.Packet(2, 1, 960, kBandOf62, 400);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"90 3E 32", "90 45 32", "B0 0A 3F"}));
+  EXPECT_EQ(rig.messages.TakeShown(), (Strings{"MIDI error"}));
+  EXPECT_EQ(rig.engine.SoundingNoteCount(), 2u);
+  rig.Packet(2, 0, 960, kBandOf62, 0);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "80 45 00", "B0 0B 00"}));
+  EXPECT_EQ(rig.engine.SoundingNoteCount(), 0u);
+}
+
+TEST(SoundingNotes, PacketsInsideABoxWaitForTheCallThatOpenedIt) {
+  EngineRig rig;
+  rig.engine.SelectController(kInputY, 11);
+  rig.Packet(1, 1, 960, kBandOf61, 0);
+  rig.Packet(1, 1, 960, kBandOf62, 400);
+  rig.midi.TakeSent();
+  // Entering the next band, the controller reset fails; while its box is open
+  // the pen lifts, touches again and moves on. Handled inside the box, the
+  // touch would start a note that the interrupted step then forgets (it sets
+  // `lastNote` to its own note), and that note would never stop.
+  bool delivered = false;
+  rig.messages.onShow = [&] {
+    if (std::exchange(delivered, true)) return;
+    rig.midi.refused.clear();
+    rig.Packet(1, 0, 960, kBandOf66, 0);
+    rig.Packet(1, 1, 960, kBandOf66, 300);
+    rig.Packet(1, 1, 960, kBandOf67, 300);  // the same touch: only this one is kept
+  };
+  rig.midi.refused = {"B0 0B 00"};
+  rig.Packet(1, 1, 960, kBandOf66, 400);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "90 42 32", "B0 0A 3F",  // the interrupted step
+                                          "80 42 00", "B0 0B 00",              // the lift
+                                          "90 43 25", "B0 0A 3F"}));           // the touch, where it is now
+  EXPECT_EQ(rig.engine.SoundingNoteCount(), 1u);
+  EXPECT_EQ(rig.engine.PacketCount(), 5u);
+  rig.Packet(1, 0, 960, kBandOf67, 0);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 43 00", "B0 0B 00"}));
+}
+
+TEST(WaitingPackets, AStretchKeepsItsNewestPacketAndEveryChangeItsTurn) {
+  struct Sample {
+    uint32_t cursor, buttons, pressure;
+    int32_t x;  ///< tells the packets apart
+  };
+  struct Case {
+    const char* what;
+    std::vector<Sample> in;
+    std::vector<int32_t> out;
+  };
+  const Case cases[] = {
+      {"hover, touch, lift", {{1, 0, 0, 1}, {1, 0, 0, 2}, {1, 1, 300, 3}, {1, 1, 200, 4}, {1, 0, 0, 5}}, {2, 4, 5}},
+      {"a lift and a touch between", {{1, 1, 300, 1}, {1, 0, 0, 2}, {1, 1, 90, 3}, {1, 1, 80, 4}}, {1, 2, 4}},
+      {"another tool", {{1, 1, 300, 1}, {2, 1, 300, 2}, {2, 1, 250, 3}}, {1, 3}},
+      {"other buttons", {{1, 1, 300, 1}, {1, 3, 300, 2}, {1, 3, 100, 3}}, {1, 3}}};
+  for (const Case& c : cases) {
+    WaitingPackets waiting;
+    for (const Sample& s : c.in) {
+      waiting.Add({.cursor = s.cursor, .buttons = s.buttons, .x = s.x, .normalPressure = s.pressure}, {});
+    }
+    std::vector<int32_t> out;
+    while (auto p = waiting.Take()) out.push_back(p->packet.x);
+    EXPECT_EQ(out, c.out) << c.what;
+  }
+
+  // A box open through hundreds of touches keeps the newest ones.
+  WaitingPackets waiting;
+  const int32_t count = 3 * WaitingPackets::kMaxWaiting;
+  for (int32_t i = 1; i <= count; ++i) waiting.Add({.cursor = 1, .x = i, .normalPressure = uint32_t(i % 2)}, {});
+  EXPECT_EQ(waiting.Size(), WaitingPackets::kMaxWaiting);
+  EXPECT_EQ(waiting.Take()->packet.x, count - int32_t(WaitingPackets::kMaxWaiting) + 1);
+}
+
+TEST(MidiPort, FailedCloseKeepsTheOldPort) {
+  EngineRig rig;
+  rig.midi.failClose = true;
+  const int opens = rig.midi.opens;
+  rig.engine.SelectPort(0);
+  EXPECT_EQ(rig.messages.TakeShown(), (Strings{"Unable to close the previous MIDI Out device!"}));
+  EXPECT_EQ(rig.midi.opens, opens);
+  EXPECT_TRUE(rig.engine.PortOpen());
+}
+
+TEST(MidiPort, OneErrorBoxAtATime) {
+  EngineRig rig;
+  rig.midi.failSends = true;
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  // While the box is open its modal loop keeps the program running; what
+  // fails meanwhile shows no box of its own.
+  int nested = 0;
+  rig.messages.onShow = [&] {
+    ++nested;
+    EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 2));
+  };
+  EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 1));
+  EXPECT_EQ(nested, 1);
+  EXPECT_FALSE(port.SendShortMessage(kControlChange, 0, 1, 1));  // the next failure has its own box again
+  EXPECT_EQ(rig.messages.shown.size(), 2u);
+}
+
+// At a band change the expression rows stay where they are, and so do their
+// displays; the other assigned rows return to rest in row order.
+TEST(MidiPort, BandChangeResetKeepsTheExpressionRows) {
+  Configuration assigned = DefaultConfiguration();
+  assigned.cc[kInputX] = 7;
+  assigned.cc[kInputY] = kPitchBendController;
+  assigned.cc[kInputPressure] = kChannelPressureController;
+  assigned.cc[kInputTilt] = 11;
+  assigned.min = {5, 90, 90, 127, 0, 0, 0, 0};
+  EngineRig rig;
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  port.OpenMidiOut(0, false);
+  port.ResetControllers(assigned, ControllerReset::KeepExpression);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 07 05", "B0 0B 7F"}));
+  EXPECT_EQ(rig.display.TakeTexts(), (Strings{"1043 ---", "1046 ---", "1047 ---", "1082 ---", "1083 ---", "1084 ---"}));
+}
+
+// A row's value as pitch bend keeps `out` as the upper seven bits, from the
+// lowest bend through the centre to the highest; as channel pressure it is the
+// pressure. Values above 127 (inputs beyond the usual ranges) count as 127.
+TEST(MidiPort, RowValuesBecomeBendPressureOrControlChange) {
+  EngineRig rig;
+  MidiPort port(rig.midi, rig.messages, rig.display);
+  port.OpenMidiOut(0, false);
+  const struct {
+    uint8_t controller, out;
+    const char* sent;
+  } cases[] = {{kPitchBendController, 0, "E0 00 00"},         {kPitchBendController, 63, "E0 00 3F"},
+               {kPitchBendController, 64, "E0 00 40"},        {kPitchBendController, 65, "E0 02 41"},
+               {kPitchBendController, 127, "E0 7F 7F"},       {kPitchBendController, 200, "E0 7F 7F"},
+               {kChannelPressureController, 0, "D0 00 00"},   {kChannelPressureController, 99, "D0 63 00"},
+               {kChannelPressureController, 200, "D0 7F 00"}, {7, 99, "B0 07 63"}};
+  for (const auto& test : cases) {
+    port.SendControllerValue(0, test.controller, test.out);
+    EXPECT_EQ(rig.midi.TakeSent(), Strings{test.sent}) << int(test.controller) << " " << int(test.out);
+  }
+  // Every step of the row moves the bend up.
+  int previous = -1;
+  for (int out = 0; out <= 127; ++out) {
+    port.SendControllerValue(0, kPitchBendController, static_cast<uint8_t>(out));
+    unsigned status, fine, coarse;
+    ASSERT_EQ(std::sscanf(rig.midi.TakeSent().at(0).c_str(), "%x %x %x", &status, &fine, &coarse), 3);
+    EXPECT_EQ(coarse, unsigned(out));
+    EXPECT_GT(int(coarse * 128 + fine), previous);
+    previous = int(coarse * 128 + fine);
+  }
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The service's connection rules over a pretended MIDI system: which
-// connections it makes and takes away, the list, and a system that is not
-// there or never answers. A stalled server and one that goes away and comes
-// back are tested on a real one (tests/e2e).
+// connections it makes and takes away, the list, and a system that never
+// answers. A system that is not there is tested on the real services without
+// one; a stalled server, and one that is gone and found again by a refresh
+// once it is back, on a real one (tests/e2e).
 #include "midi/OwnPortService.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,6 @@ struct FakeSystem {
   std::vector<MidiDestination> destinations;
   std::set<std::string> connections;
   Strings log;  ///< "start", "connect A", "disconnect A", "stop"
-  bool startFails = false;
   int handlerCalls = 0;
   std::atomic<int> blockRead{-1};  ///< a pipe: while open, Connect waits for a byte
   int blockWrite = -1;
@@ -91,7 +91,6 @@ class FakeClient : public MidiSystemClient {
   bool Start(std::function<void()> changed) override {
     std::lock_guard lock(system_.mutex);
     system_.log.push_back("start");
-    if (system_.startFails) return false;
     system_.changed = std::move(changed);
     return true;
   }
@@ -153,7 +152,6 @@ TEST(OwnPortServiceTest, ConnectsOnlyWhatItChoseAndLeavesOtherConnectionsAlone) 
   system.connections = {"C"};  // made by hand before Quill started
   auto service = ServiceOn(system);
   ASSERT_TRUE(service->IsAvailable());
-  EXPECT_FALSE(service->SendShortMsg(0x643C90)) << "nothing is open yet";
 
   // Each row: the device chosen, then what the system saw and what is connected.
   struct Step {
@@ -177,11 +175,9 @@ TEST(OwnPortServiceTest, ConnectsOnlyWhatItChoseAndLeavesOtherConnectionsAlone) 
     EXPECT_EQ(system.connections, step.connections);
     for (unsigned device = 0; device < 3; ++device) EXPECT_EQ(service->IsConnectedTo(device), device == step.device);
   }
-  EXPECT_TRUE(service->SendShortMsg(0x643C90));
-
   EXPECT_TRUE(service->Close());
   EXPECT_FALSE(service->IsConnectedTo(0));
-  EXPECT_FALSE(service->SendShortMsg(0x643C90));
+  EXPECT_FALSE(service->SendShortMsg(0x643C90)) << "closed: nothing to send to";
   EXPECT_FALSE(service->Open(3)) << "past the end of the list";
   service.reset();  // the worker has done everything asked of it
   EXPECT_EQ(system.connections, (std::set<std::string>{"C"}));
@@ -190,10 +186,7 @@ TEST(OwnPortServiceTest, ConnectsOnlyWhatItChoseAndLeavesOtherConnectionsAlone) 
 TEST(OwnPortServiceTest, ListFollowsTheSystemWhenRefreshed) {
   FakeSystem system{"A", "B"};
   auto service = ServiceOn(system);
-  ASSERT_EQ(service->GetNumDevs(), 2u);
-  EXPECT_EQ(service->GetDeviceName(1), "B");
-  EXPECT_EQ(service->GetStableDeviceName(1), "B stable");
-  EXPECT_EQ(service->GetDeviceName(2), "");
+  ASSERT_EQ(service->GetNumDevs(), 2u);  // (names and the end of the list: on a real server)
   ASSERT_TRUE(Reopen(*service, 1));
 
   // A destination appears: the owner hears of it, and the list it sees
@@ -250,22 +243,4 @@ TEST(OwnPortServiceTest, SystemThatNeverAnswersIsGivenUpAndTheServiceStillEnds) 
   EXPECT_EQ(system.Log(), before);
 }
 
-// Not there when Quill starts (what that means is tested on the real services
-// without a system), it comes up later: a refresh (the port box opening) finds it.
-TEST(OwnPortServiceTest, SystemThatComesUpLaterIsFoundByARefresh) {
-  FakeSystem system{"A"};
-  system.startFails = true;
-  auto service = ServiceOn(system);
-  EXPECT_FALSE(service->IsAvailable());
-  EXPECT_EQ(service->GetNumDevs(), 0u);
-  {
-    std::lock_guard lock(system.mutex);
-    system.startFails = false;
-  }
-  service->RefreshDevices();
-  ASSERT_TRUE(system.WaitUntil([&] { return system.handlerCalls == 1; }));
-  service->RefreshDevices();
-  EXPECT_EQ(service->GetNumDevs(), 1u);
-  EXPECT_TRUE(Reopen(*service, 0));
-}
 }  // namespace

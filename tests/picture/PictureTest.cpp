@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Decoding pictures the test draws itself, and sampling them under the pen.
+// Decoding pictures the test draws itself, sampling them under the pen, and
+// colours as hue, saturation and brightness.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -107,16 +108,13 @@ TEST_F(PictureTest, SamplingTruncatesAndClampsEvenOutsideTheTablet) {
   EXPECT_EQ(SampleColor(picture, 0.75f, 0, 1), (std::array<uint8_t, 3>{hsv.h, hsv.s, hsv.v}));
 }
 
+// A file that fails to decode keeps the previous picture: checked on every
+// input by the picture fuzz target; here, what it cannot make.
 TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   const std::string good = SaveQuadrants("good.bmp", "BMP");
   const std::string bmp = ReadBytes("good.bmp");
   SaveQuadrants("good.jpg", "JPEG");
   const std::string jpeg = ReadBytes("good.jpg");
-  WriteBytes("truncated.bmp", bmp.substr(0, bmp.size() - 1));
-  WriteBytes("truncated.jpg", jpeg.substr(0, jpeg.size() * 9 / 10));
-  WriteBytes("headless.jpg", jpeg.substr(0, 40));
-  WriteBytes("text.jpg", "Quill configuration file\r\n");
-  WriteBytes("empty.jpg", "");
   std::string huge = bmp.substr(0, 54);  // a valid header of 30000 × 30000 pixels, and no pixels
   for (int i = 0; i < 4; ++i) huge[18 + i] = huge[22 + i] = static_cast<char>(30000 >> (8 * i));
   WriteBytes("huge.bmp", huge + std::string(4096, '\0'));
@@ -125,8 +123,7 @@ TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   Picture picture;
   ASSERT_TRUE(picture.Load(good));
   const uint64_t generation = picture.Generation();
-  for (const std::string name : {"truncated.bmp", "truncated.jpg", "headless.jpg", "text.jpg", "empty.jpg", "huge.bmp",
-                                 "folder.jpg", "absent.jpg", ""}) {
+  for (const std::string name : {"huge.bmp", "folder.jpg", "absent.jpg", ""}) {
     EXPECT_FALSE(picture.Load(name.empty() ? name : PathOf(name))) << name;
     EXPECT_EQ(picture.Generation(), generation) << name;
     ExpectCorners(picture, 0, name);
@@ -139,6 +136,29 @@ TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   EXPECT_TRUE(picture.IsEmpty());
   EXPECT_NE(picture.Generation(), generation);
   EXPECT_EQ(SampleColor(picture, 0.5f, 0.5f, 0), (std::array<uint8_t, 3>{0, 0, 0}));
+}
+
+TEST(RgbToHsv, MatchesTheTunedSinglePrecisionStepsAndStaysInRange) {
+  const struct {
+    uint8_t r, g, b;
+    Hsv hsv;
+  } cases[] = {
+      {255, 0, 0, {0, 127, 127}},    {0, 255, 0, {42, 127, 127}},    {0, 0, 255, {84, 127, 127}},
+      {255, 255, 0, {21, 127, 127}}, {255, 0, 255, {105, 127, 127}}, {0, 255, 255, {63, 127, 127}},
+      {128, 128, 128, {0, 0, 63}},   {255, 255, 255, {0, 0, 127}},   {0, 0, 0, {0, 0, 0}},
+      {255, 128, 0, {10, 127, 127}}, {10, 20, 30, {74, 84, 14}},     {254, 255, 255, {63, 0, 127}},
+      {255, 0, 1, {126, 127, 127}},  // hue just below a full turn stays below 127
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RgbToHsv(c.r, c.g, c.b), c.hsv) << int{c.r} << "," << int{c.g} << "," << int{c.b};
+  for (int r = 0; r < 256; r += 3) {
+    for (int g = 0; g < 256; g += 5) {
+      for (int b = 0; b < 256; b += 7) {
+        const Hsv hsv = RgbToHsv(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b));
+        ASSERT_TRUE(hsv.h <= 126 && hsv.s <= 127 && hsv.v <= 127) << r << "," << g << "," << b;
+      }
+    }
+  }
 }
 
 }  // namespace
