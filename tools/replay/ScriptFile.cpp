@@ -16,11 +16,11 @@ bool ScriptLineReader::Next(std::string_view& line) {
   return true;
 }
 
-std::optional<ScriptError> RunScript(std::FILE* in, ReplayRunner& runner) {
+std::optional<ScriptError> RunScript(std::FILE* in, ReplayRunner& runner, const std::function<bool()>& stopped) {
   ScriptLineReader reader(in);
   std::string_view line;
   std::string error;
-  for (unsigned long number = 1; reader.Next(line); ++number) {
+  for (unsigned long number = 1; !(stopped && stopped()) && reader.Next(line); ++number) {
     if (!runner.RunLine(line, error)) return ScriptError{number, error};
   }
   return std::nullopt;

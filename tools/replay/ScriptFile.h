@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,5 +36,7 @@ struct ScriptError {
 };
 
 /// Runs the lines of a script file through the runner as they are read, up to
-/// its end or its first malformed line.
-std::optional<ScriptError> RunScript(std::FILE* in, ReplayRunner& runner);
+/// its end, its first malformed line, or until `stopped` says so (asked before
+/// each line).
+std::optional<ScriptError> RunScript(std::FILE* in, ReplayRunner& runner,
+                                     const std::function<bool()>& stopped = nullptr);

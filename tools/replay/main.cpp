@@ -2,12 +2,15 @@
 // quill-replay: plays scripted pen packets and control changes (and, on
 // request, a recorded tablet) through the performance engine and prints every
 // MIDI message, message box and (on request) display text, one line each.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include <signal.h>  // sigaction
 
 #include "midi/MidiSystem.h"
 #include "tools/replay/RecordingPlayback.h"
@@ -17,6 +20,28 @@
 
 namespace {
 constexpr int kUsageError = 2;
+
+// SIGINT, SIGTERM or SIGHUP: the run ends as a script's end does (what sounds
+// is stopped, on a real port too), then the program dies of that signal.
+volatile std::sig_atomic_t interruption = 0;
+
+extern "C" void NoteInterruption(int signal) { interruption = signal; }
+
+void CatchInterruptions() {
+  struct sigaction action {};
+  action.sa_handler = NoteInterruption;
+  sigemptyset(&action.sa_mask);
+  // No SA_RESTART: a read waiting for the next script line returns at once.
+  // A signal ignored by whoever started us (SIGINT for a job in the
+  // background of a script) stays ignored.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+}
+
+bool Interrupted() { return interruption != 0; }
 
 constexpr const char* kUsageLine =
     "usage: quill-replay [--devices N] [--show-displays] [--midi=alsa|jack] "
@@ -66,6 +91,33 @@ std::optional<std::string_view> OptionValue(std::string_view name, int argc, cha
 
 bool IsOption(std::string_view arg, std::string_view name) {
   return arg == name || (arg.starts_with(name) && arg.size() > name.size() && arg[name.size()] == '=');
+}
+
+// Runs the script, then the recording; the port is closed (what it was sent
+// delivered) and the output written when this returns the exit status.
+int Play(std::FILE* in, const Options& options, const std::optional<TabletRecording>& recording) {
+  ReplayOutput out(stdout);
+  std::unique_ptr<MidiOutService> midi;
+  if (options.midi) {
+    midi = std::make_unique<PrintingRealPort>(CreateMidiOutService(*options.midi), out);
+  } else {
+    midi = std::make_unique<PrintingDevices>(options.devices, out);
+  }
+  ReplayRunner runner(std::move(midi), out, options.showDisplays);
+
+  if (const auto error = RunScript(in, runner, Interrupted)) {
+    runner.EndPerformance();
+    out.Flush();
+    std::fprintf(stderr, "quill-replay: line %lu: %s\n", error->line, error->reason.c_str());
+    return kUsageError;
+  }
+  if (recording && !Interrupted()) {
+    const RecordingPlaybackOptions playback{options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly,
+                                            options.showPackets};
+    PlayTabletRecording(*recording, runner, out, playback);
+  }
+  runner.EndPerformance();
+  return 0;
 }
 
 }  // namespace
@@ -130,26 +182,12 @@ int main(int argc, char** argv) {
     }
   }
 
-  ReplayOutput out(stdout);
-  std::unique_ptr<MidiOutService> midi;
-  if (options.midi) {
-    midi = std::make_unique<PrintingRealPort>(CreateMidiOutService(*options.midi), out);
-  } else {
-    midi = std::make_unique<PrintingDevices>(options.devices, out);
+  CatchInterruptions();
+  const int status = Play(in, options, recording);
+  if (Interrupted()) {
+    // Everything is written and the port closed: now die as asked.
+    std::signal(interruption, SIG_DFL);
+    std::raise(interruption);
   }
-  ReplayRunner runner(std::move(midi), out, options.showDisplays);
-
-  if (const auto error = RunScript(in, runner)) {
-    runner.EndPerformance();
-    out.Flush();
-    std::fprintf(stderr, "quill-replay: line %lu: %s\n", error->line, error->reason.c_str());
-    return kUsageError;
-  }
-  if (recording) {
-    const RecordingPlaybackOptions playback{options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly,
-                                            options.showPackets};
-    PlayTabletRecording(*recording, runner, out, playback);
-  }
-  runner.EndPerformance();
-  return 0;
+  return status;
 }
