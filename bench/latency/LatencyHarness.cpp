@@ -19,9 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include "JackServer.h"
 #include "engine/PerformanceEngine.h"
 #include "midi/MidiSystem.h"
+#include "tests/support/JackServer.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 #include "ui/window/CTabletMidiDlg.h"
 #include "ui/window/TabletAreaPainter.h"
 

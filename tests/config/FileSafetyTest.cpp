@@ -5,7 +5,7 @@
 // limit that makes the writing itself fail half-way. A picture or
 // configuration file the engine refuses changes nothing but the remembered
 // folder. The messages of saving and loading, and loading back what was
-// saved, are checked by the replay golden test (replay/files.replay).
+// saved, are checked by the replay golden test (tests/replay/golden/files.qrs).
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -21,7 +21,7 @@
 #include <iterator>
 
 #include "config/SafeFileWriter.h"
-#include "engine/EngineFakes.h"
+#include "tests/support/EngineFakes.h"
 
 namespace fs = std::filesystem;
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "JackReplay.h"
-#include "JackServer.h"
+#include "tests/support/JackServer.h"
 
 namespace {
 using namespace std::chrono_literals;

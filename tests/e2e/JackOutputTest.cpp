@@ -12,8 +12,8 @@
 
 #include "JackReceiver.h"
 #include "JackReplay.h"
-#include "JackServer.h"
 #include "midi/MidiSystem.h"
+#include "tests/support/JackServer.h"
 #include "tools/replay/ReplayRunner.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "JackReceiver.h"
 
-#include "JackServer.h"
+#include "tests/support/JackServer.h"
 
 namespace {
 void IgnoreError(RtMidiError::Type, const std::string&, void*) {}

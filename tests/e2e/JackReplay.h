@@ -21,8 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "JackServer.h"
 #include "midi/MidiSystem.h"
+#include "tests/support/JackServer.h"
 #include "tools/replay/ReplayRunner.h"
 
 /// Starts a replay runner on the current JACK server's ports, lets `play` drive

@@ -13,8 +13,8 @@
 
 #include "JackReceiver.h"
 #include "JackReplay.h"
-#include "JackServer.h"
-#include "tests/replay/RandomPerformance.h"
+#include "tests/support/JackServer.h"
+#include "tests/support/RandomPerformance.h"
 
 extern char** environ;
 

@@ -16,8 +16,8 @@
 
 #include "JackReceiver.h"
 #include "JackReplay.h"
-#include "JackServer.h"
 #include "midi/MidiSystem.h"
+#include "tests/support/JackServer.h"
 
 namespace {
 using namespace std::chrono_literals;

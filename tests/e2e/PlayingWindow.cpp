@@ -17,7 +17,7 @@
 
 #include "app/CTabletMidiApp.h"
 #include "midi/MidiSystem.h"
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 
 int main(int argc, char** argv) {
   if (argc != 2 || (std::strcmp(argv[1], "close") != 0 && std::strcmp(argv[1], "wait") != 0)) {

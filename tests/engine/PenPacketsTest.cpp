@@ -7,9 +7,9 @@
 
 #include <cstdio>
 
-#include "engine/EngineFakes.h"
 #include "engine/MidiPort.h"
 #include "engine/WaitingPackets.h"
+#include "tests/support/EngineFakes.h"
 
 using Strings = std::vector<std::string>;
 

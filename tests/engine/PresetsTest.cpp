@@ -10,7 +10,7 @@
 #include <functional>
 #include <iterator>
 
-#include "engine/EngineFakes.h"
+#include "tests/support/EngineFakes.h"
 
 namespace {
 using Strings = std::vector<std::string>;

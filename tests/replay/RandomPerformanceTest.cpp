@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "midi/ShortMessage.h"
-#include "tests/replay/RandomPerformance.h"
+#include "tests/support/RandomPerformance.h"
 #include "tools/replay/ReplayRunner.h"
 
 namespace {

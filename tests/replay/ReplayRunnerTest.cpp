@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/replay/RandomPerformance.h"
+#include "tests/support/RandomPerformance.h"
 #include "tools/replay/RecordingPlayback.h"
 #include "tools/replay/ScriptFile.h"
 

@@ -2,8 +2,18 @@
 # Runs quill-replay on one script and compares its standard output (and, when
 # given, its exit status and standard error) with the expected files.
 #   -DREPLAY=path -DSCRIPT=path -DEXPECTED=path -DACTUAL=path [-DARGS=a|b] [-DSTATUS=n] [-DSTDERR=path]
+#   [-DSCRATCH=folder -DWORK=folder [-DSAME=a|b]]
+# With SCRATCH the script runs in WORK, made afresh as a copy of SCRATCH (the
+# files a script loads, saves and spoils stay out of the source tree); SAME
+# names two files the run must leave byte for byte the same.
 string(REPLACE "|" ";" ARGS "${ARGS}")
-execute_process(COMMAND ${REPLAY} ${ARGS} ${SCRIPT}
+set(where "")
+if(DEFINED SCRATCH)
+  file(REMOVE_RECURSE ${WORK})
+  file(COPY ${SCRATCH}/ DESTINATION ${WORK})
+  set(where WORKING_DIRECTORY ${WORK})
+endif()
+execute_process(COMMAND ${REPLAY} ${ARGS} ${SCRIPT} ${where}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
 file(READ ${EXPECTED} expected)
 if(NOT out STREQUAL expected)
@@ -20,5 +30,14 @@ if(DEFINED STDERR)
   file(READ ${STDERR} expectedErr)
   if(NOT err STREQUAL expectedErr)
     message(FATAL_ERROR "standard error differs:\n${err}")
+  endif()
+endif()
+if(DEFINED SAME)
+  string(REPLACE "|" ";" SAME "${SAME}")
+  list(GET SAME 0 first)
+  list(GET SAME 1 second)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${first} ${WORK}/${second} RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "${first} and ${second} differ")
   endif()
 endif()

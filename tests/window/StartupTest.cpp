@@ -20,7 +20,7 @@
 #include "app/TerminationSignals.h"
 #include "config/ConfigFileWriter.h"
 #include "tablet/layers/MouseTabletService.h"
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 
 namespace {
 

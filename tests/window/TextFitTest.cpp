@@ -13,7 +13,7 @@
 
 #include "model/EngineDisplay.h"
 #include "music/NoteNames.h"
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 #include "ui/controls/FittedComboBox.h"
 #include "ui/controls/FittedLabel.h"
 #include "ui/controls/PathButton.h"

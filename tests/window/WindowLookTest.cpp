@@ -19,7 +19,7 @@
 #include "model/Configuration.h"
 #include "music/NoteNames.h"
 #include "tablet/layers/MouseTabletService.h"
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 #include "ui/dialogs/CKeySelectDlg.h"
 #include "ui/window/CTabletMidiDlg.h"
 #include "ui/window/ControlIds.h"

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/window/WindowFakes.h"
+#include "tests/support/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
 #include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "tablet/layers/WidgetTabletService.h"
-#include "tests/engine/EngineFakes.h"
+#include "tests/support/EngineFakes.h"
 #include "ui/window/CTabletMidiDlg.h"
 
 /// Colours in test failures as RGB triples.

@@ -14,7 +14,7 @@
 
 #include "config/ConfigFileWriter.h"
 #include "config/SafeFileWriter.h"
-#include "engine/EngineFakes.h"
+#include "tests/support/EngineFakes.h"
 
 namespace fs = std::filesystem;
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "JackServer.h"
+#include "tests/support/JackServer.h"
 
 #include <fcntl.h>
 #include <jack/jack.h>
