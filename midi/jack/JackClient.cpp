@@ -92,9 +92,13 @@ JackClient::JackClient(std::string clientName, std::string portName)
 JackClient::~JackClient() {
   Stop();
   // libjack crashes closing a client whose server went away, and its threads
-  // may still hold this; the few bytes of a dead client are kept to the end.
+  // may still hold this; the few bytes of a dead client are kept to the end,
+  // where the leak checker sees them as kept. Clients end on the MIDI worker
+  // of any service, or on one that was let go, hence the lock.
   if (shared_->gone.load()) {
+    static std::mutex deadMutex;
     static auto* dead = new std::vector<Shared*>();
+    std::lock_guard lock(deadMutex);
     dead->push_back(shared_);
     return;
   }
