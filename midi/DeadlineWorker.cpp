@@ -1,114 +1,107 @@
 // SPDX-License-Identifier: MIT
 #include "midi/DeadlineWorker.h"
 
-#include <ctime>
+#include <condition_variable>
+#include <deque>
 #include <exception>
-#include <system_error>
+#include <mutex>
 
-namespace {
-// How long Stop waits for a cancelled thread to unwind.
-constexpr std::chrono::seconds kCancelWait{1};
+struct DeadlineWorker::State {
+  struct Job {
+    Task task;
+    bool finished = false;
+    bool abandoned = false;  ///< its caller stopped waiting
+  };
 
-timespec RealtimeIn(std::chrono::seconds delay) {
-  timespec until{};
-  clock_gettime(CLOCK_REALTIME, &until);
-  until.tv_sec += static_cast<time_t>(delay.count());
-  return until;
-}
-}  // namespace
+  mutable std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable done;
+  std::deque<std::shared_ptr<Job>> queue;
+  int abandonedUnfinished = 0;  ///< Jobs given up on and not finished yet
+  bool stopping = false;
+  bool ended = false;
 
-DeadlineWorker::DeadlineWorker() {
-  if (const int error = pthread_create(&thread_, nullptr, &DeadlineWorker::ThreadMain, this)) {
-    throw std::system_error(error, std::generic_category(), "DeadlineWorker");
+  std::shared_ptr<Job> Queue(Task task) {
+    auto job = std::make_shared<Job>();
+    job->task = std::move(task);
+    std::lock_guard lock(mutex);
+    if (stopping) return nullptr;
+    queue.push_back(job);
+    wake.notify_one();
+    return job;
   }
+};
+
+DeadlineWorker::DeadlineWorker() : state_(std::make_shared<State>()) {
+  // The thread holds its own reference: a thread let go keeps the state.
+  thread_ = std::thread([state = state_] { Run(state); });
 }
 
-DeadlineWorker::~DeadlineWorker() { Stop(std::chrono::seconds(1)); }
+DeadlineWorker::~DeadlineWorker() { Stop(kDefaultStopDeadline); }
 
-void* DeadlineWorker::ThreadMain(void* self) {
-  // Only a task may be cancelled, never the worker's own bookkeeping (which
-  // holds the mutex or waits on a condition variable).
-  pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
-  static_cast<DeadlineWorker*>(self)->Run();
-  return nullptr;
-}
-
-void DeadlineWorker::Run() {
+void DeadlineWorker::Run(const std::shared_ptr<State>& state) {
   for (;;) {
-    std::shared_ptr<Job> job;
+    std::shared_ptr<State::Job> job;
     {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
-      if (queue_.empty()) break;
-      job = std::move(queue_.front());
-      queue_.pop_front();
+      std::unique_lock lock(state->mutex);
+      state->wake.wait(lock, [&] { return state->stopping || !state->queue.empty(); });
+      if (state->queue.empty()) break;
+      job = std::move(state->queue.front());
+      state->queue.pop_front();
     }
-    pthread_setcancelstate(PTHREAD_CANCEL_ENABLE, nullptr);
     try {
       job->task();
     } catch (const std::exception&) {
       // The task reports failure through its own results, left unset.
     }
-    pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, nullptr);
-    std::lock_guard lock(mutex_);
+    // What the task captured goes here, on this thread, not with the last
+    // reference a caller may still hold.
+    job->task = nullptr;
+    std::lock_guard lock(state->mutex);
     job->finished = true;
-    if (job->abandoned) --abandonedUnfinished_;
-    done_.notify_all();
+    if (job->abandoned) --state->abandonedUnfinished;
+    state->done.notify_all();
   }
-  std::lock_guard lock(mutex_);
-  ended_ = true;
-  done_.notify_all();
+  std::lock_guard lock(state->mutex);
+  state->ended = true;
+  state->done.notify_all();
 }
 
-std::shared_ptr<DeadlineWorker::Job> DeadlineWorker::Queue(Task task) {
-  auto job = std::make_shared<Job>();
-  job->task = std::move(task);
-  std::lock_guard lock(mutex_);
-  if (stopping_) return nullptr;
-  queue_.push_back(job);
-  wake_.notify_one();
-  return job;
-}
-
-void DeadlineWorker::Post(Task task) { Queue(std::move(task)); }
+void DeadlineWorker::Post(Task task) { state_->Queue(std::move(task)); }
 
 bool DeadlineWorker::Call(Task task, std::chrono::milliseconds deadline) {
-  const std::shared_ptr<Job> job = Queue(std::move(task));
+  const std::shared_ptr<State::Job> job = state_->Queue(std::move(task));
   if (!job) return false;
-  std::unique_lock lock(mutex_);
-  if (done_.wait_for(lock, deadline, [&] { return job->finished; })) return true;
+  std::unique_lock lock(state_->mutex);
+  if (state_->done.wait_for(lock, deadline, [&] { return job->finished; })) return true;
   job->abandoned = true;
-  ++abandonedUnfinished_;
+  ++state_->abandonedUnfinished;
   return false;
 }
 
 bool DeadlineWorker::Busy() const {
-  std::lock_guard lock(mutex_);
-  return abandonedUnfinished_ > 0;
+  std::lock_guard lock(state_->mutex);
+  return state_->abandonedUnfinished > 0;
 }
 
 bool DeadlineWorker::Stop(std::chrono::milliseconds deadline) {
+  if (stopped_) return !letGo_;
+  stopped_ = true;
   bool ended = false;
   {
-    std::unique_lock lock(mutex_);
-    if (stopped_) return true;
-    stopped_ = true;
-    stopping_ = true;
-    wake_.notify_all();
-    ended = done_.wait_for(lock, deadline, [&] { return ended_; });
+    std::unique_lock lock(state_->mutex);
+    state_->stopping = true;
+    state_->wake.notify_all();
+    ended = state_->done.wait_for(lock, deadline, [&] { return state_->ended; });
   }
   if (ended) {
-    pthread_join(thread_, nullptr);
+    thread_.join();
     return true;
   }
-  // A task is blocked in a system call that does not return (a stopped
-  // server); cancelling unwinds it from that call.
-  pthread_cancel(thread_);
-  const timespec until = RealtimeIn(kCancelWait);
-  if (pthread_timedjoin_np(thread_, nullptr, &until) != 0) {
-    // Blocked where cancelling does not reach: waiting for it is the only way
-    // that its task cannot touch what is about to be freed.
-    pthread_join(thread_, nullptr);
-  }
+  // Blocked in a call that may never return: cancelling it would leave the
+  // library it is in (and its locks) half-way, and waiting for it would hang
+  // the end of the program. The thread keeps what it uses and is let go.
+  thread_.detach();
+  letGo_ = true;
   return false;
 }

@@ -1,29 +1,33 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <pthread.h>
-
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
+#include <thread>
 
 /// A thread of its own that runs tasks one after another, so that a caller
 /// can wait for the MIDI system only up to a deadline and carry on without it.
-/// The thread never outlives its worker: Stop joins it, and cancels it first
-/// when a task stays blocked in a system call (a server that stopped for good).
+///
+/// A task blocked in a call that never returns (a server that stopped for
+/// good) is never cancelled: the thread is let go instead, and whoever stops
+/// the worker waits no longer than the deadline given. A thread let go keeps
+/// what it needs (its queue, and whatever the tasks hold) and, should the
+/// call ever return, runs the rest of its queue and ends on its own. So a
+/// task must own, through shared pointers it captures, everything it uses:
+/// it may run after its worker and the worker's owner are gone.
 class DeadlineWorker {
  public:
   using Task = std::function<void()>;
 
   /// Starts the thread; throws std::system_error when no thread can be made.
   DeadlineWorker();
-  /// Stops with a deadline of one second.
+  /// Stops with a deadline of kDefaultStopDeadline.
   ~DeadlineWorker();
   DeadlineWorker(const DeadlineWorker&) = delete;
   DeadlineWorker& operator=(const DeadlineWorker&) = delete;
+
+  static constexpr std::chrono::milliseconds kDefaultStopDeadline{1000};
 
   /// Queues `task` after everything queued before and returns at once.
   void Post(Task task);
@@ -33,30 +37,20 @@ class DeadlineWorker {
   /// True while a task that a Call stopped waiting for has not finished: the
   /// system it waits for is stalled.
   bool Busy() const;
-  /// Runs what is queued, then ends the thread. Waits up to `deadline` for
-  /// that; then cancels the task that is still blocked and joins the thread.
-  /// False when the thread had to be cancelled (the task did not finish, and
-  /// whatever it was using may be left half-done) or could not be joined.
+  /// Takes no more tasks, runs what is queued and ends the thread, waiting up
+  /// to `deadline` for that. A thread still busy then is let go, and Stop
+  /// returns false: the queue is run (or not) without anyone waiting for it.
   bool Stop(std::chrono::milliseconds deadline);
 
  private:
-  struct Job {
-    Task task;
-    bool finished = false;
-    bool abandoned = false;  ///< its caller stopped waiting
-  };
+  /// The queue and its bookkeeping: shared with the thread, which may
+  /// outlive the worker.
+  struct State;
 
-  static void* ThreadMain(void* self);
-  void Run();
-  std::shared_ptr<Job> Queue(Task task);
+  static void Run(const std::shared_ptr<State>& state);
 
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable done_;
-  std::deque<std::shared_ptr<Job>> queue_;
-  int abandonedUnfinished_ = 0;  ///< Jobs given up on and not finished yet
-  bool stopping_ = false;
-  bool ended_ = false;
+  std::shared_ptr<State> state_;
+  std::thread thread_;
   bool stopped_ = false;
-  pthread_t thread_{};
+  bool letGo_ = false;
 };

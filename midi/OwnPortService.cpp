@@ -2,6 +2,8 @@
 #include "midi/OwnPortService.h"
 
 #include <array>
+#include <atomic>
+#include <mutex>
 #include <utility>
 
 #include "midi/ShortMessage.h"
@@ -22,132 +24,156 @@ struct OwnPortService::ChangeRelay {
   }
 };
 
-namespace {
-// Clients that could not be stopped (their thread was cancelled inside the
-// system's library, which may hold its own locks) are never touched again.
-void KeepForever(std::shared_ptr<MidiSystemClient> client) {
-  static auto* kept = new std::vector<std::shared_ptr<MidiSystemClient>>();
-  if (client) kept->push_back(std::move(client));
-}
-}  // namespace
+struct OwnPortService::Shared {
+  /// What an Open left for the sending thread.
+  struct Opened {
+    std::shared_ptr<MidiSystemClient> client;
+    uint64_t linkEpoch = 0;
+  };
+
+  Shared(ClientFactory factory, MidiWaitLimits limits)
+      : factory(std::move(factory)), limits(limits), relay(std::make_shared<ChangeRelay>()) {}
+
+  // Set at the start, then only read.
+  const ClientFactory factory;
+  const MidiWaitLimits limits;
+  const std::shared_ptr<ChangeRelay> relay;
+
+  // The worker thread alone.
+  std::shared_ptr<MidiSystemClient> client;
+  std::optional<MidiDestination> linked;  ///< the destination the port is connected to
+  bool madeByUs = false;                  ///< the connection is Quill's to take away
+
+  // The worker and the calling thread.
+  std::mutex listMutex;
+  std::vector<MidiDestination> latest;  ///< as the worker last read it
+  bool readPending = false;             ///< a list reading is queued
+  std::atomic<uint64_t> linkEpoch{0};   ///< counts connections lost or replaced
+
+  // Worker thread.
+  bool EnsureClient();
+  void ReadDestinations();
+  std::optional<Opened> Link(const MidiDestination& destination);
+  void Unlink();
+  void StopClient();
+};
 
 OwnPortService::OwnPortService(ClientFactory factory, MidiWaitLimits limits)
-    : factory_(std::move(factory)), limits_(limits), relay_(std::make_shared<ChangeRelay>()) {
-  relay_->systemChanged = [this] {
-    {
-      std::lock_guard lock(listMutex_);
-      if (readPending_) return;
-      readPending_ = true;
-    }
-    worker_.Post([this] { ReadDestinations(); });
-  };
+    : shared_(std::make_shared<Shared>(std::move(factory), limits)) {
+  // Cleared before the service goes, under the relay's lock.
+  shared_->relay->systemChanged = [this] { PostListReading(); };
   auto started = std::make_shared<bool>(false);
-  available_ = worker_.Call([this, started] { *started = EnsureClient(); }, limits_.commandDeadline) && *started;
-  std::lock_guard lock(listMutex_);
-  shown_ = latest_;
+  available_ = worker_.Call([shared = shared_, started] { *started = shared->EnsureClient(); },
+                            shared_->limits.commandDeadline) &&
+               *started;
+  std::lock_guard lock(shared_->listMutex);
+  shown_ = shared_->latest;
 }
 
 OwnPortService::~OwnPortService() {
   {
-    std::lock_guard lock(relay_->mutex);
-    relay_->systemChanged = nullptr;
-    relay_->listChanged = nullptr;
+    std::lock_guard lock(shared_->relay->mutex);
+    shared_->relay->systemChanged = nullptr;
+    shared_->relay->listChanged = nullptr;
   }
-  auto stopped = std::make_shared<bool>(false);
-  worker_.Post([this, stopped] {
-    StopClient();
-    *stopped = true;
-  });
-  if (!worker_.Stop(2 * limits_.commandDeadline) || !*stopped) {
-    KeepForever(std::move(connection_.client));
-    KeepForever(std::move(sender_));
+  // The client goes on the worker, after everything queued before: if the
+  // worker is let go, the client stays with it and is stopped there should
+  // the system ever answer. The sending thread's reference goes now.
+  sender_.reset();
+  worker_.Post([shared = shared_] { shared->StopClient(); });
+  worker_.Stop(2 * shared_->limits.commandDeadline);
+}
+
+void OwnPortService::PostListReading() {
+  {
+    std::lock_guard lock(shared_->listMutex);
+    if (shared_->readPending) return;
+    shared_->readPending = true;
   }
+  worker_.Post([shared = shared_] { shared->ReadDestinations(); });
 }
 
 // ---- Worker thread
 
-bool OwnPortService::EnsureClient() {
-  if (connection_.client && connection_.client->Gone()) {
+bool OwnPortService::Shared::EnsureClient() {
+  if (client && client->Gone()) {
     // The system went away; its connections went with it.
-    connection_.client->Stop();
-    connection_.client.reset();
-    if (connection_.linked) ++linkEpoch_;
-    connection_.linked.reset();
+    client->Stop();
+    client.reset();
+    if (linked) ++linkEpoch;
+    linked.reset();
   }
-  if (connection_.client) return true;
-  std::unique_ptr<MidiSystemClient> client = factory_ ? factory_() : nullptr;
-  if (!client) return false;
-  if (!client->Start([relay = relay_] { relay->SystemChanged(); })) return false;
-  connection_.client = std::move(client);
+  if (client) return true;
+  std::unique_ptr<MidiSystemClient> fresh = factory ? factory() : nullptr;
+  if (!fresh) return false;
+  if (!fresh->Start([relay = relay] { relay->SystemChanged(); })) return false;
+  client = std::move(fresh);
   ReadDestinations();
   return true;
 }
 
-void OwnPortService::ReadDestinations() {
+void OwnPortService::Shared::ReadDestinations() {
   {
-    std::lock_guard lock(listMutex_);
-    readPending_ = false;
+    std::lock_guard lock(listMutex);
+    readPending = false;
   }
   std::vector<MidiDestination> list;
-  MidiSystemClient* client = connection_.client.get();
   if (client && !client->Gone()) list = client->Destinations();
-  if (connection_.linked) {
+  if (linked) {
     bool present = false;
-    for (const MidiDestination& d : list) present = present || d.address == connection_.linked->address;
+    for (const MidiDestination& d : list) present = present || d.address == linked->address;
     if (!present) {
       // The destination went (and its connections with it).
-      connection_.linked.reset();
-      ++linkEpoch_;
+      linked.reset();
+      ++linkEpoch;
     }
   }
   bool changed = false;
   {
-    std::lock_guard lock(listMutex_);
-    changed = list != latest_;
-    latest_ = std::move(list);
+    std::lock_guard lock(listMutex);
+    changed = list != latest;
+    latest = std::move(list);
   }
-  if (changed) relay_->ListChanged();
+  if (changed) relay->ListChanged();
 }
 
-std::optional<OwnPortService::Opened> OwnPortService::Link(const MidiDestination& destination) {
+std::optional<OwnPortService::Shared::Opened> OwnPortService::Shared::Link(const MidiDestination& destination) {
   if (!EnsureClient()) return std::nullopt;
-  MidiSystemClient& client = *connection_.client;
-  if (!client.WaitUntilRunning(limits_.runningWait)) return std::nullopt;
-  if (!connection_.linked || connection_.linked->address != destination.address) {
+  if (!client->WaitUntilRunning(limits.runningWait)) return std::nullopt;
+  if (!linked || linked->address != destination.address) {
     Unlink();
-    switch (client.Connect(destination)) {
-      case MidiSystemClient::Link::Made: connection_.madeByUs = true; break;
-      case MidiSystemClient::Link::AlreadyThere: connection_.madeByUs = false; break;
+    switch (client->Connect(destination)) {
+      case MidiSystemClient::Link::Made: madeByUs = true; break;
+      case MidiSystemClient::Link::AlreadyThere: madeByUs = false; break;
       case MidiSystemClient::Link::Failed: return std::nullopt;
     }
-    connection_.linked = destination;
+    linked = destination;
   }
-  return Opened{connection_.client, linkEpoch_.load()};
+  return Opened{client, linkEpoch.load()};
 }
 
-void OwnPortService::Unlink() {
-  if (!connection_.linked) return;
-  MidiSystemClient* client = connection_.client.get();
-  if (connection_.madeByUs && client && !client->Gone()) {
+void OwnPortService::Shared::Unlink() {
+  if (!linked) return;
+  if (madeByUs && client && !client->Gone()) {
     // A system that does not run cannot take the connection away now; it
     // stays noted, and the next Link or Unlink tries again.
-    if (!client->WaitUntilRunning(limits_.runningWait)) return;
+    if (!client->WaitUntilRunning(limits.runningWait)) return;
     // What was sent last (the note-offs of a preset change) reaches the
     // destination before the connection goes.
-    client->WaitUntilDelivered(limits_.runningWait);
-    client->Disconnect(*connection_.linked);
+    client->WaitUntilDelivered(limits.runningWait);
+    client->Disconnect(*linked);
   }
-  connection_.linked.reset();
-  connection_.madeByUs = false;
-  ++linkEpoch_;
+  linked.reset();
+  madeByUs = false;
+  ++linkEpoch;
 }
 
-void OwnPortService::StopClient() {
-  if (!connection_.client) return;
+void OwnPortService::Shared::StopClient() {
+  if (!client) return;
   // The last note-offs of the program: worth a longer wait for a busy system.
-  if (!connection_.client->Gone()) connection_.client->WaitUntilDelivered(limits_.commandDeadline);
-  connection_.client->Stop();
-  connection_.client.reset();
+  if (!client->Gone()) client->WaitUntilDelivered(limits.commandDeadline);
+  client->Stop();
+  client.reset();
 }
 
 // ---- The calling thread
@@ -168,9 +194,10 @@ bool OwnPortService::Open(unsigned device) {
   // An earlier call still waits for a stalled system: this one would too.
   if (worker_.Busy()) return false;
   const MidiDestination destination = shown_[device];
-  auto opened = std::make_shared<std::optional<Opened>>();
-  if (!worker_.Call([this, destination, opened] { *opened = Link(destination); }, limits_.commandDeadline)) {
-    worker_.Post([this] { Unlink(); });  // a connection made late is taken back
+  auto opened = std::make_shared<std::optional<Shared::Opened>>();
+  if (!worker_.Call([shared = shared_, destination, opened] { *opened = shared->Link(destination); },
+                    shared_->limits.commandDeadline)) {
+    worker_.Post([shared = shared_] { shared->Unlink(); });  // a connection made late is taken back
     return false;
   }
   if (!*opened) return false;
@@ -184,7 +211,7 @@ bool OwnPortService::Open(unsigned device) {
 bool OwnPortService::Close() {
   if (!openAddress_) return true;
   openAddress_.reset();
-  worker_.Post([this] { Unlink(); });
+  worker_.Post([shared = shared_] { shared->Unlink(); });
   return true;
 }
 
@@ -193,7 +220,7 @@ bool OwnPortService::SendShortMsg(uint32_t packed) {
   std::array<uint8_t, 3> bytes{};
   const size_t length = ShortMessageBytes(packed, bytes);
   if (length == 0) return false;
-  if (sender_->Stalled(limits_.stallLimit)) {
+  if (sender_->Stalled(shared_->limits.stallLimit)) {
     // Nothing written now would arrive in time.
     stalled_ = true;
     return false;
@@ -203,23 +230,23 @@ bool OwnPortService::SendShortMsg(uint32_t packed) {
 
 bool OwnPortService::IsConnectedTo(unsigned device) {
   return openAddress_ && !stalled_ && sender_ && device < shown_.size() && shown_[device].address == *openAddress_ &&
-         linkEpoch_.load() == openEpoch_ && !sender_->Stalled(limits_.stallLimit);
+         shared_->linkEpoch.load() == openEpoch_ && !sender_->Stalled(shared_->limits.stallLimit);
 }
 
 void OwnPortService::RefreshDevices() {
   {
-    std::lock_guard lock(listMutex_);
-    shown_ = latest_;
+    std::lock_guard lock(shared_->listMutex);
+    shown_ = shared_->latest;
   }
   // The list follows the system through its reports; reading it once more
   // also joins a system that was not there before.
-  worker_.Post([this] {
-    EnsureClient();
-    ReadDestinations();
+  worker_.Post([shared = shared_] {
+    shared->EnsureClient();
+    shared->ReadDestinations();
   });
 }
 
 void OwnPortService::SetDevicesChangedHandler(std::function<void()> handler) {
-  std::lock_guard lock(relay_->mutex);
-  relay_->listChanged = std::move(handler);
+  std::lock_guard lock(shared_->relay->mutex);
+  shared_->relay->listChanged = std::move(handler);
 }

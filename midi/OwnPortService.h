@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +37,9 @@ class OwnPortService : public MidiOutService {
   /// Starts a client from `factory` and waits, up to the command deadline, for
   /// its first list of destinations.
   explicit OwnPortService(ClientFactory factory, MidiWaitLimits limits = MidiWaitLimits{});
+  /// Lets what was sent go out, then leaves the system, waiting for that no
+  /// longer than twice the command deadline; a system that does not answer
+  /// by then is left to the worker thread, let go.
   ~OwnPortService() override;
   OwnPortService(const OwnPortService&) = delete;
   OwnPortService& operator=(const OwnPortService&) = delete;
@@ -60,36 +61,16 @@ class OwnPortService : public MidiOutService {
   /// Passes change reports on to the handler; shared with the clients, whose
   /// threads may report until they stop.
   struct ChangeRelay;
-  /// What the worker thread alone touches.
-  struct Connection {
-    std::shared_ptr<MidiSystemClient> client;
-    std::optional<MidiDestination> linked;  ///< the destination the port is connected to
-    bool madeByUs = false;                  ///< the connection is Quill's to take away
-  };
-  /// What an Open left for the sending thread.
-  struct Opened {
-    std::shared_ptr<MidiSystemClient> client;
-    uint64_t linkEpoch = 0;
-  };
+  /// What the worker's tasks use (the client, its connection, the list as
+  /// last read), shared with them: a task that the worker let go, blocked in
+  /// a system that never answers, keeps it after the service is gone, and
+  /// frees it if the system ever answers.
+  struct Shared;
 
-  // Worker thread.
-  bool EnsureClient();
-  void ReadDestinations();
-  std::optional<Opened> Link(const MidiDestination& destination);
-  void Unlink();
-  void StopClient();
+  void PostListReading();
 
-  ClientFactory factory_;
-  MidiWaitLimits limits_;
-  std::shared_ptr<ChangeRelay> relay_;
-  Connection connection_;
+  std::shared_ptr<Shared> shared_;
   bool available_ = false;
-
-  // Shared between the worker and the calling thread.
-  std::mutex listMutex_;
-  std::vector<MidiDestination> latest_;  ///< as the worker last read it
-  bool readPending_ = false;             ///< a list reading is queued
-  std::atomic<uint64_t> linkEpoch_{0};   ///< counts connections lost or replaced
 
   // The calling thread.
   std::vector<MidiDestination> shown_;  ///< the device list
@@ -98,5 +79,5 @@ class OwnPortService : public MidiOutService {
   uint64_t openEpoch_ = 0;
   bool stalled_ = false;
 
-  DeadlineWorker worker_;  ///< last: its thread ends before the members above go
+  DeadlineWorker worker_;  ///< last: stopped before the members above go
 };

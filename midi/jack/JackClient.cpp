@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "midi/JackSupport.h"
-#include "midi/jack/MessageRing.h"
+#include "midi/MessageRing.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Room for 16383 messages: several seconds of the densest playing, and far
+// Room for 16384 messages: several seconds of the densest playing, and far
 // more than a server drains in a cycle, so a burst (packets that queued up
 // while the window was busy) is delivered over a few cycles, not refused.
-constexpr size_t kRingCapacity = 1 << 16;
+constexpr size_t kRingCapacity = 16384;
 // A new connection is in place in the server's graph from the cycle after
 // the one that was running when it was made; the messages that follow it wait
 // until then instead of going nowhere.
@@ -64,12 +64,12 @@ struct JackClient::Shared {
     const uint64_t cycle = self->cycles.load(std::memory_order_relaxed) + 1;
     if (cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
       // Whatever does not fit in this cycle's buffer waits for the next.
-      self->ring.Drain([buffer](const uint8_t* bytes, size_t length) {
-        jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, length);
-        if (!data) return false;
-        std::memcpy(data, bytes, length);
-        return true;
-      });
+      while (const MessageRing::Message* message = self->ring.Front()) {
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, message->length);
+        if (!data) break;
+        std::memcpy(data, message->bytes.data(), message->length);
+        self->ring.Pop();
+      }
     }
     self->lastCycleTicks.store(NowTicks(), std::memory_order_release);
     self->cycles.store(cycle, std::memory_order_release);
@@ -92,9 +92,13 @@ JackClient::JackClient(std::string clientName, std::string portName)
 JackClient::~JackClient() {
   Stop();
   // libjack crashes closing a client whose server went away, and its threads
-  // may still hold this; the few bytes of a dead client are kept to the end.
+  // may still hold this; the few bytes of a dead client are kept to the end,
+  // where the leak checker sees them as kept. Clients end on the MIDI worker
+  // of any service, or on one that was let go, hence the lock.
   if (shared_->gone.load()) {
+    static std::mutex deadMutex;
     static auto* dead = new std::vector<Shared*>();
+    std::lock_guard lock(deadMutex);
     dead->push_back(shared_);
     return;
   }
@@ -193,7 +197,8 @@ bool JackClient::Disconnect(const MidiDestination& destination) {
 }
 
 bool JackClient::Write(const uint8_t* bytes, size_t length) {
-  return started_ && !shared_->stopped.load(std::memory_order_relaxed) && shared_->ring.Push(bytes, length);
+  // Time 0: at the start of the next cycle.
+  return started_ && !shared_->stopped.load(std::memory_order_relaxed) && shared_->ring.Push(0, bytes, length);
 }
 
 bool JackClient::Stalled(milliseconds limit) const {
