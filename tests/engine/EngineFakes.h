@@ -31,7 +31,7 @@ class RecordingMidi : public MidiOutService {
   std::string GetDeviceName(unsigned device) override { return device < names.size() ? names[device] : ""; }
   bool Open(unsigned device) override {
     ++opens;
-    open = device < names.size();
+    open = device < names.size() && !failOpen;
     openName = open ? names[device] : "";
     return open;
   }
@@ -67,6 +67,7 @@ class RecordingMidi : public MidiOutService {
   int closes = 0;
   bool open = false;
   bool failClose = false;
+  bool failOpen = false;  ///< a listed destination refuses the connection
   bool failSends = false;
   std::set<std::string> refused;  ///< messages that fail to send, as "B0 0B 00"
   int opens = 0;

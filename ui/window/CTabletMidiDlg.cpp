@@ -143,8 +143,8 @@ void CTabletMidiDlg::RefreshPortBox() {
 }
 
 void CTabletMidiDlg::SetUpCustomControls() {
-  for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, 127);
-  for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, 127);
+  for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
+  for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
   for (int code = 0; code < kResponseCurveCount; ++code) {
     curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
   }
