@@ -116,7 +116,7 @@ void MidiPort::ResetControllers(const Configuration& config, ControllerReset whi
   }
   for (int i = 0; i < kControllerInputCount; ++i) {
     if (which == ControllerReset::All || !IsExpressionController(config.cc[i]))
-      display_.SetDisplayText(DisplayId::kValue[i], "---");
+      display_.SetDisplayText(ValueReadout(i), "---");
   }
 }
 

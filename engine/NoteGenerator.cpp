@@ -33,7 +33,7 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
   const uint8_t pan = LowByte(TruncToInt32(nx * 127.0f));
   if (note == lastNote_) return;  // moving inside one band
 
-  display_.SetDisplayText(DisplayId::kNoteName, FormatNoteName(note));
+  display_.SetDisplayText(Readout::NoteName, FormatNoteName(note));
   if (lastNote_ != kNoNote) {
     port_.StopSoundingNotes();
     port_.ResetControllers(config, ControllerReset::KeepExpression);

@@ -96,7 +96,7 @@ void PerformanceEngine::ShowConfiguration() {
   display_.ShowPortAndChannel(Current());
   port_.SendProgramChange(Current());
   RebuildNoteList();
-  for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
+  for (int input = 0; input < kControllerInputCount; ++input) display_.SetDisplayText(ValueReadout(input), "---");
   display_.ShowSettings(Current());
 }
 

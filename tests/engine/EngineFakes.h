@@ -100,21 +100,21 @@ class RecordingMessages : public MessageSink {
   std::vector<std::pair<std::string, MessageIcon>> shown;
 };
 
-/// Display texts recorded as "ID TEXT"; the tablet area's repaints counted.
+/// Display texts recorded with the readout they went to; the tablet area's
+/// repaints counted.
 class RecordingDisplay : public EngineDisplay {
  public:
-  void SetDisplayText(int controlId, std::string_view text) override {
-    texts.push_back(std::to_string(controlId) + " " + std::string(text));
-  }
+  using Text = std::pair<Readout, std::string>;
+  void SetDisplayText(Readout readout, std::string_view text) override { texts.emplace_back(readout, text); }
   void InvalidateTabletArea() override { ++areaRepaints; }
   void InvalidateWindow() override {}
   void SetSectionHeaderColors(Rgb, Rgb) override {}
   void ShowPortAndChannel(const Configuration&) override {}
   void ShowSettings(const Configuration&) override {}
   void ShowPicturePath(const Configuration& config) override { picturePaths.push_back(config.picture); }
-  std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
+  std::vector<Text> TakeTexts() { return std::exchange(texts, {}); }
 
-  std::vector<std::string> texts;
+  std::vector<Text> texts;
   std::vector<std::string> picturePaths;  ///< as the display was told them
   int areaRepaints = 0;
 };
