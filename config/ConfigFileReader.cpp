@@ -5,9 +5,7 @@
 #include <cstring>
 
 #include "config/ConfigFileWriter.h"
-#include "music/ChordTable.h"
-#include "music/NoteNames.h"
-#include "music/ScaleTable.h"
+#include "model/Ranges.h"
 
 namespace {
 
@@ -16,11 +14,11 @@ namespace {
 constexpr int32_t kLastScale = kScaleCount - 1;
 constexpr int32_t kLastChord = kChordCount - 1;
 constexpr int32_t kLastKey = kKeyCount - 1;
-constexpr int32_t kLastChannel = 15;
-constexpr int32_t kLastNote = 127;
-constexpr int32_t kLastControllerValue = 127;
+constexpr int32_t kLastChannel = kChannelCount - 1;
+constexpr int32_t kLastNote = kNoteCount - 1;
+constexpr int32_t kLastControllerValue = kControllerValueCount - 1;
 constexpr int32_t kLastControllerEntry = kControllerEntryCount - 1;  // none, pitch bend, channel pressure
-constexpr int32_t kLastPatchOrNone = kNoPatch;
+constexpr int32_t kLastPatchOrNone = kPatchEntryCount - 1;
 
 // Cuts the lines of bytes already in memory by the rule of ReadConfigLine,
 // without copying them: each line is a view into the bytes.

@@ -9,7 +9,6 @@
 namespace {
 constexpr uint8_t kAllSoundOff = 120;
 constexpr uint8_t kAllNotesOff = 123;
-constexpr uint8_t kChannelCount = 16;
 constexpr uint8_t kHighestDataByte = 127;
 constexpr uint8_t kBendCentre = 64;  // upper seven bits of 8192, the unbent pitch
 
@@ -65,16 +64,13 @@ std::string MidiPort::PortName(uint8_t port) const {
 }
 
 std::optional<uint8_t> MidiPort::FindPort(const std::string& name) const {
-  for (unsigned port = 0; port < PortCount(); ++port) {
-    if (service_.GetStableDeviceName(port) == name) return static_cast<uint8_t>(port);
+  for (int port = 0; port < PortCount(); ++port) {
+    if (service_.GetStableDeviceName(static_cast<unsigned>(port)) == name) return static_cast<uint8_t>(port);
   }
   return std::nullopt;
 }
 
-unsigned MidiPort::PortCount() const {
-  // Only the low 8 bits of the count are used: a preset stores the port in a byte.
-  return service_.GetNumDevs() & 0xFFu;
-}
+int MidiPort::PortCount() const { return ListedPortCount(service_.GetNumDevs()); }
 
 bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
   const uint32_t packed = PackShortMessage(status, channel, data1, data2);
@@ -93,7 +89,7 @@ bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, 
 }
 
 void MidiPort::SendProgramChange(const Configuration& config) {
-  if (config.midiPatch > 127) return;  // "------ None ------"
+  if (config.midiPatch >= kProgramCount) return;  // "------ None ------"
   SendShortMessage(kProgramChange, config.midiChannel, config.midiPatch, 0);
 }
 
@@ -120,7 +116,7 @@ void MidiPort::ResetControllers(const Configuration& config, ControllerReset whi
   }
   for (int i = 0; i < kControllerInputCount; ++i) {
     if (which == ControllerReset::All || !IsExpressionController(config.cc[i]))
-      display_.SetDisplayText(DisplayId::kValue[i], "---");
+      display_.SetDisplayText(ValueReadout(i), "---");
   }
 }
 

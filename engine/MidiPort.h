@@ -68,6 +68,8 @@ class MidiPort {
   // The ports, as the port box lists them; entry i is port i.
   /// Takes the system's current list (never waits).
   void RefreshPorts();
+  /// Entries of the port box: the list as last taken.
+  int PortCount() const;
   /// The name a preset remembers entry `port` by; empty when there is none.
   std::string PortName(uint8_t port) const;
   /// The entry with that name, when one has it.
@@ -77,8 +79,6 @@ class MidiPort {
   size_t SoundingNoteCount() const { return sounding_.size(); }
 
  private:
-  unsigned PortCount() const;
-
   struct SoundingNote {
     uint8_t channel;
     uint8_t note;
@@ -91,6 +91,6 @@ class MidiPort {
   bool errorBoxOpen_ = false;
   std::vector<SoundingNote> sounding_;
   // Per channel, expression that the port accepted away from rest.
-  std::array<bool, 16> bent_{};
-  std::array<bool, 16> pressed_{};
+  std::array<bool, kChannelCount> bent_{};
+  std::array<bool, kChannelCount> pressed_{};
 };

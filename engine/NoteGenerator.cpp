@@ -33,7 +33,7 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
   const uint8_t pan = LowByte(TruncToInt32(nx * 127.0f));
   if (note == lastNote_) return;  // moving inside one band
 
-  display_.SetDisplayText(DisplayId::kNoteName, FormatNoteName(note));
+  display_.SetDisplayText(Readout::NoteName, FormatNoteName(note));
   if (lastNote_ != kNoNote) {
     port_.StopSoundingNotes();
     port_.ResetControllers(config, ControllerReset::KeepExpression);
@@ -47,7 +47,7 @@ void NoteGenerator::UpdateNote(const Configuration& config, const PenState& pen,
     if (const Chord* chord = ChordOf(config)) {
       for (int i = 0; i < chord->count; ++i) {
         const int chordNote = note + chord->intervals[i];
-        if (chordNote < 128) port_.StartNote(config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
+        if (chordNote < kNoteCount) port_.StartNote(config.midiChannel, static_cast<uint8_t>(chordNote), velocity);
       }
     }
   }

@@ -6,7 +6,7 @@
 
 namespace {
 constexpr Rgb kWhite{255, 255, 255};
-constexpr int kHighestControllerValue = 127;
+constexpr int kHighestControllerValue = kControllerValueCount - 1;
 }  // namespace
 
 PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages, EngineDisplay& display,
@@ -96,7 +96,7 @@ void PerformanceEngine::ShowConfiguration() {
   display_.ShowPortAndChannel(Current());
   port_.SendProgramChange(Current());
   RebuildNoteList();
-  for (int id : DisplayId::kValue) display_.SetDisplayText(id, "---");
+  for (int input = 0; input < kControllerInputCount; ++input) display_.SetDisplayText(ValueReadout(input), "---");
   display_.ShowSettings(Current());
 }
 
@@ -105,8 +105,8 @@ void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
 // --- Change handlers of the setting controls
 
 void PerformanceEngine::SelectPort(int index) {
+  if (!IsEntryOf(index, port_.PortCount())) return;
   const Call call(*this);
-  if (index < 0) return;
   Current().midiOutPort = static_cast<uint8_t>(index);
   Current().midiOutPortName = port_.PortName(Current().midiOutPort);
   // The box shows a patch that the new destination has not heard yet.
@@ -143,39 +143,39 @@ std::array<Configuration, kSlotCount> PerformanceEngine::WithPortNames() const {
 }
 
 void PerformanceEngine::SelectChannel(int index) {
-  if (index >= 0) Current().midiChannel = static_cast<uint8_t>(index);
+  if (IsEntryOf(index, kChannelCount)) Current().midiChannel = static_cast<uint8_t>(index);
 }
 
 void PerformanceEngine::SelectPatch(int index) {
+  if (!IsEntryOf(index, kPatchEntryCount)) return;
   const Call call(*this);
-  if (index < 0) return;
   Current().midiPatch = static_cast<uint8_t>(index);
   port_.SendProgramChange(Current());
 }
 
 void PerformanceEngine::SelectScale(int index) {
-  if (index < 0) return;
+  if (!IsEntryOf(index, kScaleCount)) return;
   Current().scale = static_cast<uint16_t>(index);
   RebuildNoteList();
 }
 
 void PerformanceEngine::SelectKey(int index) {
-  if (index < 0) return;
+  if (!IsEntryOf(index, kKeyCount)) return;
   Current().key = static_cast<uint8_t>(index);
   RebuildNoteList();
 }
 
 void PerformanceEngine::SelectChord(int index) {
-  if (index >= 0) Current().chord = static_cast<uint16_t>(index);
+  if (IsEntryOf(index, kChordCount)) Current().chord = static_cast<uint16_t>(index);
 }
 
 void PerformanceEngine::SelectNoteDirection(int index) {
-  if (index >= 0) Current().noteDirection = static_cast<uint16_t>(index);
+  if (IsEntryOf(index, kNoteDirectionCount)) Current().noteDirection = static_cast<uint16_t>(index);
 }
 
 void PerformanceEngine::SelectController(int input, int index) {
-  if (input < 0 || input >= kControllerInputCount || index < 0) return;
-  Current().cc[input] = static_cast<uint8_t>(index);
+  if (IsEntryOf(input, kControllerInputCount) && IsEntryOf(index, kControllerEntryCount))
+    Current().cc[input] = static_cast<uint8_t>(index);
 }
 
 void PerformanceEngine::SetPlayNotes(bool checked) { Current().playNotes = checked ? 1 : 0; }
@@ -184,28 +184,34 @@ void PerformanceEngine::SetInitialPressure(bool checked) { Current().initialPres
 
 void PerformanceEngine::SetInitialPosition(bool checked) { Current().initialPosition = checked ? 1 : 0; }
 
-void PerformanceEngine::SetNoteLimit(NoteLimit which, uint8_t key) {
+void PerformanceEngine::SetNoteLimit(NoteLimit which, int key) {
+  if (!IsEntryOf(key, kNoteCount)) return;
   Configuration& c = Current();
-  (which == NoteLimit::Lower ? c.minNote : c.maxNote) = key;
+  (which == NoteLimit::Lower ? c.minNote : c.maxNote) = static_cast<uint8_t>(key);
   if (c.maxNote < c.minNote) std::swap(c.minNote, c.maxNote);
   RebuildNoteList();
 }
 
-void PerformanceEngine::SetResponseCurve(int input, uint16_t code) {
-  if (input >= 0 && input < kControllerInputCount) Current().map[input] = code;
+void PerformanceEngine::SetResponseCurve(int input, int code) {
+  if (IsEntryOf(input, kControllerInputCount) && IsEntryOf(code, kResponseCurveCount))
+    Current().map[input] = static_cast<uint16_t>(code);
 }
 
+// The minimum and maximum are numeric fields: a number past either end is
+// taken as that end rather than refused.
 void PerformanceEngine::SetControllerMinimum(int input, int value) {
-  if (input >= 0 && input < kControllerInputCount)
+  if (IsEntryOf(input, kControllerInputCount))
     Current().min[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
 }
 
 void PerformanceEngine::SetControllerMaximum(int input, int value) {
-  if (input >= 0 && input < kControllerInputCount)
+  if (IsEntryOf(input, kControllerInputCount))
     Current().max[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
 }
 
-void PerformanceEngine::SetColorModel(uint16_t model) { Current().colorModel = model; }
+void PerformanceEngine::SetColorModel(int model) {
+  if (IsEntryOf(model, kColorModelCount)) Current().colorModel = static_cast<uint16_t>(model);
+}
 
 // --- Silence
 

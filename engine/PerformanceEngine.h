@@ -62,6 +62,8 @@ class PerformanceEngine {
 
   // Change handlers of the setting controls; each works on the current slot.
   // Box indexes are the selected entry (a negative index means no selection).
+  // A value its control could never send (no such entry, row or code) is
+  // refused and changes nothing; the counts are those of model/Ranges.h.
   /// The port box: the preset remembers the entry and its name, the port is
   /// opened again (also on the same entry) and, once open, the destination
   /// gets the preset's programme change.
@@ -80,14 +82,14 @@ class PerformanceEngine {
   void SetInitialPressure(bool checked);
   void SetInitialPosition(bool checked);
   /// A key chosen with MinKey or MaxKey; the limits are swapped when needed.
-  void SetNoteLimit(NoteLimit which, uint8_t key);
+  void SetNoteLimit(NoteLimit which, int key);
   /// A curve button stepped to a new code.
-  void SetResponseCurve(int input, uint16_t code);
+  void SetResponseCurve(int input, int code);
   /// A minimum or maximum field accepted a value (clamped to 0..127).
   void SetControllerMinimum(int input, int value);
   void SetControllerMaximum(int input, int value);
   /// The RGB (0) and HSV (1) buttons.
-  void SetColorModel(uint16_t model);
+  void SetColorModel(int model);
 
   /// The port box is about to be filled again (it opens, or the system's
   /// destinations changed): the system's list is taken, and every preset goes

@@ -52,7 +52,7 @@ void PerformanceEngine::SendController(int input, uint8_t value) {
   const uint8_t out = MapValue(value, c.min[input], c.max[input], c.map[input]);
   port_.SendControllerValue(c.midiChannel, c.cc[input], out);
   char buffer[16];
-  display_.SetDisplayText(DisplayId::kValue[input], FormatNumber(buffer, static_cast<int>(out)));
+  display_.SetDisplayText(ValueReadout(input), FormatNumber(buffer, static_cast<int>(out)));
 }
 
 void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGeometry& geometry) {
@@ -67,7 +67,7 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
 void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry) {
   ++packetCount_;
   char buffer[16];
-  display_.SetDisplayText(DisplayId::kPacketCounter, FormatNumber(buffer, packetCount_));
+  display_.SetDisplayText(Readout::PacketCount, FormatNumber(buffer, packetCount_));
 
   const PenState old = pen_;
   pen_.areaX = ScaleToArea(geometry.areaWidth, packet.x, geometry.screenWidth);
@@ -127,5 +127,5 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
     }
   }
 
-  if (pen_.cursor != old.cursor) display_.SetDisplayText(DisplayId::kToolName, tools_.ToolName(pen_.cursor));
+  if (pen_.cursor != old.cursor) display_.SetDisplayText(Readout::ToolName, tools_.ToolName(pen_.cursor));
 }

@@ -13,7 +13,7 @@ void ScaleNoteList::Build(uint16_t scale, uint8_t key, uint8_t minNote, uint8_t 
   uint8_t n = key;
   uint8_t i = 0;
   // Every scale has a non-zero first step, so the walk always reaches 128.
-  while (n <= 127) {
+  while (n < kNoteCount) {
     if (n >= minNote && n <= maxNote) notes_.push_back(n);
     if (steps[i] == 0) i = 0;
     n = static_cast<uint8_t>(n + steps[i]);

@@ -13,9 +13,7 @@
 
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
-#include "music/ChordTable.h"
-#include "music/NoteNames.h"
-#include "music/ScaleTable.h"
+#include "model/Ranges.h"
 
 namespace {
 
@@ -41,23 +39,23 @@ struct Held {
 
 Held HeldIn(const Configuration& c, const ConfigField& field) {
   switch (field.kind) {
-    case FieldKind::MidiOutPort: return {c.midiOutPort, 255};  // every value of the field's width
+    case FieldKind::MidiOutPort: return {c.midiOutPort, kPortNumberCount - 1};  // every value of the field's width
     case FieldKind::NoteDirection: return {c.noteDirection, 65535};
     case FieldKind::ResponseCurveCode: return {c.map[field.input], 65535};
     case FieldKind::ColorModel: return {c.colorModel, 65535};
-    case FieldKind::MidiChannel: return {c.midiChannel, 15};
-    case FieldKind::MidiPatch: return {c.midiPatch, kNoPatch};
+    case FieldKind::MidiChannel: return {c.midiChannel, kChannelCount - 1};
+    case FieldKind::MidiPatch: return {c.midiPatch, kPatchEntryCount - 1};
     case FieldKind::Scale: return {c.scale, kScaleCount - 1};
     case FieldKind::Key: return {c.key, kKeyCount - 1};
     case FieldKind::Chord: return {c.chord, kChordCount - 1};
-    case FieldKind::MinNote: return {c.minNote, 127};
-    case FieldKind::MaxNote: return {c.maxNote, 127};
+    case FieldKind::MinNote: return {c.minNote, kNoteCount - 1};
+    case FieldKind::MaxNote: return {c.maxNote, kNoteCount - 1};
     case FieldKind::PlayNotes: return {c.playNotes, 1};
     case FieldKind::InitialPosition: return {c.initialPosition, 1};
     case FieldKind::InitialPressure: return {c.initialPressure, 1};
     case FieldKind::ControllerNumber: return {c.cc[field.input], kControllerEntryCount - 1};
-    case FieldKind::ControllerMinimum: return {c.min[field.input], 127};
-    case FieldKind::ControllerMaximum: return {c.max[field.input], 127};
+    case FieldKind::ControllerMinimum: return {c.min[field.input], kControllerValueCount - 1};
+    case FieldKind::ControllerMaximum: return {c.max[field.input], kControllerValueCount - 1};
     case FieldKind::Picture: return {0, 0, &c.picture};
     case FieldKind::MidiOutPortName: return {0, 0, &c.midiOutPortName};
   }

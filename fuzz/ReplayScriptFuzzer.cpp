@@ -144,7 +144,7 @@ class NoteLedger {
   int Sounding() const { return total_; }
 
  private:
-  int sounding_[3][16][128] = {};
+  int sounding_[3][kChannelCount][kNoteCount] = {};
   int total_ = 0;
 };
 

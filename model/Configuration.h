@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "model/Ranges.h"
+
 /// The pen inputs, in the order of every per-controller array, file line,
 /// control row and value display.
 enum ControllerInput : int {
@@ -17,7 +19,7 @@ enum ControllerInput : int {
   kInputS = 6,         ///< saturation, or green
   kInputB = 7,         ///< brightness, or blue
 };
-inline constexpr int kControllerInputCount = 8;
+static_assert(kInputB + 1 == kControllerInputCount);
 
 /// Response curve codes, as stored in `Configuration::map`.
 enum ResponseCurve : uint16_t {
@@ -26,19 +28,19 @@ enum ResponseCurve : uint16_t {
   Logarithmic = 2,  ///< rises steeply, then flattens
   SCurve = 3,       ///< slow at both ends
 };
-inline constexpr int kResponseCurveCount = 4;
+static_assert(SCurve + 1 == kResponseCurveCount);
 
-inline constexpr uint8_t kNoController = 128;  ///< `cc` value: the input sends nothing
-inline constexpr uint8_t kNoPatch = 128;       ///< `midiPatch` value: no programme change
-inline constexpr uint8_t kNoNote = 255;        ///< `lastNote` value: nothing sounds
-inline constexpr int kSlotCount = 12;          ///< configurations, chosen with F1 to F12
+inline constexpr uint8_t kNoController = kControllerNumberCount;  ///< `cc` value: the input sends nothing
+inline constexpr uint8_t kNoPatch = kProgramCount;                ///< `midiPatch` value: no programme change
+inline constexpr uint8_t kNoNote = 255;                           ///< `lastNote` value: nothing sounds
 
 /// `cc` values past "none", the last entries of every controller box: the input
 /// bends the pitch or sends channel pressure instead of a control change, also
 /// while notes play.
-inline constexpr uint8_t kPitchBendController = 129;
-inline constexpr uint8_t kChannelPressureController = 130;
-inline constexpr int kControllerEntryCount = 131;  ///< entries of a controller box, 0..130
+inline constexpr uint8_t kPitchBendController = kNoController + 1;
+inline constexpr uint8_t kChannelPressureController = kNoController + 2;
+static_assert(kChannelPressureController + 1 == kControllerEntryCount);
+static_assert(kNoPatch + 1 == kPatchEntryCount);
 
 /// True for the `cc` values that send pitch bend or channel pressure.
 constexpr bool IsExpressionController(uint8_t cc) {

@@ -6,23 +6,36 @@
 
 #include "model/Configuration.h"
 
-/// Control ids of the displays the engine writes to.
-namespace DisplayId {
-inline constexpr int kToolName = 1006;
-inline constexpr int kPacketCounter = 1017;
-inline constexpr int kNoteName = 1048;
-/// Value display of each controller input, in ControllerInput order.
-inline constexpr int kValue[kControllerInputCount] = {1043, 1044, 1045, 1046, 1047, 1082, 1083, 1084};
-}  // namespace DisplayId
+/// The texts the engine shows, named for what they say. Where each appears is
+/// the display's business: the window has a label for each, quill-replay
+/// prints them.
+enum class Readout {
+  PacketCount,  ///< packets handled since the tablet context opened
+  NoteName,     ///< the note of the band under the pen
+  ToolName,     ///< the tool the pen reports
+  Value0,       ///< the last value sent by the X row; the other rows follow in ControllerInput order
+  Value1,       ///< Y
+  Value2,       ///< pressure
+  Value3,       ///< tilt
+  Value4,       ///< angle
+  Value5,       ///< hue or red
+  Value6,       ///< saturation or green
+  Value7,       ///< brightness or blue
+};
+inline constexpr int kReadoutCount = static_cast<int>(Readout::Value7) + 1;  ///< texts the engine shows
+static_assert(kReadoutCount - static_cast<int>(Readout::Value0) == kControllerInputCount);
 
-/// What the engine shows: value displays, note and tool names, the packet
-/// counter, the pen's status, repaint requests and the controls of the current
+/// The readout of a controller row's value (`input` is a ControllerInput).
+constexpr Readout ValueReadout(int input) { return static_cast<Readout>(static_cast<int>(Readout::Value0) + input); }
+
+/// What the engine shows: the readouts (row values, note and tool names, the
+/// packet counter), the pen's status, repaint requests and the controls of the current
 /// configuration. The window shows it all; quill-replay prints the texts.
 class EngineDisplay {
  public:
   virtual ~EngineDisplay() = default;
-  /// Sets the text of one of the displays in DisplayId.
-  virtual void SetDisplayText(int controlId, std::string_view text) = 0;
+  /// Sets the text of a readout.
+  virtual void SetDisplayText(Readout readout, std::string_view text) = 0;
   // The pen's status, shown beside the tablet area; a display without one
   // (quill-replay prints only the texts above) ignores them.
   /// The pen moved: its position in screen pixels, as the packet gave it.

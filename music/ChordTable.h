@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "model/Ranges.h"
+
 /// One built-in chord: its shown name (slot 0) and further symbols ("*" = empty
 /// slot), and its notes as rising distances in semitones above the root.
 struct Chord {
@@ -11,8 +13,6 @@ struct Chord {
   uint8_t count;                     ///< notes in the chord, 2..6
   std::array<uint8_t, 7> intervals;  ///< the first `count` are used
 };
-
-inline constexpr int kChordCount = 24;
 
 /// The 24 chords in their fixed order; the index is what configurations store.
 extern const std::array<Chord, kChordCount> ChordTable;

@@ -2,8 +2,10 @@
 #include "music/GeneralMidiNames.h"
 
 // Labels are "<number>" padded to four characters, then the name; the
-// programme labels count from 1. Index 128 means "nothing chosen".
-const std::array<const char*, kGeneralMidiLabelCount> PatchNames = std::to_array<const char*>({
+// programme labels count from 1. Index 128 means "nothing chosen"; after it
+// a controller box offers the entries that send expression instead of a
+// control change.
+const std::array<const char*, kPatchEntryCount> PatchNames = std::to_array<const char*>({
     "1   Acoustic Grand",
     "2   Bright Acoustic",
     "3   Electric Grand",
@@ -135,7 +137,7 @@ const std::array<const char*, kGeneralMidiLabelCount> PatchNames = std::to_array
     "------ None ------",
 });
 
-const std::array<const char*, kGeneralMidiLabelCount> ControllerNames = std::to_array<const char*>({
+const std::array<const char*, kControllerEntryCount> ControllerNames = std::to_array<const char*>({
     "0   Bank Select (coarse)",
     "1   Modulation Wheel (coarse)",
     "2   Breath controller (coarse)",
@@ -265,4 +267,6 @@ const std::array<const char*, kGeneralMidiLabelCount> ControllerNames = std::to_
     "126 Mono Operation",
     "127 Poly Operation",
     "------ None ------",
+    "Pitch bend",
+    "Channel pressure",
 });

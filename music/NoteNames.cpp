@@ -7,4 +7,6 @@ const std::array<const char*, kKeyCount> KeyNames =
 const std::array<const char*, kKeyCount> NoteNames =
     std::to_array<const char*>({"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"});
 
-std::string FormatNoteName(uint8_t note) { return std::string(NoteNames[note % 12]) + std::to_string(note / 12 - 2); }
+std::string FormatNoteName(uint8_t note) {
+  return std::string(NoteNames[note % kKeyCount]) + std::to_string(note / kKeyCount - 2);
+}

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-inline constexpr int kKeyCount = 12;
+#include "model/Ranges.h"
 
 /// The key box entries by pitch class, written with flats.
 extern const std::array<const char*, kKeyCount> KeyNames;

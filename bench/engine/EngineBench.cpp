@@ -31,7 +31,7 @@ class QuietMessages : public MessageSink {
 
 class CountingDisplay : public EngineDisplay {
  public:
-  void SetDisplayText(int, std::string_view text) override { characters += text.size(); }
+  void SetDisplayText(Readout, std::string_view text) override { characters += text.size(); }
   void InvalidateTabletArea() override {}
   void InvalidateWindow() override {}
   void SetSectionHeaderColors(Rgb, Rgb) override {}

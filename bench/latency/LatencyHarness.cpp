@@ -50,7 +50,7 @@ class CountingMessages : public MessageSink {
 
 class NoDisplay : public EngineDisplay {
  public:
-  void SetDisplayText(int, std::string_view) override {}
+  void SetDisplayText(Readout, std::string_view) override {}
   void InvalidateTabletArea() override {}
   void InvalidateWindow() override {}
   void SetSectionHeaderColors(Rgb, Rgb) override {}

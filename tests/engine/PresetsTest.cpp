@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -72,6 +73,72 @@ TEST(Slots, NoteLimitsAreSwappedWhenCrossed) {
   EXPECT_EQ(rig.engine.Notes().NoteList().Notes(), std::vector<uint8_t>{});  // 84 is not in the scale
 }
 
+// Each setting handler refuses a value its control could never send (no such
+// entry, row or code): every preset, the slot and the port stay as they were.
+// 65537 is what a cut to a byte or to 16 bits would make entry 1; the last
+// entry is still taken.
+TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
+  constexpr int kPorts = 3;
+  using Setter = std::function<void(PerformanceEngine&, int)>;
+  const struct {
+    const char* what;
+    Setter set;
+    int count;  // the control sends 0..count-1
+  } setters[] = {
+      {"port", [](PerformanceEngine& e, int v) { e.SelectPort(v); }, kPorts},
+      {"channel", [](PerformanceEngine& e, int v) { e.SelectChannel(v); }, kChannelCount},
+      {"patch", [](PerformanceEngine& e, int v) { e.SelectPatch(v); }, kPatchEntryCount},
+      {"scale", [](PerformanceEngine& e, int v) { e.SelectScale(v); }, kScaleCount},
+      {"key", [](PerformanceEngine& e, int v) { e.SelectKey(v); }, kKeyCount},
+      {"chord", [](PerformanceEngine& e, int v) { e.SelectChord(v); }, kChordCount},
+      {"note direction", [](PerformanceEngine& e, int v) { e.SelectNoteDirection(v); }, kNoteDirectionCount},
+      {"controller", [](PerformanceEngine& e, int v) { e.SelectController(kInputTilt, v); }, kControllerEntryCount},
+      {"controller row", [](PerformanceEngine& e, int v) { e.SelectController(v, 0); }, kControllerInputCount},
+      {"lower note", [](PerformanceEngine& e, int v) { e.SetNoteLimit(NoteLimit::Lower, v); }, kNoteCount},
+      {"upper note", [](PerformanceEngine& e, int v) { e.SetNoteLimit(NoteLimit::Upper, v); }, kNoteCount},
+      {"curve", [](PerformanceEngine& e, int v) { e.SetResponseCurve(kInputY, v); }, kResponseCurveCount},
+      {"curve row", [](PerformanceEngine& e, int v) { e.SetResponseCurve(v, Exponential); }, kControllerInputCount},
+      {"minimum row", [](PerformanceEngine& e, int v) { e.SetControllerMinimum(v, 5); }, kControllerInputCount},
+      {"maximum row", [](PerformanceEngine& e, int v) { e.SetControllerMaximum(v, 5); }, kControllerInputCount},
+      {"colour model", [](PerformanceEngine& e, int v) { e.SetColorModel(v); }, kColorModelCount},
+      {"slot", [](PerformanceEngine& e, int v) { e.SelectConfiguration(v); }, kSlotCount},
+  };
+  auto state = [](const PerformanceEngine& e) {
+    std::vector<Configuration> presets;
+    for (int slot = 0; slot < kSlotCount; ++slot) presets.push_back(e.SlotConfiguration(slot));
+    return std::pair(static_cast<int>(e.CurrentSlot()), presets);
+  };
+  for (const auto& setter : setters) {
+    for (const int value : {-1, setter.count, 65537, INT_MIN, INT_MAX}) {
+      EngineRig rig(kPorts);
+      const auto before = state(rig.engine);
+      const int opens = rig.midi.opens;
+      setter.set(rig.engine, value);
+      EXPECT_TRUE(state(rig.engine) == before) << setter.what << " took " << value;
+      EXPECT_EQ(rig.midi.opens, opens) << setter.what << " " << value;
+      EXPECT_EQ(rig.midi.sent, Strings{}) << setter.what << " " << value;
+      EXPECT_TRUE(rig.messages.shown.empty()) << setter.what << " " << value;
+    }
+    EngineRig rig(kPorts);
+    const auto before = state(rig.engine);
+    setter.set(rig.engine, setter.count - 1);
+    EXPECT_FALSE(state(rig.engine) == before) << setter.what << " refused its last entry";
+  }
+
+  // The minimum and maximum are numeric fields: a number past an end is that end.
+  const struct {
+    int value;
+    uint8_t stored;
+  } fields[] = {{-5, 0}, {128, 127}, {65536 + 5, 127}, {INT_MIN, 0}};
+  for (const auto& field : fields) {
+    EngineRig rig;
+    rig.engine.SetControllerMinimum(kInputB, field.value);
+    rig.engine.SetControllerMaximum(kInputB, field.value);
+    EXPECT_EQ(rig.engine.CurrentConfiguration().min[kInputB], field.stored) << field.value;
+    EXPECT_EQ(rig.engine.CurrentConfiguration().max[kInputB], field.stored) << field.value;
+  }
+}
+
 TEST(Ports, OnlyAnotherDestinationReconnects) {
   EngineRig rig(3);
   rig.engine.SelectConfiguration(1);
@@ -118,11 +185,10 @@ TEST(Ports, ChosenPortGetsNoProgrammeChangeWithoutAProgrammeOrWhenItFails) {
   // A port that does not open gets nothing, and says so once.
   rig.engine.SelectPatch(5);
   rig.midi.TakeSent();
-  rig.midi.names.pop_back();
-  rig.engine.SelectPort(1);
+  rig.midi.failOpen = true;
+  rig.engine.SelectPort(0);
   EXPECT_EQ(rig.midi.TakeSent(), Strings{});
   EXPECT_EQ(rig.messages.TakeShown(), Strings{"Unable to open the selected MIDI Out device!"});
-  EXPECT_EQ(rig.engine.CurrentConfiguration().midiOutPortName, "") << "the entry names no destination";
 }
 
 TEST(Ports, PresetsFindTheirPortByNameWhenTheOrderChanges) {

@@ -31,7 +31,7 @@ class RecordingMidi : public MidiOutService {
   std::string GetDeviceName(unsigned device) override { return device < names.size() ? names[device] : ""; }
   bool Open(unsigned device) override {
     ++opens;
-    open = device < names.size();
+    open = device < names.size() && !failOpen;
     openName = open ? names[device] : "";
     return open;
   }
@@ -67,6 +67,7 @@ class RecordingMidi : public MidiOutService {
   int closes = 0;
   bool open = false;
   bool failClose = false;
+  bool failOpen = false;  ///< a listed destination refuses the connection
   bool failSends = false;
   std::set<std::string> refused;  ///< messages that fail to send, as "B0 0B 00"
   int opens = 0;
@@ -99,21 +100,21 @@ class RecordingMessages : public MessageSink {
   std::vector<std::pair<std::string, MessageIcon>> shown;
 };
 
-/// Display texts recorded as "ID TEXT"; the tablet area's repaints counted.
+/// Display texts recorded with the readout they went to; the tablet area's
+/// repaints counted.
 class RecordingDisplay : public EngineDisplay {
  public:
-  void SetDisplayText(int controlId, std::string_view text) override {
-    texts.push_back(std::to_string(controlId) + " " + std::string(text));
-  }
+  using Text = std::pair<Readout, std::string>;
+  void SetDisplayText(Readout readout, std::string_view text) override { texts.emplace_back(readout, text); }
   void InvalidateTabletArea() override { ++areaRepaints; }
   void InvalidateWindow() override {}
   void SetSectionHeaderColors(Rgb, Rgb) override {}
   void ShowPortAndChannel(const Configuration&) override {}
   void ShowSettings(const Configuration&) override {}
   void ShowPicturePath(const Configuration& config) override { picturePaths.push_back(config.picture); }
-  std::vector<std::string> TakeTexts() { return std::exchange(texts, {}); }
+  std::vector<Text> TakeTexts() { return std::exchange(texts, {}); }
 
-  std::vector<std::string> texts;
+  std::vector<Text> texts;
   std::vector<std::string> picturePaths;  ///< as the display was told them
   int areaRepaints = 0;
 };

@@ -80,20 +80,20 @@ TEST_F(TextFitTest, FixedTextsAndValuesFitWhole) {
   for (int note = 0; note < 128; ++note)
     noteNames << QString::fromStdString(FormatNoteName(static_cast<uint8_t>(note)));
   const QString degree = QString(QChar(0x00B0));
-  std::map<int, QStringList> values = {{DisplayId::kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
+  std::map<int, QStringList> values = {{kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
                                        {kPressure, {"1023"}},
                                        {kTilt, {"-90" + degree, "90" + degree}},
                                        {kAngle, {"359" + degree}},
                                        {kPenX, {"7679"}},
                                        {kPenY, {"4319"}},
-                                       {DisplayId::kPacketCounter, {"9999999"}},
-                                       {DisplayId::kNoteName, noteNames},
+                                       {kPacketCount, {"9999999"}},
+                                       {kNoteName, noteNames},
                                        {kMinNoteName, noteNames},
                                        {kMaxNoteName, noteNames},
                                        {1077, {"Red", "Color"}},
                                        {1079, {"Green", "Saturation"}},
                                        {1081, {"Blue", "Brightness"}}};
-  for (int id : DisplayId::kValue) values[id] = {"127"};
+  for (int id : kValueLabels) values[id] = {"127"};
   int measured = 0;
   for (QWidget* w : window->findChildren<QWidget*>()) {
     if (w->parentWidget() != window.get() || w->objectName() == "1004") continue;  // the device: below

@@ -59,7 +59,7 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
                                                {kMaxNoteName, "C5"},
                                                {kControllerBoxes[0], "------ None ------"},
                                                {kMaximumFields[0], "127"},
-                                               {DisplayId::kValue[0], "---"},
+                                               {kValueLabels[0], "---"},
                                                {1077, "Red"},
                                                {kPictureButton, "---"},
                                                {kDeviceName, "WACOM Test Tablet"}};

@@ -5,21 +5,12 @@
 #include <array>
 
 #include "config/ConfigFields.h"
-#include "music/ChordTable.h"
-#include "music/GeneralMidiNames.h"
-#include "music/NoteNames.h"
-#include "music/ScaleTable.h"
 #include "tools/replay/ScriptParsing.h"
 
 using namespace ScriptParsing;
 
 namespace {
-constexpr int kChannelCount = 16;
-constexpr int kNoteDirectionCount = 2;  // "vertically", "horizontally"
 constexpr int64_t kLargestSize = 1 << 30;
-
-// A drop-down list takes a value only when it has that entry.
-bool HasEntry(int32_t value, int entries) { return value >= 0 && value < entries; }
 }  // namespace
 
 ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& out, bool showDisplays)
@@ -27,8 +18,6 @@ ReplayRunner::ReplayRunner(std::unique_ptr<MidiOutService> midi, ReplayOutput& o
       messages_(out),
       display_(out, showDisplays),
       engine_(*midi_, messages_, display_, tools_, copyBuffer_) {
-  // The port box is filled once, before the first configuration is shown.
-  portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
   engine_.Start();
   engine_.MarkInitialised();
 }
@@ -68,7 +57,7 @@ bool ReplayRunner::RunLine(std::string_view line, std::string& error) {
     std::optional<int64_t> slot;
     if (words.size() == 1) slot = ParseInRange(words[0], 1, kSlotCount);
     if (!slot) {
-      error = "'slot' takes a number from 1 to 12";
+      error = "'slot' takes a number from 1 to " + std::to_string(kSlotCount);
       return false;
     }
     engine_.SelectConfiguration(static_cast<int>(*slot - 1));
@@ -160,7 +149,6 @@ bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
   if (field->kind == FieldKind::MidiOutPort || field->kind == FieldKind::MidiOutPortName) {
     // The port box is filled again as it opens, then an entry is chosen.
     engine_.RefreshPorts();
-    portCount_ = static_cast<int>(midi_->GetNumDevs() & 0xFFu);
   }
   if (field->kind == FieldKind::MidiOutPortName) {
     engine_.SelectPortByName(std::string(value));
@@ -171,49 +159,27 @@ bool ReplayRunner::RunSet(std::string_view fieldLine, std::string& error) {
 }
 
 // Applies a value with exactly the effect of the control that shows the field.
+// A value the control could not send (an entry its list does not have, a curve
+// code past the last) is refused by the engine and changes nothing.
 void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
   switch (field.kind) {
-    case FieldKind::MidiOutPort:
-      if (HasEntry(value, portCount_)) engine_.SelectPort(value);
-      break;
-    case FieldKind::MidiChannel:
-      if (HasEntry(value, kChannelCount)) engine_.SelectChannel(value);
-      break;
-    case FieldKind::MidiPatch:
-      if (HasEntry(value, kGeneralMidiLabelCount)) engine_.SelectPatch(value);
-      break;
-    case FieldKind::Scale:
-      if (HasEntry(value, kScaleCount)) engine_.SelectScale(value);
-      break;
-    case FieldKind::Key:
-      if (HasEntry(value, kKeyCount)) engine_.SelectKey(value);
-      break;
-    case FieldKind::Chord:
-      if (HasEntry(value, kChordCount)) engine_.SelectChord(value);
-      break;
-    case FieldKind::NoteDirection:
-      if (HasEntry(value, kNoteDirectionCount)) engine_.SelectNoteDirection(value);
-      break;
-    case FieldKind::ControllerNumber:
-      if (HasEntry(value, kControllerEntryCount)) engine_.SelectController(field.input, value);
-      break;
+    case FieldKind::MidiOutPort: engine_.SelectPort(value); break;
+    case FieldKind::MidiChannel: engine_.SelectChannel(value); break;
+    case FieldKind::MidiPatch: engine_.SelectPatch(value); break;
+    case FieldKind::Scale: engine_.SelectScale(value); break;
+    case FieldKind::Key: engine_.SelectKey(value); break;
+    case FieldKind::Chord: engine_.SelectChord(value); break;
+    case FieldKind::NoteDirection: engine_.SelectNoteDirection(value); break;
+    case FieldKind::ControllerNumber: engine_.SelectController(field.input, value); break;
     case FieldKind::PlayNotes: engine_.SetPlayNotes(value == 1); break;
     case FieldKind::InitialPosition: engine_.SetInitialPosition(value == 1); break;
     case FieldKind::InitialPressure: engine_.SetInitialPressure(value == 1); break;
     case FieldKind::ControllerMinimum: engine_.SetControllerMinimum(field.input, value); break;
     case FieldKind::ControllerMaximum: engine_.SetControllerMaximum(field.input, value); break;
-    case FieldKind::ResponseCurveCode:
-      if (HasEntry(value, kResponseCurveCount)) engine_.SetResponseCurve(field.input, static_cast<uint16_t>(value));
-      break;
-    case FieldKind::MinNote:
-    case FieldKind::MaxNote:
-      if (HasEntry(value, 128))
-        engine_.SetNoteLimit(field.kind == FieldKind::MinNote ? NoteLimit::Lower : NoteLimit::Upper,
-                             static_cast<uint8_t>(value));
-      break;
-    case FieldKind::ColorModel:
-      if (value == 0 || value == 1) engine_.SetColorModel(static_cast<uint16_t>(value));
-      break;
+    case FieldKind::ResponseCurveCode: engine_.SetResponseCurve(field.input, value); break;
+    case FieldKind::MinNote: engine_.SetNoteLimit(NoteLimit::Lower, value); break;
+    case FieldKind::MaxNote: engine_.SetNoteLimit(NoteLimit::Upper, value); break;
+    case FieldKind::ColorModel: engine_.SetColorModel(value); break;
     case FieldKind::Picture:
     case FieldKind::MidiOutPortName: break;  // taken by RunSet
   }

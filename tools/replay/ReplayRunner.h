@@ -47,5 +47,4 @@ class ReplayRunner {
   CopyBuffer copyBuffer_;
   PerformanceEngine engine_;
   PacketGeometry geometry_;
-  int portCount_ = 0;  ///< entries of the port box
 };

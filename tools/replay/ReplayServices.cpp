@@ -1,9 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "tools/replay/ReplayServices.h"
 
+#include <array>
+
 #include "tablet/TabletContext.h"
 
 namespace {
+// The output names each display by the number of its label in the window, as
+// it always has: tools compare these lines byte for byte.
+constexpr std::array<int, kReadoutCount> kReadoutNumbers = {
+    1017,                                            // packet count
+    1048,                                            // note name
+    1006,                                            // tool name
+    1043, 1044, 1045, 1046, 1047, 1082, 1083, 1084,  // the value of each controller row
+};
+
 void PrintPacked(ReplayOutput& out, uint32_t packed) {
   out.WriteMessageBytes(static_cast<uint8_t>(packed), static_cast<uint8_t>(packed >> 8),
                         static_cast<uint8_t>(packed >> 16));
@@ -42,8 +53,8 @@ bool PrintingMessages::AskYesNo(std::string_view text) {
   return true;
 }
 
-void PrintingDisplay::SetDisplayText(int controlId, std::string_view text) {
-  if (showDisplays_) out_.WriteDisplay(controlId, text);
+void PrintingDisplay::SetDisplayText(Readout readout, std::string_view text) {
+  if (showDisplays_) out_.WriteDisplay(kReadoutNumbers[static_cast<size_t>(readout)], text);
 }
 
 std::string StandardToolNames::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }

@@ -66,7 +66,7 @@ class PrintingMessages : public MessageSink {
 class PrintingDisplay : public EngineDisplay {
  public:
   PrintingDisplay(ReplayOutput& out, bool showDisplays) : out_(out), showDisplays_(showDisplays) {}
-  void SetDisplayText(int controlId, std::string_view text) override;
+  void SetDisplayText(Readout readout, std::string_view text) override;
   void InvalidateTabletArea() override {}
   void InvalidateWindow() override {}
   void SetSectionHeaderColors(Rgb, Rgb) override {}

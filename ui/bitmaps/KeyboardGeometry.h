@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "model/Ranges.h"
+
 /// Where each of the 128 keys lies on the keyboard picture. The picture and the
 /// key dialog's hit testing both use these numbers, so the keys drawn are the
 /// keys found under the pointer.
@@ -12,7 +14,6 @@ inline constexpr int kHeight = 90;          ///< picture rows
 inline constexpr int kWhiteKeyWidth = 18;   ///< pixels per white key
 inline constexpr int kBandHeight = 13;      ///< rows 0..12: the orange label band
 inline constexpr int kBlackKeyBottom = 58;  ///< last row of the black keys' part
-inline constexpr int kNoteCount = 128;      ///< MIDI notes 0..127
 
 /// Width of each pitch class's strip along the black-key part of the picture,
 /// indexed by note number modulo 12 (C, C#, D, ... B); the twelve add up to

@@ -143,8 +143,8 @@ void CTabletMidiDlg::RefreshPortBox() {
 }
 
 void CTabletMidiDlg::SetUpCustomControls() {
-  for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, 127);
-  for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, 127);
+  for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
+  for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
   for (int code = 0; code < kResponseCurveCount; ++code) {
     curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
   }
@@ -224,7 +224,7 @@ void CTabletMidiDlg::ShowSettings(const Configuration& config) {
   for (size_t i = 0; i < kControllerBoxes.size(); ++i) {
     controls_->List(kControllerBoxes[i])->setCurrentIndex(config.cc[i]);
   }
-  for (int id : DisplayId::kValue) controls_->Label(id)->setText(QStringLiteral("---"));
+  for (int id : kValueLabels) controls_->Label(id)->setText(QStringLiteral("---"));
   // The fields validate their new text and report it back into this slot.
   for (size_t i = 0; i < kMinimumFields.size(); ++i) {
     controls_->Numeric(kMinimumFields[i])->setText(QString::number(config.min[i]));
@@ -268,8 +268,8 @@ void CTabletMidiDlg::EnableNoteControls(bool on) {
 
 // ---- EngineDisplay ----
 
-void CTabletMidiDlg::SetDisplayText(int controlId, std::string_view text) {
-  if (QLabel* label = controls_->Label(controlId)) label->setText(ToQString(text));
+void CTabletMidiDlg::SetDisplayText(Readout readout, std::string_view text) {
+  controls_->Label(ControlIds::ReadoutLabel(readout))->setText(ToQString(text));
 }
 
 void CTabletMidiDlg::ShowPenPosition(int32_t x, int32_t y) { penStatus_.position = {x, y}; }

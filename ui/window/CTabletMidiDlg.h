@@ -91,7 +91,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void SetKeyChooser(KeyChooser chooser) { keyChooser_ = std::move(chooser); }
 
   // EngineDisplay
-  void SetDisplayText(int controlId, std::string_view text) override;
+  void SetDisplayText(Readout readout, std::string_view text) override;
   void ShowPenPosition(int32_t x, int32_t y) override;
   void ShowPenPressure(uint32_t pressure) override;
   void ShowPenOrientation(int32_t azimuth, int32_t altitude) override;

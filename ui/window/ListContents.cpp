@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "ui/window/ListContents.h"
 
+#include <array>
+
 #include "midi/MidiOutService.h"
+#include "model/Ranges.h"
 #include "music/ChordTable.h"
 #include "music/GeneralMidiNames.h"
 #include "music/NoteNames.h"
@@ -11,15 +14,14 @@ namespace ListContents {
 
 QStringList PortNames(MidiOutService& midi) {
   QStringList names;
-  // Only the low 8 bits of the count are used: the port number is a byte.
-  const unsigned count = midi.GetNumDevs() & 0xFFu;
-  for (unsigned i = 0; i < count; ++i) names << QString::fromStdString(midi.GetDeviceName(i));
+  const int count = ListedPortCount(midi.GetNumDevs());
+  for (int i = 0; i < count; ++i) names << QString::fromStdString(midi.GetDeviceName(static_cast<unsigned>(i)));
   return names;
 }
 
 QStringList ChannelNames() {
   QStringList names;
-  for (int i = 1; i <= 16; ++i) names << QString::number(i);
+  for (int i = 1; i <= kChannelCount; ++i) names << QString::number(i);
   return names;
 }
 
@@ -47,13 +49,17 @@ QStringList ChordNames() {
   return names;
 }
 
-QStringList NoteDirectionNames() { return {QStringLiteral("vertically"), QStringLiteral("horizontally")}; }
+QStringList NoteDirectionNames() {
+  constexpr std::array<const char*, kNoteDirectionCount> kDirections =
+      std::to_array<const char*>({"vertically", "horizontally"});
+  QStringList names;
+  for (const char* name : kDirections) names << QString::fromUtf8(name);
+  return names;
+}
 
 QStringList ControllerNames() {
   QStringList names;
   for (const char* name : ::ControllerNames) names << QString::fromUtf8(name);
-  // After "none": the entries that send expression instead of a control change.
-  names << QStringLiteral("Pitch bend") << QStringLiteral("Channel pressure");
   return names;
 }
 

@@ -15,5 +15,5 @@ QStringList ScaleNames();                     ///< 270 scale names
 QStringList KeyNames();                       ///< 12 keys, written with flats
 QStringList ChordNames();                     ///< first name of each of the 24 chords
 QStringList NoteDirectionNames();             ///< "vertically", "horizontally"
-QStringList ControllerNames();                ///< 129 controller labels, "Pitch bend", "Channel pressure"
+QStringList ControllerNames();                ///< 128 controllers, none, pitch bend, channel pressure
 }  // namespace ListContents
