@@ -190,4 +190,27 @@ TEST(TerminationSignals, EachSignalReachesTheEventLoopOnceAndTheOldHandlerComesB
   }
 }
 
+TEST(TerminationSignals, ASignalIgnoredByTheParentStaysIgnored) {
+  for (int signal : TerminationSignals::kSignals) {
+    struct sigaction ignore {
+    }, original{}, now{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(signal, &ignore, &original);
+    std::vector<int> received;
+    {
+      const TerminationSignals watcher([&](int number) { received.push_back(number); });
+      sigaction(signal, nullptr, &now);
+      EXPECT_EQ(now.sa_handler, SIG_IGN) << signal;
+      ::raise(signal);  // as `nohup quill` gets a hang-up: nothing happens
+      QEventLoop loop;
+      QTimer::singleShot(50, &loop, &QEventLoop::quit);
+      loop.exec();
+    }
+    EXPECT_TRUE(received.empty()) << signal;
+    sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN) << signal;
+    sigaction(signal, &original, nullptr);
+  }
+}
+
 }  // namespace
