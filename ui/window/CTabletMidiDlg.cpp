@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <cstdio>
 
 #include "midi/MidiOutService.h"
 #include "music/NoteNames.h"
@@ -93,7 +94,11 @@ bool CTabletMidiDlg::OnInitDialog() {
     engine_.ProcessPacket(packet, CurrentGeometry());
   });
   if (!contextOpen_) {
-    messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
+    // On standard error as well: the program ends with a failure status for
+    // this, and whoever started it should find why in the log.
+    constexpr std::string_view kNoContext = "Could not open tablet context!";
+    std::fprintf(stderr, "quill: %.*s\n", static_cast<int>(kNoContext.size()), kNoContext.data());
+    messages_.ShowMessage(kNoContext, MessageIcon::Error);
     return false;
   }
   engine_.MarkInitialised();
