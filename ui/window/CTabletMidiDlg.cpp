@@ -150,10 +150,9 @@ void CTabletMidiDlg::RefreshPortBox() {
 void CTabletMidiDlg::SetUpCustomControls() {
   for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, 127);
   for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, 127);
-  for (int code = 0; code < kResponseCurveCount; ++code) {
-    curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
-  }
-  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(kResponseCurveCount, curveBitmaps_.data());
+  QList<QPixmap> curves;
+  for (int code = 0; code < kResponseCurveCount; ++code) curves.append(QuillBitmaps::CurveBitmap(code));
+  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(curves);
   const QStringList captions = {QStringLiteral("C o n t r o l l e r s"),
                                 QStringLiteral("N o t e   G e n e r a t i o n"), QStringLiteral("M I D I   o u t")};
   const Rgb first = tabColors[0];
@@ -161,7 +160,7 @@ void CTabletMidiDlg::SetUpCustomControls() {
     CSectionHeader* header = controls_->Header(ControlIds::kSectionHeaders[i]);
     header->SetCaption(captions[static_cast<qsizetype>(i)]);
     header->SetFontSpec(QStringLiteral("Arial"), 8);
-    header->SetAlignment(CSectionHeader::kCenterHorizontal | CSectionHeader::kCenterVertical);
+    header->SetAlignment(Qt::AlignCenter);
     header->SetColors(Qt::white, ToColor(first));
   }
 }
