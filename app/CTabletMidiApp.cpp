@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/EchoingMessageSink.h"
 #include "app/TerminationSignals.h"
 #include "tablet/TabletContext.h"
 #include "tablet/layers/WidgetTabletService.h"
@@ -37,7 +38,11 @@ bool CTabletMidiApp::InitInstance(const QString& configurationFile) {
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
-  if (!CheckTabletPresence(tablet_, messages_, makers_)) return false;
+  EchoingMessageSink echoed(messages_);
+  if (!CheckTabletPresence(tablet_, echoed, makers_)) {
+    exitStatus_ = kStartupFailed;
+    return false;
+  }
   orientation_ = OrientationScaling::FromAxes(tablet_.Orientation());
   return true;
 }
@@ -74,5 +79,9 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages, const QString& co
   // event loop is told to return, a message box's as well as the window's, and
   // loops started later return at once; the window then stops what sounds.
   const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
-  return window.DoModal(configurationFile);
+  const int result = window.DoModal(configurationFile);
+  // The window said why (its box and standard error) and stayed for editing;
+  // whoever started the program still learns that the pen never played.
+  if (!window.Initialized()) exitStatus_ = kStartupFailed;
+  return result;
 }

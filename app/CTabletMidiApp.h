@@ -22,20 +22,26 @@ class CTabletMidiApp {
   /// The whole start-up, the modal run and the shut-down. `configurationFile`
   /// (from the command line, relative to the current folder) is loaded into
   /// the window as Load... would. Always false: the program ends when the
-  /// window has closed (or never opened).
+  /// window has closed (or never opened), with ExitStatus().
   bool InitInstance(const QString& configurationFile = QString());
+  /// The program's exit status after InitInstance: 0, or kStartupFailed when
+  /// there was no usable tablet (no window opened) or the window could not
+  /// open the tablet context (the window ran without the pen). The message
+  /// went to standard error as well as into its box.
+  int ExitStatus() const { return exitStatus_; }
+  static constexpr int kStartupFailed = 1;
 
   /// Start-up up to the window: the folders beside the program (or in
   /// `dataFolder` when the program's folder cannot be written), the tablet
   /// check and the orientation scaling. False when there is no usable tablet;
-  /// its message has been shown then.
+  /// its message has been shown then, and written to standard error.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
   /// Which makers' tablets the start-up check takes (Wacom only unless chosen).
   void AcceptTabletMakers(TabletMakers makers) { makers_ = makers; }
   /// Runs the main window modally, with `configurationFile` loaded when one is
   /// given, and destroys it; `windowMessages` replaces the window's own
   /// message boxes. SIGINT, SIGTERM and SIGHUP end the run as closing the
-  /// window does.
+  /// window does. A window without the tablet context sets kStartupFailed.
   int RunMainWindow(MessageSink* windowMessages = nullptr, const QString& configurationFile = QString());
 
   const QString& ProgramFolder() const { return programFolder_; }
@@ -51,6 +57,7 @@ class CTabletMidiApp {
   MidiOutService& midi_;
   MessageSink& messages_;
   TabletMakers makers_ = TabletMakers::WacomOnly;
+  int exitStatus_ = 0;
   QString programFolder_;
   QString configsFolder_;
   QString picturesFolder_;

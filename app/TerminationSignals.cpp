@@ -39,7 +39,12 @@ TerminationSignals::TerminationSignals(std::function<void(int)> onSignal) : onSi
   // One-shot, so a second signal is not caught; restarted, so no blocking
   // call elsewhere fails with EINTR because of us.
   action.sa_flags = SA_RESETHAND | SA_RESTART;
-  for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+  for (size_t i = 0; i < kSignals.size(); ++i) {
+    // A signal ignored by whoever started us stays ignored: under nohup a
+    // hang-up must not end the performance.
+    if (sigaction(kSignals[i], nullptr, &previous_[i]) == 0 && previous_[i].sa_handler == SIG_IGN) continue;
+    sigaction(kSignals[i], &action, nullptr);
+  }
 }
 
 TerminationSignals::~TerminationSignals() {

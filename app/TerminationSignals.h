@@ -13,7 +13,8 @@ class QSocketNotifier;
 /// not async-signal-safe, no MIDI); a QSocketNotifier reads it in the event
 /// loop and runs `onSignal` there. Each handler is one-shot: a second signal
 /// of the same kind, should the clean end hang, ends the program the system's
-/// way. One instance at a time; the previous handlers come back when it goes.
+/// way. A signal the parent left ignored (SIGHUP under nohup) stays ignored.
+/// One instance at a time; the previous handlers come back when it goes.
 class TerminationSignals : public QObject {
  public:
   static constexpr std::array<int, 3> kSignals = {SIGINT, SIGTERM, SIGHUP};

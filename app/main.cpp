@@ -37,5 +37,5 @@ int main(int argc, char** argv) {
   CTabletMidiApp app(*tablet, *midi, messages);
   app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
   app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
-  return 0;
+  return app.ExitStatus();
 }

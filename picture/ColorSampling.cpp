@@ -18,7 +18,10 @@ int PixelIndex(float fraction, int count) {
 }  // namespace
 
 Hsv RgbToHsv(uint8_t red, uint8_t green, uint8_t blue) {
-  // Single-precision steps throughout: the colour controllers were tuned with them.
+  // The channels, their extremes and the spread between them are single
+  // precision; everything after is double, the single-precision 1/360 included.
+  // The colour controllers were tuned with exactly these roundings: near a byte
+  // boundary a float division or product moves hue or saturation by one step.
   constexpr float kByteToUnit = 0.003921569f;
   constexpr float kDegreesToUnit = 0.0027777778f;
   const float r = red * kByteToUnit;
@@ -28,25 +31,25 @@ Hsv RgbToHsv(uint8_t red, uint8_t green, uint8_t blue) {
   const float max = (r > g) ? ((r > b) ? r : b) : ((g > b) ? g : b);
   const float delta = max - min;
 
-  float hue = 0.0f;
-  float saturation = 0.0f;
+  double hue = 0.0;
+  double saturation = 0.0;
   if (max != 0.0f && delta != 0.0f) {
-    saturation = delta / max;
+    saturation = static_cast<double>(delta) / max;
     if (r == max) {
-      hue = (g - b) / delta;
+      hue = (static_cast<double>(g) - b) / delta;
     } else if (g == max) {
-      hue = (b - r) / delta + 2.0f;
+      hue = (static_cast<double>(b) - r) / delta + 2.0;
     } else {
-      hue = (r - g) / delta + 4.0f;
+      hue = (static_cast<double>(r) - g) / delta + 4.0;
     }
-    hue *= 60.0f;
-    if (hue < 0.0f) hue += 360.0f;
-    hue *= kDegreesToUnit;
+    hue *= 60.0;
+    if (hue < 0.0) hue += 360.0;
+    hue *= static_cast<double>(kDegreesToUnit);
   }
   Hsv hsv;
-  hsv.h = static_cast<uint8_t>(hue * 127.0f);
-  hsv.s = static_cast<uint8_t>(saturation * 127.0f);
-  hsv.v = static_cast<uint8_t>(max * 127.0f);
+  hsv.h = static_cast<uint8_t>(hue * 127.0);
+  hsv.s = static_cast<uint8_t>(saturation * 127.0);
+  hsv.v = static_cast<uint8_t>(static_cast<double>(max) * 127.0);
   return hsv;
 }
 

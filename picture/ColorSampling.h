@@ -12,8 +12,9 @@ struct Hsv {
   bool operator==(const Hsv&) const = default;
 };
 
-/// Converts 8-bit red, green and blue to hue, saturation and value, each 0..127,
-/// in the single-precision steps the colour controllers were tuned with.
+/// Converts 8-bit red, green and blue to hue, saturation and value, each 0..127
+/// (hue 0..126): channels and spread in single precision, the rest in double,
+/// each result truncated, as the colour controllers were tuned with.
 Hsv RgbToHsv(uint8_t red, uint8_t green, uint8_t blue);
 
 /// The three colour inputs (0..127) under the pen at the normalised position

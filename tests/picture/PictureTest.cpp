@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,7 +140,35 @@ TEST_F(PictureTest, FailedLoadKeepsThePreviousPicture) {
   EXPECT_EQ(SampleColor(picture, 0.5f, 0.5f, 0), (std::array<uint8_t, 3>{0, 0, 0}));
 }
 
-TEST(RgbToHsv, MatchesTheTunedSinglePrecisionStepsAndStaysInRange) {
+// The conversion written out step by step, as plainly as possible: channels
+// and spread in float, every later operation in double, each result truncated.
+Hsv ReferenceHsv(int red, int green, int blue) {
+  const float r = static_cast<float>(red) * 0.003921569f;
+  const float g = static_cast<float>(green) * 0.003921569f;
+  const float b = static_cast<float>(blue) * 0.003921569f;
+  const float min = std::min({r, g, b});
+  const float max = std::max({r, g, b});
+  const float delta = max - min;
+  double hue = 0, saturation = 0;
+  if (max != 0 && delta != 0) {
+    const double R = r, G = g, B = b, D = delta;
+    saturation = D / max;
+    if (r == max) {
+      hue = (G - B) / D;
+    } else if (g == max) {
+      hue = (B - R) / D + 2;
+    } else {
+      hue = (R - G) / D + 4;
+    }
+    hue = hue * 60;
+    if (hue < 0) hue = hue + 360;
+    hue = hue * double{0.0027777778f};
+  }
+  return {static_cast<uint8_t>(std::trunc(hue * 127)), static_cast<uint8_t>(std::trunc(saturation * 127)),
+          static_cast<uint8_t>(std::trunc(double{max} * 127))};
+}
+
+TEST(RgbToHsv, GivesTheTunedStepsAtTheNamedColours) {
   const struct {
     uint8_t r, g, b;
     Hsv hsv;
@@ -147,18 +177,37 @@ TEST(RgbToHsv, MatchesTheTunedSinglePrecisionStepsAndStaysInRange) {
       {255, 255, 0, {21, 127, 127}}, {255, 0, 255, {105, 127, 127}}, {0, 255, 255, {63, 127, 127}},
       {128, 128, 128, {0, 0, 63}},   {255, 255, 255, {0, 0, 127}},   {0, 0, 0, {0, 0, 0}},
       {255, 128, 0, {10, 127, 127}}, {10, 20, 30, {74, 84, 14}},     {254, 255, 255, {63, 0, 127}},
+      {0, 127, 22, {46, 127, 63}},   {0, 254, 152, {55, 127, 126}},  {48, 72, 127, {78, 78, 63}},
+      {56, 127, 100, {55, 70, 63}},  // in single precision, hue or saturation would be one step off
       {255, 0, 1, {126, 127, 127}},  // hue just below a full turn stays below 127
   };
   for (const auto& c : cases)
     EXPECT_EQ(RgbToHsv(c.r, c.g, c.b), c.hsv) << int{c.r} << "," << int{c.g} << "," << int{c.b};
-  for (int r = 0; r < 256; r += 3) {
-    for (int g = 0; g < 256; g += 5) {
-      for (int b = 0; b < 256; b += 7) {
-        const Hsv hsv = RgbToHsv(static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b));
-        ASSERT_TRUE(hsv.h <= 126 && hsv.s <= 127 && hsv.v <= 127) << r << "," << g << "," << b;
+}
+
+// A picture of 65,536 different colours swept pixel by pixel in HSV mode.
+TEST_F(PictureTest, SweptPictureFollowsTheConversionStepsEverywhere) {
+  QImage image(256, 256, QImage::Format_RGB32);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) image.setPixel(x, y, qRgb(x, y, x ^ y));
+  }
+  ASSERT_TRUE(image.save(QString::fromStdString(PathOf("sweep.png")), "PNG"));
+  Picture picture;
+  ASSERT_TRUE(picture.Load(PathOf("sweep.png")));
+  int mismatches = 0;
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      const auto sampled = SampleColor(picture, (x + 0.5f) / 256, (y + 0.5f) / 256, 1);
+      const Hsv hsv{sampled[0], sampled[1], sampled[2]}, expected = ReferenceHsv(x, y, x ^ y);
+      ASSERT_LE(hsv.h, 126);
+      if (hsv != expected && ++mismatches <= 10) {
+        ADD_FAILURE() << x << "," << y << "," << (x ^ y) << " gives " << int{hsv.h} << " " << int{hsv.s} << " "
+                      << int{hsv.v} << ", the steps " << int{expected.h} << " " << int{expected.s} << " "
+                      << int{expected.v};
       }
     }
   }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

@@ -78,7 +78,11 @@ TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
     tablet.deviceName = device;
     CTabletMidiApp app(tablet, midi, messages);
     app.AcceptTabletMakers(makers);
+    testing::internal::CaptureStderr();
     EXPECT_EQ(app.Prepare(Path("bin"), Path("data")), message == nullptr) << device;
+    // The box, and the same words on standard error for whoever started the program.
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), message ? "quill: " + std::string(message) + "\n" : "") << device;
+    EXPECT_EQ(app.ExitStatus(), message ? CTabletMidiApp::kStartupFailed : 0) << device;
     EXPECT_EQ(app.Orientation().orientationSupported, message == nullptr) << device;
     using Shown = decltype(messages.shown);
     const Shown expected = message ? Shown{{message, MessageIcon::Error}} : Shown{};
@@ -91,8 +95,39 @@ TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
   EXPECT_TRUE(messages.shown.empty());
   tablet.servicesPresent = false;  // and then no window is made
   CTabletMidiApp app(tablet, midi, messages);
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(app.InitInstance());
+  testing::internal::GetCapturedStderr();
   EXPECT_EQ(tablet.openCalls, 0);
+  EXPECT_EQ(app.ExitStatus(), CTabletMidiApp::kStartupFailed);
+}
+
+TEST_F(StartupTest, AWindowWithoutTheTabletContextEndsWithAFailureStatus) {
+  std::vector<std::string> boxes;
+  QTimer closer;  // answers the message box, then closes the window
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      boxes.push_back(box->text().toStdString());
+      box->done(QMessageBox::Ok);
+    } else if (auto* window = qobject_cast<CTabletMidiDlg*>(modal)) {
+      window->done(0);
+    }
+  });
+  closer.start(10);
+  for (const bool opens : {true, false}) {
+    SCOPED_TRACE(opens);
+    boxes.clear();
+    tablet.opens = opens;
+    CTabletMidiApp app(tablet, midi, messages);
+    testing::internal::CaptureStderr();
+    app.InitInstance();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(app.ExitStatus(), opens ? 0 : CTabletMidiApp::kStartupFailed);
+    // Qt's offscreen platform has its own say there too.
+    EXPECT_EQ(errors.find("quill: Could not open tablet context!\n") != std::string::npos, !opens) << errors;
+    EXPECT_EQ(boxes, opens ? std::vector<std::string>{} : std::vector<std::string>{"Could not open tablet context!"});
+  }
 }
 
 TEST_F(StartupTest, AFileNamedOnTheCommandLineIsLoadedAsLoadWould) {
@@ -187,6 +222,29 @@ TEST(TerminationSignals, EachSignalReachesTheEventLoopOnceAndTheOldHandlerComesB
     EXPECT_EQ(received, std::vector<int>{signal});
     sigaction(signal, &original, &now);
     EXPECT_EQ(now.sa_handler, MarkerHandler) << signal;
+  }
+}
+
+TEST(TerminationSignals, ASignalIgnoredByTheParentStaysIgnored) {
+  for (int signal : TerminationSignals::kSignals) {
+    struct sigaction ignore {
+    }, original{}, now{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(signal, &ignore, &original);
+    std::vector<int> received;
+    {
+      const TerminationSignals watcher([&](int number) { received.push_back(number); });
+      sigaction(signal, nullptr, &now);
+      EXPECT_EQ(now.sa_handler, SIG_IGN) << signal;
+      ::raise(signal);  // as `nohup quill` gets a hang-up: nothing happens
+      QEventLoop loop;
+      QTimer::singleShot(50, &loop, &QEventLoop::quit);
+      loop.exec();
+    }
+    EXPECT_TRUE(received.empty()) << signal;
+    sigaction(signal, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_IGN) << signal;
+    sigaction(signal, &original, nullptr);
   }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QList>
 #include <QPixmap>
 
 /// A button that shows one picture of a list and steps to the next one on each
@@ -12,26 +13,27 @@ class CBitmapCycleButton : public QAbstractButton {
  public:
   explicit CBitmapCycleButton(QWidget* parent = nullptr);
 
-  /// Lends the button a list of equally sized pictures (not owned; several
-  /// buttons may share one list). False and no change when the list is missing,
-  /// longer than 256 or its pictures differ in size. The current index stays.
-  bool SetBitmaps(unsigned count, const QPixmap* list);
+  /// The pictures to step through, drawn unscaled from the top left (several
+  /// buttons may share one list: the pixmaps are shared, not copied). The
+  /// current index stays.
+  void SetBitmaps(QList<QPixmap> bitmaps);
   /// Shows picture `index`; false and no change when there is no such picture.
   /// The caller repaints.
-  bool SetCurrent(unsigned index);
-  unsigned GetCurrent() const { return current_; }
+  bool SetCurrent(qsizetype index);
+  qsizetype GetCurrent() const { return current_; }
 
   QSize sizeHint() const override;
 
+ signals:
+  /// A click stepped the button to picture `index` (setting it is no step).
+  void ValueChanged(qsizetype index);
+
  protected:
-  /// Called after every click step; the base class does nothing.
-  virtual void OnValueChanged();
   void paintEvent(QPaintEvent* e) override;
 
  private:
   void Step();
 
-  unsigned count_ = 0;
-  unsigned current_ = 0;
-  const QPixmap* bitmaps_ = nullptr;
+  QList<QPixmap> bitmaps_;
+  qsizetype current_ = 0;
 };

@@ -20,9 +20,6 @@ class CCurveButton : public CBitmapCycleButton {
   /// A click stepped the button of `input` to curve `code`.
   void CurveChanged(int input, uint16_t code);
 
- protected:
-  void OnValueChanged() override;
-
  private:
   int controlId_;
 };

@@ -34,27 +34,17 @@ bool CSectionHeader::SetFontSpec(const QString& face, int points) {
   return true;
 }
 
-int CSectionHeader::SetAlignment(int flags) {
-  const bool centreX = flags & kCenterHorizontal, centreY = flags & kCenterVertical;
-  const bool top = flags & kTop, bottom = flags & kBottom;
-  const bool left = flags & kLeft, right = flags & kRight;
-  if ((top && bottom) || (left && right) || (centreY && (top || bottom)) || (centreX && (left || right))) return -1;
-  const int previous = alignment_;
-  alignment_ = flags;
-  return previous;
-}
-
-// Without a horizontal flag the caption starts at the left edge, without a
-// vertical one at the top.
+// Centred is the free room halved toward zero, so a caption wider than the
+// header loses as much on the left as on the right.
 QPoint CSectionHeader::CaptionPosition(QSize size, QSize captionSize) const {
   int x = 0, y = 0;
-  if (alignment_ & kCenterHorizontal)
+  if (alignment_ & Qt::AlignHCenter)
     x = (size.width() - captionSize.width()) / 2;
-  else if (alignment_ & kRight)
+  else if (alignment_ & Qt::AlignRight)
     x = size.width() - captionSize.width();
-  if (alignment_ & kCenterVertical)
+  if (alignment_ & Qt::AlignVCenter)
     y = (size.height() - captionSize.height()) / 2;
-  else if (alignment_ & kBottom)
+  else if (alignment_ & Qt::AlignBottom)
     y = size.height() - captionSize.height();
   return QPoint(x, y);
 }

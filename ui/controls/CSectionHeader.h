@@ -11,15 +11,6 @@ class CSectionHeader : public QWidget {
   Q_OBJECT
 
  public:
-  /// Caption placement flags, combined with |.
-  enum AlignmentFlag : int {
-    kCenterHorizontal = 0x01,  ///< centred across
-    kCenterVertical = 0x02,    ///< centred top to bottom
-    kTop = 0x04,               ///< at the top edge
-    kBottom = 0x08,            ///< at the bottom edge
-    kLeft = 0x10,              ///< at the left edge
-    kRight = 0x20,             ///< at the right edge
-  };
   static constexpr int kMaxFontPoints = 1000;  ///< largest size SetFontSpec takes
 
   explicit CSectionHeader(QWidget* parent = nullptr);
@@ -30,17 +21,16 @@ class CSectionHeader : public QWidget {
   /// Takes a typeface and a size in points; false and no change when no font
   /// can be made from them (an empty face, or a size outside 1..kMaxFontPoints).
   bool SetFontSpec(const QString& face, int points);
-  /// Sets the placement flags and returns the previous ones, or -1 and no change
-  /// when they contradict each other (top with bottom, left with right, a centring
-  /// with an edge on the same axis).
-  int SetAlignment(int flags);
+  /// Where the caption goes: Qt::AlignHCenter, else Qt::AlignRight, else the
+  /// left edge; Qt::AlignVCenter, else Qt::AlignBottom, else the top edge.
+  void SetAlignment(Qt::Alignment alignment) { alignment_ = alignment; }
 
   QString Caption() const { return caption_; }
   QColor TextColor() const { return textColor_; }
   QColor BackColor() const { return backColor_; }
   QString FontFace() const { return fontFace_; }
   int FontPoints() const { return fontPoints_; }
-  int Alignment() const { return alignment_; }
+  Qt::Alignment Alignment() const { return alignment_; }
   /// Where the caption's top-left corner goes in a header of this size.
   QPoint CaptionPosition(QSize size, QSize captionSize) const;
 
@@ -55,5 +45,5 @@ class CSectionHeader : public QWidget {
   QColor backColor_ = QColor(192, 192, 192);
   int fontPoints_ = 8;
   QString fontFace_ = QStringLiteral("Arial");
-  int alignment_ = kCenterHorizontal | kCenterVertical;
+  Qt::Alignment alignment_ = Qt::AlignCenter;
 };

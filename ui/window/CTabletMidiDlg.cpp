@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <cstdio>
 
 #include "midi/MidiOutService.h"
 #include "music/NoteNames.h"
@@ -93,7 +94,11 @@ bool CTabletMidiDlg::OnInitDialog() {
     engine_.ProcessPacket(packet, CurrentGeometry());
   });
   if (!contextOpen_) {
-    messages_.ShowMessage("Could not open tablet context!", MessageIcon::Error);
+    // On standard error as well: the program ends with a failure status for
+    // this, and whoever started it should find why in the log.
+    constexpr std::string_view kNoContext = "Could not open tablet context!";
+    std::fprintf(stderr, "quill: %.*s\n", static_cast<int>(kNoContext.size()), kNoContext.data());
+    messages_.ShowMessage(kNoContext, MessageIcon::Error);
     return false;
   }
   engine_.MarkInitialised();
@@ -145,10 +150,9 @@ void CTabletMidiDlg::RefreshPortBox() {
 void CTabletMidiDlg::SetUpCustomControls() {
   for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
   for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
-  for (int code = 0; code < kResponseCurveCount; ++code) {
-    curveBitmaps_[static_cast<size_t>(code)] = QuillBitmaps::CurveBitmap(code);
-  }
-  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(kResponseCurveCount, curveBitmaps_.data());
+  QList<QPixmap> curves;
+  for (int code = 0; code < kResponseCurveCount; ++code) curves.append(QuillBitmaps::CurveBitmap(code));
+  for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(curves);
   const QStringList captions = {QStringLiteral("C o n t r o l l e r s"),
                                 QStringLiteral("N o t e   G e n e r a t i o n"), QStringLiteral("M I D I   o u t")};
   const Rgb first = tabColors[0];
@@ -156,7 +160,7 @@ void CTabletMidiDlg::SetUpCustomControls() {
     CSectionHeader* header = controls_->Header(ControlIds::kSectionHeaders[i]);
     header->SetCaption(captions[static_cast<qsizetype>(i)]);
     header->SetFontSpec(QStringLiteral("Arial"), 8);
-    header->SetAlignment(CSectionHeader::kCenterHorizontal | CSectionHeader::kCenterVertical);
+    header->SetAlignment(Qt::AlignCenter);
     header->SetColors(Qt::white, ToColor(first));
   }
 }

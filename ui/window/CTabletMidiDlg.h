@@ -2,9 +2,7 @@
 #pragma once
 
 #include <QDialog>
-#include <QPixmap>
 #include <QString>
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -138,8 +136,6 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// is gone. The saver finishes every save asked for before it goes.
   BackgroundPictureDecoder pictureDecoder_;
   BackgroundFileSaver fileSaver_;
-  /// Lent to the eight curve buttons, so declared before them.
-  std::array<QPixmap, kResponseCurveCount> curveBitmaps_;
   std::unique_ptr<MainWindowControls> controls_;
   SlotKeyFilter* keyFilter_ = nullptr;
   PictureCache pictureCache_;

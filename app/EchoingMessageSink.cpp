@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: MIT
+#include "app/EchoingMessageSink.h"
+
+#include <cstdio>
+
+void EchoingMessageSink::ShowMessage(std::string_view text, MessageIcon icon) {
+  std::fprintf(stderr, "quill: %.*s\n", static_cast<int>(text.size()), text.data());
+  shown_.ShowMessage(text, icon);
+}

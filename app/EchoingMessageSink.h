@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "model/MessageSink.h"
+
+/// Shows each message through another sink and writes it to standard error
+/// first ("quill: TEXT"), so that a start-up failure that ends the program is
+/// in the log of whoever started it, not only in a box someone had to see.
+class EchoingMessageSink : public MessageSink {
+ public:
+  explicit EchoingMessageSink(MessageSink& shown) : shown_(shown) {}
+
+  void ShowMessage(std::string_view text, MessageIcon icon = MessageIcon::Warning) override;
+  /// Asked through the other sink only: an answer is no failure to report.
+  bool AskYesNo(std::string_view text) override { return shown_.AskYesNo(text); }
+
+ private:
+  MessageSink& shown_;
+};
