@@ -9,17 +9,15 @@ class CCurveButton : public CBitmapCycleButton {
   Q_OBJECT
 
  public:
-  /// `controlId` is the button's id in the window (1065..1069, 1091..1093); it
-  /// also becomes the object name.
-  explicit CCurveButton(int controlId, QWidget* parent = nullptr);
+  /// The button of controller input `input` (a ControllerInput).
+  explicit CCurveButton(int input, QWidget* parent = nullptr);
 
-  /// The controller input of a curve button id, or -1 for any other id.
-  static int InputForControl(int controlId);
+  int Input() const { return input_; }
 
  signals:
   /// A click stepped the button of `input` to curve `code`.
   void CurveChanged(int input, uint16_t code);
 
  private:
-  int controlId_;
+  int input_;
 };

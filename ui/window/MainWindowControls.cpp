@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
@@ -15,6 +16,7 @@
 #include "ui/controls/FittedLabel.h"
 #include "ui/controls/PathButton.h"
 #include "ui/controls/RefreshingComboBox.h"
+#include "ui/window/ControlIds.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
 #include "ui/window/WindowLayout.h"
@@ -72,7 +74,12 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       button->setText(text);  // named, not shown
       return button;
     }
-    case ControlKind::CurveButton: return new CCurveButton(entry.id, window);
+    case ControlKind::CurveButton: {
+      // The row is the button's place among the curve buttons.
+      const auto& buttons = ControlIds::kCurveButtons;
+      const auto row = std::find(buttons.begin(), buttons.end(), entry.id) - buttons.begin();
+      return new CCurveButton(static_cast<int>(row), window);
+    }
     case ControlKind::SectionHeader: {
       auto* header = new CSectionHeader(window);
       header->SetCaption(text);
