@@ -31,7 +31,10 @@ class Arguments {
   size_t Count() const { return types_.size(); }
   bool TextAt(size_t i) const { return i < types_.size() && IsText(types_[i]); }
   /// The text at `i`, or "" when there is none there.
-  std::string Text(size_t i) const { return TextAt(i) ? std::string(&argv_[i]->s) : std::string(); }
+  std::string Text(size_t i) const {
+    // liblo aligns arguments to 4 bytes, less than its union asks for: read the bytes themselves.
+    return TextAt(i) ? std::string(reinterpret_cast<const char*>(argv_[i])) : std::string();
+  }
   bool AllText(size_t count) const {
     if (Count() != count) return false;
     for (size_t i = 0; i < count; ++i) {

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,12 +80,16 @@ class MockManager {
     std::string line = path;
     for (int i = 0; i < argc; ++i) {
       line += ' ';
-      if (types[i] == LO_STRING)
-        line += &argv[i]->s;
-      else if (types[i] == LO_INT32)
-        line += std::to_string(argv[i]->i);
-      else
+      // Arguments are aligned to 4 bytes only: their bytes are read, not liblo's union.
+      if (types[i] == LO_STRING) {
+        line += reinterpret_cast<const char*>(argv[i]);
+      } else if (types[i] == LO_INT32) {
+        int32_t number = 0;
+        std::memcpy(&number, argv[i], sizeof number);
+        line += std::to_string(number);
+      } else {
         line += '?';
+      }
     }
     manager.heard.push_back(line);
     if (std::string_view(path) == "/nsm/server/announce" && !manager.client_) {
