@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "session/SessionClient.h"
 
@@ -13,9 +14,10 @@
 /// from, so the manager's answers and requests come back to it. Nothing here
 /// waits: the owner watches Descriptor() (a QSocketNotifier in the program)
 /// and calls ReadMessages when it becomes readable, on the thread that runs
-/// the handlers. Sends go out at once; a manager that went away simply hears
-/// nothing, and a malformed message is dropped, or answered with an error
-/// when it claims to be a request.
+/// the handlers. Sends go out at once (the manager's host is looked up once,
+/// at the announce, which the program makes at start-up); a manager that went
+/// away simply hears nothing, and a malformed message is dropped, or answered
+/// with an error when it claims to be a request.
 class NsmClient : public SessionClient {
  public:
   /// The manager's URL from NSM_URL, when Quill runs under one.
