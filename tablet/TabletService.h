@@ -26,8 +26,12 @@ class TabletService : public ToolNameSource {
 
   /// Tablet services are available at all.
   virtual bool ServicesPresent() const = 0;
-  /// The device name, e.g. "WACOM " followed by the product name.
+  /// The device name, e.g. "WACOM " followed by the product name: what the
+  /// start-up check reads the maker from.
   virtual std::string DeviceName() const = 0;
+  /// The name shown for the device: its model as the system's tablet
+  /// database knows it, else DeviceName. Never decides whether a tablet plays.
+  virtual std::string ModelName() const { return DeviceName(); }
   /// True when another device plays the pen (the mouse): there is no tablet
   /// whose maker the start-up check could ask for.
   virtual bool EmulatesPen() const { return false; }

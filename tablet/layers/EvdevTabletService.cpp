@@ -13,7 +13,8 @@
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/LibevdevDevice.h"
 
-EvdevTabletService::EvdevTabletService(std::string path) {
+EvdevTabletService::EvdevTabletService(std::string path, std::shared_ptr<const TabletModelDatabase> models)
+    : DecodingTabletService(std::move(models)) {
   rescanTimer_.setInterval(kRescanMilliseconds);
   QObject::connect(&rescanTimer_, &QTimer::timeout, &rescanTimer_, [this] { LookForDevice(); });
   OpenDevice(path);
@@ -44,6 +45,7 @@ bool EvdevTabletService::OpenDevice(const std::string& path) {
     CloseDevice();
     return false;
   }
+  model_ = models_ ? models_->ModelAtNode(path).value_or(std::string()) : std::string();
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { ReadEvents(); });
   FeedCurrentState();

@@ -23,8 +23,9 @@ class EvdevTabletService : public DecodingTabletService {
   /// How often a lost tablet is looked for.
   static constexpr int kRescanMilliseconds = 1000;
 
-  /// Opens the pen node at `path` (a node EvdevTabletFinder found readable).
-  explicit EvdevTabletService(std::string path);
+  /// Opens the pen node at `path` (a node EvdevTabletFinder found readable);
+  /// `models` names each tablet taken by its node.
+  explicit EvdevTabletService(std::string path, std::shared_ptr<const TabletModelDatabase> models = nullptr);
   ~EvdevTabletService() override;
 
   bool OpenContext(PacketHandler handler) override;

@@ -9,9 +9,14 @@ constexpr int64_t kLongestPauseMilliseconds =
     kLongestRecordedPauseMicroseconds / 1000 + RecordingTabletService::kPauseMilliseconds;
 }
 
-RecordingTabletService::RecordingTabletService(TabletRecording recording)
-    : events_(std::move(recording.events)), offsets_(RealTimeOffsets(events_)) {
-  core_.SetDevice(recording.device);
+RecordingTabletService::RecordingTabletService(TabletRecording recording,
+                                               std::shared_ptr<const TabletModelDatabase> models)
+    : DecodingTabletService(std::move(models)),
+      events_(std::move(recording.events)),
+      offsets_(RealTimeOffsets(events_)) {
+  if (core_.SetDevice(recording.device) && models_) {
+    model_ = models_->ModelNamed(recording.device.name).value_or(std::string());
+  }
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { PlayDueEvents(); });

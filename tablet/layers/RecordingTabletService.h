@@ -12,7 +12,8 @@
 /// go through the evdev layer at the pace of their time stamps, over and
 /// over, from the moment the window's context opens until it closes. A demo
 /// for those without a tablet, and a way to watch the window take a real
-/// device's stream. The device is the recorded one, name included.
+/// device's stream. The device is the recorded one, name included; `models`
+/// finds its model by the recorded name.
 class RecordingTabletService : public DecodingTabletService {
   Q_OBJECT
 
@@ -21,7 +22,8 @@ class RecordingTabletService : public DecodingTabletService {
   /// were put down and picked up again.
   static constexpr int kPauseMilliseconds = 1000;
 
-  explicit RecordingTabletService(TabletRecording recording);
+  explicit RecordingTabletService(TabletRecording recording,
+                                  std::shared_ptr<const TabletModelDatabase> models = nullptr);
 
   bool OpenContext(PacketHandler handler) override;
   void Close() override;

@@ -7,6 +7,7 @@
 
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/EvdevTabletService.h"
+#include "tablet/layers/LibwacomModelDatabase.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tablet/layers/QtTabletService.h"
 #include "tablet/layers/RecordingTabletService.h"
@@ -45,7 +46,7 @@ std::unique_ptr<WidgetTabletService> CreateRecordingService(const std::string& p
   if (!IsTabletPen(recording->device)) {
     std::cerr << "quill: " << path << " records no tablet pen (" << recording->device.name << ").\n";
   }
-  return std::make_unique<RecordingTabletService>(std::move(*recording));
+  return std::make_unique<RecordingTabletService>(std::move(*recording), std::make_shared<LibwacomModelDatabase>());
 }
 
 }  // namespace
@@ -67,7 +68,7 @@ std::unique_ptr<WidgetTabletService> CreateTabletService(TabletLayer layer, cons
   AdviseAccess(nodes);
   const EvdevTabletNode* readable = FirstReadable(nodes);
   if (readable) {
-    auto evdev = std::make_unique<EvdevTabletService>(readable->path);
+    auto evdev = std::make_unique<EvdevTabletService>(readable->path, std::make_shared<LibwacomModelDatabase>());
     if (evdev->ServicesPresent() || layer == TabletLayer::Evdev) return evdev;
   }
   if (layer == TabletLayer::Evdev) {

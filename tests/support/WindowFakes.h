@@ -38,6 +38,7 @@ class ScriptedTablet : public WidgetTabletService {
  public:
   bool ServicesPresent() const override { return servicesPresent; }
   std::string DeviceName() const override { return deviceName; }
+  std::string ModelName() const override { return modelName.empty() ? deviceName : modelName; }
   std::string ToolName(uint32_t cursor) const override { return "Tool " + std::to_string(cursor); }
   OrientationAxes Orientation() const override { return axes; }
   void SetWindow(QWidget* w, QWidget*) override { window = w; }
@@ -55,6 +56,7 @@ class ScriptedTablet : public WidgetTabletService {
 
   bool servicesPresent = true, opens = true, enabled = true;
   std::string deviceName = "WACOM Test Tablet";
+  std::string modelName;  ///< empty: the tablet database does not know the model
   OrientationAxes axes{true, 3600u << 16, 3600u << 16, 900};
   int openCalls = 0, overlapCalls = 0, closeCalls = 0;
   PacketHandler handler;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The tablet layers: the Qt and mouse layers in a window, a recording played
-// as a device, which layer each choice gives, and how evdev tablets are found.
+// as a device, which layer each choice gives, how evdev tablets are found,
+// and the models' names they are shown by.
 #include "tablet/layers/TabletLayers.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,9 @@
 #include <QWidget>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +28,7 @@
 #include "tablet/TabletScaling.h"
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/EvdevTabletService.h"
+#include "tablet/layers/LibwacomModelDatabase.h"
 #include "tablet/layers/MouseTabletService.h"
 #include "tablet/layers/QtTabletService.h"
 #include "tablet/layers/RecordingTabletService.h"
@@ -309,6 +313,78 @@ TEST(TabletLayers, EachChoiceGivesItsLayerAndARecordingThatCannotBePlayedOneWith
   auto evdev = CreateTabletService(TabletLayer::Evdev);
   EXPECT_FALSE(evdev->ServicesPresent());
   EXPECT_FALSE(evdev->OpenContext([](const TabletPacket&) {}));
+}
+
+/// A tablet database that knows the models a test gives it, by kernel name,
+/// and notes how it was asked.
+class PretendedModels : public TabletModelDatabase {
+ public:
+  explicit PretendedModels(std::map<std::string, std::string> models) : models_(std::move(models)) {}
+  std::optional<std::string> ModelAtNode(const std::string& path) const override {
+    asked.push_back("node " + path);
+    return std::nullopt;
+  }
+  std::optional<std::string> ModelNamed(const std::string& kernelName) const override {
+    asked.push_back("name " + kernelName);
+    const auto known = models_.find(kernelName);
+    return known == models_.end() ? std::nullopt : std::optional(known->second);
+  }
+  mutable std::vector<std::string> asked;
+
+ private:
+  std::map<std::string, std::string> models_;
+};
+
+/// Keeps the start-up check's message.
+struct LastMessage : MessageSink {
+  void ShowMessage(std::string_view text, MessageIcon) override { shown = text; }
+  bool AskYesNo(std::string_view) override { return false; }
+  std::string shown;
+};
+
+TEST(TabletModels, TheModelIsShownButTheKernelsNameDecidesWhetherTheTabletPlays) {
+  TestApplication();
+  const auto models = std::make_shared<PretendedModels>(
+      std::map<std::string, std::string>{{"Genius EasyPen i405X", "WACOM Lookalike"}, {"Toolless Pen", "Pen Model"}});
+  const struct {
+    const char* file;
+    const char* shown;
+    const char* startUp;  ///< the check's message; empty when the tablet plays
+  } cases[] = {{"genius-easypen-i405x.evemu", "WACOM Lookalike", "Wacom tablet not installed!"},
+               {"wacom-intuos4-6x9-stylus-tap.evemu", "WACOM Intuos4 6x9", ""},
+               {"made-here-pointer-without-pressure.evemu", "", "WinTab services not available!"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const RecordingTabletService tablet(Read(c.file), models);
+    EXPECT_EQ(tablet.ModelName(), c.shown);
+    LastMessage messages;
+    EXPECT_EQ(CheckTabletPresence(tablet, messages), std::string(c.startUp).empty());
+    EXPECT_EQ(messages.shown, c.startUp);
+  }
+  // By the recorded name, never by a node; a device that is no tablet pen is not looked up.
+  EXPECT_EQ(models->asked, (std::vector<std::string>{"name Genius EasyPen i405X", "name Wacom Intuos4 6x9"}));
+}
+
+TEST(TabletModels, LibwacomNamesTheModelsItKnowsByNameOrNode) {
+  TestApplication();
+  const LibwacomModelDatabase libwacom;
+  const std::pair<std::string, std::optional<std::string>> names[] = {
+      {"Wacom Intuos4 6x9", "Wacom Intuos4 6x9"},
+      {"Wacom Intuos4 6x9 Pen", "Wacom Intuos4 6x9"},  // the pen's node of a tablet with several
+      {"Wacom Intuos4 6x9 Pad", std::nullopt},
+      {"Genius EasyPen i405X", std::nullopt},
+      {" Pen", std::nullopt},
+      {"", std::nullopt}};
+  for (const auto& [name, model] : names) EXPECT_EQ(libwacom.ModelNamed(name), model) << name;
+  EXPECT_EQ(libwacom.ModelAtNode("/dev/input/no-such-event-node"), std::nullopt);
+  EXPECT_EQ(libwacom.ModelAtNode(""), std::nullopt);
+
+  // The program's recording layer asks it; the device name stays the kernel's.
+  const auto intuos = CreateTabletService(TabletLayer::Recording, DataFile("wacom-intuos4-6x9-stylus-tap.evemu"));
+  EXPECT_EQ(intuos->ModelName(), "Wacom Intuos4 6x9");
+  EXPECT_EQ(intuos->DeviceName(), "WACOM Intuos4 6x9");
+  const auto genius = CreateTabletService(TabletLayer::Recording, DataFile("genius-easypen-i405x.evemu"));
+  EXPECT_EQ(genius->ModelName(), "Genius EasyPen i405X");
 }
 
 TEST(EvdevTabletFinder, UdevMarksOnlyTabletsThatAreNotPadsAndOtherFilesAreSkipped) {

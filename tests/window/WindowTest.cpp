@@ -33,6 +33,7 @@ using namespace ControlIds;
 /// A main window over fakes, initialised as at start-up.
 class WindowTest : public ::testing::Test, protected WindowOverFakes {
  protected:
+  WindowTest() { tablet.modelName = "Wacom Test Model"; }
   void SetUp() override { ASSERT_TRUE(window->OnInitDialog()); }
   QComboBox* List(int id) const { return qobject_cast<QComboBox*>(window->Control(id)); }
   QLabel* Label(int id) const { return qobject_cast<QLabel*>(window->Control(id)); }
@@ -62,7 +63,7 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
                                                {kValueLabels[0], "---"},
                                                {1077, "Red"},
                                                {kPictureButton, "---"},
-                                               {kDeviceName, "WACOM Test Tablet"}};
+                                               {kDeviceName, "Wacom Test Model"}};  // not the kernel's name
   for (const auto& [id, text] : texts) {
     const QString shown = List(id)    ? List(id)->currentText()
                           : Field(id) ? Field(id)->text()

@@ -104,7 +104,7 @@ bool CTabletMidiDlg::OnInitDialog() {
   engine_.MarkInitialised();
   penStatus_ = {};
   setWindowIcon(QuillBitmaps::ProgramIcon());
-  controls_->Label(ControlIds::kDeviceName)->setText(QString::fromStdString(tablet_.DeviceName()));
+  controls_->Label(ControlIds::kDeviceName)->setText(QString::fromStdString(tablet_.ModelName()));
   initialized_ = true;
   return true;
 }
