@@ -2,7 +2,7 @@
 // Saving never damages the file already on disk. The tests run as root, where
 // permission bits stop no write, so failures are made by other means: a
 // folder that does not exist, a target that is a folder, and a file-size
-// limit that makes the writing itself fail half-way. A picture or
+// limit that makes the writing itself fail half-way (or kills the process). A picture or
 // configuration file the engine refuses changes nothing but the remembered
 // folder. The messages of saving and loading, and loading back what was
 // saved, are checked by the replay golden test (tests/replay/golden/files.qrs).
@@ -10,8 +10,11 @@
 
 #include <QImage>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -78,6 +81,146 @@ TEST(SafeFileWriter, ReplacesTheFileKeepingItsModeAndFailuresChangeNothing) {
   EXPECT_EQ(Entries(dir), (std::vector<std::string>{"folder", "plain", "set.qcf"}));
   EXPECT_TRUE(fs::is_directory(dir / "folder") && fs::is_empty(dir / "folder"));
   fs::remove_all(dir);
+}
+
+// A folder of its own for a test, gone afterwards.
+struct Scratch {
+  explicit Scratch(const char* name) : dir(fs::temp_directory_path() / (name + std::to_string(::getpid()))) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+  }
+  ~Scratch() { fs::remove_all(dir); }
+  std::string operator/(const std::string& name) const { return (dir / name).string(); }
+  const fs::path dir;
+};
+
+// A save does what writing into the file would do: through links, never over
+// a file the user may not write or one that is no plain file, whatever the
+// length of its name.
+TEST(SafeFileWriter, SavesWhereWritingIntoTheFileWouldAndOnlyThere) {
+  const Scratch s("quill-save-targets-");
+  fs::create_directories(s.dir / "stick");
+  std::ofstream(s / "stick/presets.qcf") << "old";
+  std::ofstream(s / "locked.qcf") << "old";
+  ::chmod((s / "locked.qcf").c_str(), 0444);
+  fs::create_symlink("stick/presets.qcf", s.dir / "link.qcf");
+  fs::create_symlink(s / "link.qcf", s.dir / "link-to-link.qcf");
+  fs::create_symlink("stick/new.qcf", s.dir / "dangling.qcf");
+  fs::create_symlink("locked.qcf", s.dir / "to-locked.qcf");
+  fs::create_symlink("loop.qcf", s.dir / "loop.qcf");
+  ASSERT_EQ(::mkfifo((s / "pipe.qcf").c_str(), 0644), 0);
+  // The longest names the file system takes, one of them in two-byte letters.
+  const std::string longName = std::string(251, 'n') + ".qcf";
+  std::string longLetters;
+  while (longLetters.size() < 250) longLetters += "\xc3\xa9";
+  longLetters += ".qcf";
+
+  const struct {
+    std::string path;
+    bool written;
+    std::string file;  // holds `bytes` when written, "old" otherwise
+  } cases[] = {
+      {s / "link.qcf", true, s / "stick/presets.qcf"},
+      {s / "link-to-link.qcf", true, s / "stick/presets.qcf"},
+      {s / "dangling.qcf", true, s / "stick/new.qcf"},
+      {s / "locked.qcf", false, s / "locked.qcf"},
+      {s / "to-locked.qcf", false, s / "locked.qcf"},
+      {s / "loop.qcf", false, ""},
+      {s / "pipe.qcf", false, ""},
+      {s / longName, true, s / longName},
+      {s / longLetters, true, s / longLetters},
+  };
+  for (const auto& test : cases) {
+    const std::string bytes = "saved as " + test.path;
+    EXPECT_EQ(WriteFileSafely(test.path, bytes), test.written) << test.path;
+    if (!test.file.empty()) {
+      EXPECT_EQ(ReadBytes(test.file), test.written ? bytes : "old") << test.path;
+    }
+  }
+  for (const char* link : {"link.qcf", "link-to-link.qcf", "dangling.qcf", "to-locked.qcf"}) {
+    EXPECT_TRUE(fs::is_symlink(s.dir / link)) << link;
+  }
+  EXPECT_TRUE(fs::is_fifo(s.dir / "pipe.qcf"));
+  struct stat locked {};
+  ASSERT_EQ(::stat((s / "locked.qcf").c_str(), &locked), 0);
+  EXPECT_EQ(locked.st_mode & 07777, 0444u);
+  EXPECT_EQ(Entries(s.dir),
+            (std::vector<std::string>{"dangling.qcf", "link-to-link.qcf", "link.qcf", "locked.qcf", "loop.qcf",
+                                      longName, "pipe.qcf", "stick", "to-locked.qcf", longLetters}));
+  EXPECT_EQ(Entries(s.dir / "stick"), (std::vector<std::string>{"new.qcf", "presets.qcf"}));
+}
+
+// For a user other than root the permission bits (and access lists) decide,
+// as they would for writing into the file: a folder everyone may write lets
+// anyone rename over a file, but not save over one they may not write.
+TEST(SafeFileWriter, AnotherUserSavesOnlyWhatTheyMayWrite) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  const Scratch s("quill-save-user-");
+  ::chmod(s.dir.c_str(), 0777);
+  const struct {
+    const char* name;
+    mode_t mode;
+    bool written;
+  } cases[] = {{"theirs.qcf", 0644, false}, {"shared.qcf", 0666, true}, {"locked.qcf", 0444, false}};
+  for (const auto& test : cases) {
+    const std::string path = s / test.name;
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), test.mode);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && WriteFileSafely(path, "new");
+      ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(WIFEXITED(status) && WEXITSTATUS(status) == 0, test.written) << test.name;
+    EXPECT_EQ(ReadBytes(path), test.written ? "new" : "old") << test.name;
+  }
+}
+
+// Runs a save of `path` in a child process that a file-size limit kills
+// half-way through writing, as a crash or a kill would.
+void KilledSave(const std::string& path) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_DFL);
+    const rlimit small{1000, 1000};
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    WriteFileSafely(path, std::string(8000, 'k'));
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ);
+}
+
+// A killed save leaves its temporary file; the next save of the same file
+// removes it, unless a save still running holds it, and leaves every other
+// file alone, the leftovers of other files' saves too.
+TEST(SafeFileWriter, TheNextSaveRemovesWhatAKilledSaveOfTheFileLeft) {
+  const Scratch s("quill-save-leftovers-");
+  std::ofstream(s / "set.qcf.tmp123") << "the user's";
+  std::ofstream(s / "set.qcf") << "old";
+  KilledSave(s / "other.qcf");
+  KilledSave(s / "set.qcf");
+  std::vector<std::string> left = Entries(s.dir);
+  ASSERT_EQ(left.size(), 4u) << "a temporary file beside other.qcf, set.qcf and set.qcf.tmp123";
+  const std::string otherLeftover = left[0], heldLeftover = left[1];
+  ASSERT_TRUE(otherLeftover.starts_with(".other.qcf.quill-save-")) << otherLeftover;
+  ASSERT_TRUE(heldLeftover.starts_with(".set.qcf.quill-save-")) << heldLeftover;
+  // This one stands for a save still under way: it holds the lock.
+  const int held = ::open((s / heldLeftover).c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  KilledSave(s / "set.qcf");
+  ASSERT_EQ(Entries(s.dir).size(), 5u);
+
+  ASSERT_TRUE(WriteFileSafely(s / "set.qcf", "new"));
+  EXPECT_EQ(Entries(s.dir), (std::vector<std::string>{otherLeftover, heldLeftover, "set.qcf", "set.qcf.tmp123"}));
+  ::close(held);
+  ASSERT_TRUE(WriteFileSafely(s / "set.qcf", "newer"));
+  EXPECT_EQ(Entries(s.dir), (std::vector<std::string>{otherLeftover, "set.qcf", "set.qcf.tmp123"}));
+  EXPECT_EQ(ReadBytes(s / "set.qcf"), "newer");
+  EXPECT_EQ(ReadBytes(s / "set.qcf.tmp123"), "the user's");
 }
 
 TEST(SlotFiles, RefusedFilesChangeNothing) {
