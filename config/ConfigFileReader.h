@@ -42,9 +42,11 @@ inline constexpr size_t kMaxConfigLineLength = 65536;
 /// taken out of use, then each line that starts with a field name sets that
 /// field of the block counted by the "</config>" lines seen so far; the other
 /// lines, and everything after the twelfth "</config>", are ignored. Numbers
-/// are clamped into their field (StoreFieldValue). A "Picture = " line with a
-/// path that does not decode leaves that slot without a picture and is listed
-/// in the result. A block with a port number but no port name (as files
+/// are clamped into their field (StoreFieldValue). The last "Picture = " line
+/// of a block decides its slot's picture: once the block is read (at its
+/// "</config>" line or the file's end), that path alone is handed to
+/// `setPicture`; one that does not decode leaves the slot without a picture
+/// and is listed in the result. A block with a port number but no port name (as files
 /// written before the name line have) leaves its slot without a port name.
 ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kSlotCount>& configs,
                                 const SlotPictureSetter& setPicture);

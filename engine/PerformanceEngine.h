@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "config/FileSaver.h"
@@ -107,7 +108,10 @@ class PerformanceEngine {
   // lands in the slot it was chosen for when it arrives, and the display is
   // told; one that does not decode shows "Unable to load the picture!\n" then
   // and changes nothing. Clear, or another choice before it arrives, drops it.
+  // All pictures are decoded under one memory budget (a gibibyte unless
+  // another is lent): one that would take more is refused as undecodable.
   void UsePictureDecoder(PictureDecoder& decoder) { pictures_.UseDecoder(decoder); }
+  void UsePictureBudget(std::shared_ptr<PictureBudget> budget) { pictures_.UseBudget(std::move(budget)); }
   void LoadPicture(const std::string& path);
   void ClearPicture();
 

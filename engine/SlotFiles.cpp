@@ -55,11 +55,12 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
     messages_.ShowMessage("Unable to open the configuration file '" + path + "'.");
     return;
   }
-  // Each slot's picture is out of use until the one its block names arrives.
+  // Each slot's picture is out of use until the one its block names arrives;
+  // the pictures held before are freed, so the new ones have their room.
   // One that does not decode is reported when its answer comes, and the slot
   // forgets its path, so the reader is told every picture was taken.
   auto setPicture = [this](int slot, const std::string& picturePath) {
-    pictures_.StopUsing(slot);
+    pictures_.Free(slot);
     if (picturePath.empty()) return false;
     pictures_.Request(slot, picturePath, [this, slot, picturePath](bool decoded) {
       const Call arrival(*this);

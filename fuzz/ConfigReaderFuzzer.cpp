@@ -2,8 +2,9 @@
 // Feeds arbitrary bytes to the configuration reader. Beyond crashes and reads
 // outside a buffer it checks that every value lands inside its field's range,
 // that a refused file changes nothing, that a slot has a picture in use exactly
-// when it keeps a path, and that writing what was read and reading it again
-// gives the same twelve configurations, which write the same bytes again.
+// when it keeps a path and is asked for one picture per block at most, and
+// that writing what was read and reading it again gives the same twelve
+// configurations, which write the same bytes again.
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -103,15 +104,19 @@ class CheckedSets {
 };
 
 // Pictures "decode" when their path has an even length, so both outcomes
-// occur; remembers which slots have a picture in use.
+// occur; remembers which slots have a picture in use. A slot is asked twice
+// at most: taken out of use when the file is accepted, then for the last
+// picture line of its block, however many the block has.
 struct FakePictures {
   std::array<bool, kSlotCount> inUse{};
+  std::array<int, kSlotCount> callsPerSlot{};
   int calls = 0;
 
   SlotPictureSetter Setter() {
     return [this](int slot, const std::string& path) {
       Check(slot >= 0 && slot < kSlotCount);
       ++calls;
+      Check(++callsPerSlot[slot] <= 2);
       return inUse[slot] = !path.empty() && path.size() % 2 == 0;
     };
   }

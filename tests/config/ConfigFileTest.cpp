@@ -26,8 +26,10 @@ Slots FreshSlots() {
 // Pictures "decode" unless their path says "missing".
 struct FakePictures {
   std::array<bool, kSlotCount> inUse{};
+  std::vector<std::string> asked;  ///< every path, the empty ones too
   SlotPictureSetter Setter() {
     return [this](int slot, const std::string& path) {
+      asked.push_back(path);
       return inUse[slot] = path.find("missing") == std::string::npos && !path.empty();
     };
   }
@@ -93,14 +95,17 @@ TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
       "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"
       "Picture = /p/missing.jpg\nKey = 4\n</config>\n"                     // fails, and reading goes on
-      "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // fails, then a good one wins
-      "Picture = /p/four.bmp\nPicture = \n";                               // a good one, then an empty line wins
+      "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // the last line wins, the first is not tried
+      "Picture = /p/four.bmp\nPicture = \n";                               // an empty last line, in a block without end
   Slots slots = FreshSlots();
   for (auto& c : slots) c.picture = "/old.jpg";
   FakePictures pictures;
   const ConfigReadResult result = ReadConfigFile(text, slots, pictures.Setter());
   ASSERT_TRUE(result.accepted);
-  EXPECT_EQ(result.pictureFailures, (std::vector<PictureFailure>{{1, "/p/missing.jpg"}, {2, "/p/missing-too.bmp"}}));
+  EXPECT_EQ(result.pictureFailures, (std::vector<PictureFailure>{{1, "/p/missing.jpg"}}));
+  std::vector<std::string> asked(kSlotCount, "");
+  asked.insert(asked.end(), {"/p/one.jpg", "/p/missing.jpg", "/p/three.bmp", ""});
+  EXPECT_EQ(pictures.asked, asked);
   Slots expected = FreshSlots();
   expected[0].picture = "/p/one.jpg";
   expected[1].key = 4;

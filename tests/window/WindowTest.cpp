@@ -308,17 +308,19 @@ TEST(BackgroundPictureDecoder, AnswersOnTheAskingThreadAndNeverOnceItIsGone) {
     answers.push_back(decoded.has_value() && decoded->Width() == 40);
     threads.push_back(std::this_thread::get_id());
   };
+  const auto budget = PictureBudget::Create();
   {
     BackgroundPictureDecoder decoder;
-    decoder.Decode(path, record);
-    decoder.Decode(dir.filePath("absent.bmp").toStdString(), record);
+    decoder.Decode(path, budget, record);
+    decoder.Decode(dir.filePath("absent.bmp").toStdString(), budget, record);
     EXPECT_TRUE(answers.empty()) << "answers wait for the event loop";
     EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
-    decoder.Decode(path, record);
+    decoder.Decode(path, budget, record);
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(answers, (std::vector<bool>{true, false}));
   EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+  EXPECT_EQ(budget->Used(), 0u) << "a picture whose answer was dropped gives its share back";
 }
 
 TEST(BackgroundFileSaver, FinishesEverySaveInOrderAndAnswersOnTheAskingThread) {
