@@ -151,7 +151,8 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     return;
   }
   if (field.kind == FieldKind::MidiOutPortName) {
-    config.midiOutPortName.assign(valueText);
+    // As the names of the system's destinations are compared and written.
+    config.midiOutPortName = WithoutLineBreaks(valueText);
     return;
   }
   const int32_t value = ParseDecimal(valueText);

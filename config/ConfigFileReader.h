@@ -60,7 +60,8 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration
 /// limits ≤ 127, patch ≤ 128, controller ≤ 130, all ≥ 0); the port, note direction,
 /// curve codes and colour model keep the low 8 or 16 bits of the number, as an
 /// assignment to the field does; a flag is set only by exactly 1. The picture
-/// and port name fields take the text as it is.
+/// field takes the text as it is, the port name without any CR (a name the
+/// system gives with one is kept without it, see MidiPort::PortName).
 void StoreFieldValue(Configuration& config, const ConfigField& field, std::string_view valueText);
 
 /// Reads the next line of a file without its line end: a line ends at LF, and

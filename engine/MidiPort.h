@@ -69,6 +69,8 @@ class MidiPort {
   /// Takes the system's current list (never waits).
   void RefreshPorts();
   /// The name a preset remembers entry `port` by; empty when there is none.
+  /// A name the system gives with a line end in it is taken without it, so a
+  /// file holds it on one line and finds it again.
   std::string PortName(uint8_t port) const;
   /// The entry with that name, when one has it.
   std::optional<uint8_t> FindPort(const std::string& name) const;

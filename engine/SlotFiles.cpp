@@ -4,20 +4,38 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
+#include "config/ConfigFields.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
 #include "engine/PerformanceEngine.h"
+
+namespace {
+
+constexpr std::string_view kPictureRefused = "Unable to load the picture!\n";
+
+// The message for a picture that a loaded file names and that does not load.
+std::string FilePictureFailure(int slot, const std::string& path) {
+  return "Unable to read the picture '" + path + "' referenced by configuration #" + std::to_string(slot + 1) + ".";
+}
+
+}  // namespace
 
 void PerformanceEngine::LoadPicture(const std::string& path) {
   const Call call(*this);
   // The dialog starts at the chosen file next time, whether it loads or not.
   locations_.picturesFolder = path;
+  // A path with a line end in it could not be saved on its line of a file.
+  if (HoldsLineBreak(path)) {
+    messages_.ShowMessage(kPictureRefused);
+    return;
+  }
   const int slot = currentConfig_;
   pictures_.Request(slot, path, [this, slot, path](bool decoded) {
     const Call arrival(*this);
     if (!decoded) {
-      messages_.ShowMessage("Unable to load the picture!\n");
+      messages_.ShowMessage(kPictureRefused);
       return;
     }
     configs_[slot].picture = path;
@@ -62,6 +80,10 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
   auto setPicture = [this](int slot, const std::string& picturePath) {
     pictures_.Free(slot);
     if (picturePath.empty()) return false;
+    if (HoldsLineBreak(picturePath)) {  // a CR inside the line: as a picture that is gone
+      messages_.ShowMessage(FilePictureFailure(slot, picturePath));
+      return false;
+    }
     pictures_.Request(slot, picturePath, [this, slot, picturePath](bool decoded) {
       const Call arrival(*this);
       if (decoded) {
@@ -69,8 +91,7 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
         return;
       }
       configs_[slot].picture.clear();
-      messages_.ShowMessage("Unable to read the picture '" + picturePath + "' referenced by configuration #" +
-                            std::to_string(slot + 1) + ".");
+      messages_.ShowMessage(FilePictureFailure(slot, picturePath));
       if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
     });
     return true;

@@ -26,9 +26,10 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// A path without line ends that the reader could have kept from one line.
+// A text without line ends that the reader could have kept from one line (a
+// picture path with a CR inside is refused, as the engine refuses it).
 bool IsLinePath(const std::string& path) {
-  return path.size() < kMaxConfigLineLength && path.find_first_of(std::string_view("\n\0", 2)) == std::string::npos;
+  return path.size() < kMaxConfigLineLength && path.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
 // What a field of a configuration holds: a number with the largest value the
@@ -104,9 +105,9 @@ class CheckedSets {
 };
 
 // Pictures "decode" when their path has an even length, so both outcomes
-// occur; remembers which slots have a picture in use. A slot is asked twice
-// at most: taken out of use when the file is accepted, then for the last
-// picture line of its block, however many the block has.
+// occur, and never when it holds a line end, as in the engine; remembers which slots have a picture in use. A slot is
+// asked twice at most: taken out of use when the file is accepted, then for the last picture line of its block, however
+// many the block has.
 struct FakePictures {
   std::array<bool, kSlotCount> inUse{};
   std::array<int, kSlotCount> callsPerSlot{};
@@ -117,7 +118,7 @@ struct FakePictures {
       Check(slot >= 0 && slot < kSlotCount);
       ++calls;
       Check(++callsPerSlot[slot] <= 2);
-      return inUse[slot] = !path.empty() && path.size() % 2 == 0;
+      return inUse[slot] = !path.empty() && path.size() % 2 == 0 && !HoldsLineBreak(path);
     };
   }
 };

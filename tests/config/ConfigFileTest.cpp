@@ -91,6 +91,23 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
   }
 }
 
+// A text field holding a line end would end its line there and make the rest
+// a line of its own, read as a setting: it is written without CR and LF.
+TEST(ConfigFile, TextFieldsAreWrittenWithoutLineEnds) {
+  Slots slots = FreshSlots();
+  slots[0].picture = "/p/a\nKey = 3\n.jpg";
+  slots[0].midiOutPortName = "Synth\r\nKey = 4\r";
+  const std::string text = FormatConfigFile(slots);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8 + kSlotCount * 50);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 8 + kSlotCount * 50);
+  Slots read = FreshSlots();
+  FakePictures pictures;
+  ASSERT_TRUE(ReadConfigFile(text, read, pictures.Setter()).accepted);
+  EXPECT_EQ(read[0].key, FreshSlots()[0].key);
+  EXPECT_EQ(read[0].picture, "/p/aKey = 3.jpg");
+  EXPECT_EQ(read[0].midiOutPortName, "SynthKey = 4");
+}
+
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
       "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"

@@ -262,4 +262,49 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
   fs::remove_all(dir);
 }
 
+// Line ends never reach a saved file: a picture path holding one is refused
+// when chosen and when a file names it (a CR inside a line), and a port name
+// the system gives with one is kept, saved and found again without it.
+TEST(SlotFiles, LineEndsInPathsAndPortNamesNeverReachTheFile) {
+  const Scratch s("quill-line-ends-");
+  QImage red(4, 3, QImage::Format_RGB32);
+  red.fill(qRgb(255, 0, 0));
+  for (const char* name : {"red\nKey = 3.bmp", "red\rKey = 4.bmp"}) {
+    ASSERT_TRUE(red.save(QString::fromStdString(s / name), "BMP"));
+  }
+  EngineRig rig(2);
+  rig.midi.names = rig.midi.systemNames = {"Device 0", "Synth\r\nKey = 5"};
+  for (const char* name : {"red\nKey = 3.bmp", "red\rKey = 4.bmp"}) {
+    rig.engine.LoadPicture(s / name);
+    EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"}) << name;
+    EXPECT_FALSE(rig.engine.HasPicture(0));
+    EXPECT_EQ(rig.engine.CurrentConfiguration().picture, "");
+  }
+  rig.engine.SelectPort(1);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().midiOutPortName, "SynthKey = 5");
+  rig.engine.SaveConfigurations(s / "set.qcf");
+  const std::string saved = ReadBytes(s / "set.qcf");
+  EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 8 + kSlotCount * 50);
+
+  // Loaded with the list in another order, the preset finds its port by name
+  // and no stray line has set its key.
+  rig.midi.systemNames = {"Synth\r\nKey = 5", "Device 0"};
+  rig.engine.RefreshPorts();
+  rig.engine.LoadConfigurations(s / "set.qcf");
+  EXPECT_TRUE(rig.messages.TakeShown().empty());
+  EXPECT_EQ(rig.engine.CurrentConfiguration().midiOutPort, 0);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().key, DefaultConfiguration().key);
+
+  // A file naming the picture with a CR inside its line.
+  std::string named = saved;
+  named.insert(named.find("Picture = ") + 10, s / "red\rKey = 4.bmp");
+  ASSERT_TRUE(WriteFileSafely(s / "named.qcf", named));
+  rig.engine.LoadConfigurations(s / "named.qcf");
+  EXPECT_EQ(rig.messages.TakeShown(),
+            std::vector<std::string>{"Unable to read the picture '" + (s / "red\rKey = 4.bmp") +
+                                     "' referenced by configuration #1."});
+  EXPECT_FALSE(rig.engine.HasPicture(0));
+  EXPECT_EQ(rig.engine.CurrentConfiguration().picture, "");
+}
+
 }  // namespace
