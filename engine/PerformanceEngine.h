@@ -106,7 +106,7 @@ class PerformanceEngine {
   // is decoded by the decoder lent here (at once when none is): the window's
   // works on a thread of its own, so a large picture never stalls the pen. It
   // lands in the slot it was chosen for when it arrives, and the display is
-  // told; one that does not decode shows "Unable to load the picture!\n" then
+  // told; one that does not decode shows "Unable to load the picture!" then
   // and changes nothing. Clear, or another choice before it arrives, drops it.
   // All pictures are decoded under one memory budget (a gibibyte unless
   // another is lent): one that would take more is refused as undecodable.

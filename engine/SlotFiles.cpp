@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::string_view kPictureRefused = "Unable to load the picture!\n";
+constexpr std::string_view kPictureRefused = "Unable to load the picture!";
 
 // The message for a picture that a loaded file names and that does not load.
 std::string FilePictureFailure(int slot, const std::string& path) {

@@ -242,7 +242,7 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
   rig.midi.sent.clear();
 
   rig.engine.LoadPicture(path("other.txt"));
-  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"});
+  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!"});
   EXPECT_EQ(rig.engine.Locations().picturesFolder, path("other.txt"));
   EXPECT_TRUE(rig.engine.HasPicture(0));
   EXPECT_EQ(rig.engine.SlotPicture(0).Row(0)[0], 255);
@@ -276,7 +276,7 @@ TEST(SlotFiles, LineEndsInPathsAndPortNamesNeverReachTheFile) {
   rig.midi.names = rig.midi.systemNames = {"Device 0", "Synth\r\nKey = 5"};
   for (const char* name : {"red\nKey = 3.bmp", "red\rKey = 4.bmp"}) {
     rig.engine.LoadPicture(s / name);
-    EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"}) << name;
+    EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!"}) << name;
     EXPECT_FALSE(rig.engine.HasPicture(0));
     EXPECT_EQ(rig.engine.CurrentConfiguration().picture, "");
   }

@@ -94,7 +94,7 @@ TEST_F(PictureArrival, AChosenPictureLandsInItsSlotUnlessOvertaken) {
   rig.engine.LoadPicture(Path("absent.bmp"));
   EXPECT_TRUE(rig.messages.shown.empty());
   decoder.AnswerAll();
-  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"});
+  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!"});
   EXPECT_TRUE(rig.engine.HasPicture(0));
   EXPECT_EQ(Red(0), 255);
   rig.engine.LoadPicture(Path("blue.bmp"));
@@ -163,7 +163,7 @@ TEST_F(PictureArrival, PicturesStayWithinTheirBudget) {
     rig.engine.LoadPicture(Path(name));
     decoder.AnswerAll();
   };
-  const std::vector<std::string> refused{"Unable to load the picture!\n"};
+  const std::vector<std::string> refused{"Unable to load the picture!"};
 
   for (int slot = 0; slot < 3; ++slot) choose(slot, "big.bmp");
   EXPECT_EQ(budget->Used(), 900u);
