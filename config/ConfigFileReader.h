@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <streambuf>
 #include <string>
@@ -33,6 +34,18 @@ using SlotPictureSetter = std::function<bool(int slot, const std::string& path)>
 /// Longer lines are read as their first this many bytes, so that a huge file
 /// without line ends cannot exhaust memory. Real lines are far shorter.
 inline constexpr size_t kMaxConfigLineLength = 65536;
+
+/// The longest line the writer makes: a field's name and a text as long as a
+/// path can be (PATH_MAX: the system opens no longer one, and destinations'
+/// names are far shorter), then CR LF.
+inline constexpr uint64_t kLongestWrittenLine = kMaxConfigFieldNameLength + 4096 + 2;
+/// A larger file is not a configuration file and is not read: twelve blocks
+/// (and the header) of lines that all had the longest length would take 2.5
+/// MB; a file the writer really makes, about 120 kB at the very most and
+/// 8.5 kB as a rule.
+inline constexpr uint64_t kMaxConfigFileBytes = uint64_t{4} << 20;
+static_assert(kMaxConfigFileBytes >= (8 + kSlotCount * (kConfigFieldCount + 3)) * kLongestWrittenLine,
+              "room for twelve blocks of the longest lines");
 
 /// Reads a configuration file into the twelve configurations.
 ///

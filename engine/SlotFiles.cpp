@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The engine's file operations: the picture button and "Clear", "Save..." and
 // "Load..." once the user has chosen a file.
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 
 #include "config/ConfigFields.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
+#include "config/FileLoader.h"
 #include "engine/PerformanceEngine.h"
 
 namespace {
 
 constexpr std::string_view kPictureRefused = "Unable to load the picture!";
+constexpr std::string_view kNotAConfigurationFile = "This is not a Quill configuration file !";
 
 // The message for a picture that a loaded file names and that does not load.
 std::string FilePictureFailure(int slot, const std::string& path) {
@@ -65,12 +65,22 @@ void PerformanceEngine::SaveConfigurations(const std::string& path) {
 void PerformanceEngine::LoadConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  saver_->WaitForSaves();
-  // Only regular files: a folder reads as nothing and a device may never end.
-  std::error_code error;
-  std::filebuf file;
-  if (!std::filesystem::is_regular_file(path, error) || !file.open(path, std::ios::in | std::ios::binary)) {
+  // Read away from this thread (the window's loader reads after the saves
+  // asked before), then taken in at once when the bytes arrive.
+  loader_->Load(path, kMaxConfigFileBytes, [this, path](FileContents contents) {
+    const Call arrival(*this);
+    TakeConfigurationFile(path, contents);
+  });
+}
+
+void PerformanceEngine::TakeConfigurationFile(const std::string& path, const FileContents& contents) {
+  if (contents.outcome == FileContents::Outcome::Unreadable) {
     messages_.ShowMessage("Unable to open the configuration file '" + path + "'.");
+    return;
+  }
+  // No file the writer makes comes near the limit.
+  if (contents.outcome == FileContents::Outcome::TooLarge) {
+    messages_.ShowMessage(kNotAConfigurationFile);
     return;
   }
   // Each slot's picture is out of use until the one its block names arrives;
@@ -96,10 +106,9 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
     });
     return true;
   };
-  const ConfigReadResult result = ReadConfigFile(file, configs_, setPicture);
-  file.close();
+  const ConfigReadResult result = ReadConfigFile(std::string_view(contents.bytes), configs_, setPicture);
   if (!result.accepted) {
-    messages_.ShowMessage("This is not a Quill configuration file !");
+    messages_.ShowMessage(kNotAConfigurationFile);
     return;
   }
   // A preset finds its port by name when the name is listed, wherever the

@@ -23,6 +23,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "config/ConfigFileReader.h"
+#include "config/ConfigFileWriter.h"
 #include "config/SafeFileWriter.h"
 #include "tests/support/EngineFakes.h"
 
@@ -232,6 +234,14 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
   red.fill(qRgb(255, 0, 0));
   ASSERT_TRUE(red.save(QString::fromStdString(path("red.bmp")), "BMP"));
   std::ofstream(path("other.txt")) << "<header>\nsomething else\nKey = 2\n";
+  // Presets, then more than any file the writer makes could hold: refused
+  // unread. So is a pipe, which could keep the reader waiting.
+  std::array<Configuration, kSlotCount> changed;
+  changed.fill(DefaultConfiguration());
+  changed[0].key = 2;
+  std::ofstream(path("padded.qcf"), std::ios::binary)
+      << FormatConfigFile(changed) << std::string(kMaxConfigFileBytes, '#');
+  ASSERT_EQ(::mkfifo(path("pipe.qcf").c_str(), 0644), 0);
 
   EngineRig rig;
   rig.engine.LoadPicture(path("red.bmp"));
@@ -250,7 +260,9 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
     std::string file, message;
   } cases[] = {{path("other.txt"), "This is not a Quill configuration file !"},
                {path("absent.qcf"), "Unable to open the configuration file '" + path("absent.qcf") + "'."},
-               {path("folder.qcf"), "Unable to open the configuration file '" + path("folder.qcf") + "'."}};
+               {path("folder.qcf"), "Unable to open the configuration file '" + path("folder.qcf") + "'."},
+               {path("pipe.qcf"), "Unable to open the configuration file '" + path("pipe.qcf") + "'."},
+               {path("padded.qcf"), "This is not a Quill configuration file !"}};
   for (const auto& test : cases) {
     rig.engine.LoadConfigurations(test.file);
     EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{test.message});
@@ -305,6 +317,46 @@ TEST(SlotFiles, LineEndsInPathsAndPortNamesNeverReachTheFile) {
                                      "' referenced by configuration #1."});
   EXPECT_FALSE(rig.engine.HasPicture(0));
   EXPECT_EQ(rig.engine.CurrentConfiguration().picture, "");
+}
+
+// Keeps every load until the test lets the answers come, each read then.
+class DeferredLoader : public FileLoader {
+ public:
+  void Load(const std::string& path, uint64_t limit, Done done) override {
+    requests.push_back([=, done = std::move(done)] { done(ReadWholeFile(path, limit)); });
+  }
+  void AnswerAll() {
+    for (auto& answer : std::exchange(requests, {})) answer();
+  }
+  std::vector<std::function<void()>> requests;
+};
+
+// Load reads away from the engine's thread: nothing changes, and nothing is
+// said, until the bytes arrive; then the presets are taken in as they are in
+// the file then, with Load's messages.
+TEST(SlotFiles, LoadTakesThePresetsInWhenTheBytesArrive) {
+  const Scratch s("quill-load-later-");
+  std::array<Configuration, kSlotCount> presets;
+  presets.fill(DefaultConfiguration());
+  presets[0].scale = 42;
+  presets[0].midiPatch = 3;
+  ASSERT_TRUE(WriteFileSafely(s / "set.qcf", FormatConfigFile(presets)));
+  EngineRig rig;
+  DeferredLoader loader;
+  rig.engine.UseFileLoader(loader);
+
+  rig.engine.LoadConfigurations(s / "set.qcf");
+  rig.engine.LoadConfigurations(s / "absent.qcf");
+  EXPECT_EQ(rig.engine.Locations().configsFolder, s / "absent.qcf");
+  ASSERT_EQ(loader.requests.size(), 2u);
+  EXPECT_EQ(rig.engine.CurrentConfiguration().scale, DefaultConfiguration().scale);
+  EXPECT_TRUE(rig.messages.shown.empty());
+  EXPECT_TRUE(rig.midi.sent.empty());
+  loader.AnswerAll();
+  EXPECT_EQ(rig.engine.CurrentConfiguration().scale, 42);
+  EXPECT_EQ(rig.midi.TakeSent(), std::vector<std::string>{"C0 03 00"});
+  EXPECT_EQ(rig.messages.TakeShown(),
+            std::vector<std::string>{"Unable to open the configuration file '" + (s / "absent.qcf") + "'."});
 }
 
 }  // namespace
