@@ -100,6 +100,16 @@ bool Picture::Load(const std::string& path, const std::shared_ptr<PictureBudget>
   }
 }
 
+Picture& Picture::operator=(Picture&& other) noexcept {
+  if (this == &other) return *this;
+  pixels_ = std::move(other.pixels_);
+  share_ = std::move(other.share_);
+  width_ = other.width_;
+  height_ = other.height_;
+  generation_ = other.generation_;
+  return *this;
+}
+
 void Picture::Free() {
   pixels_.clear();
   pixels_.shrink_to_fit();

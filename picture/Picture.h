@@ -24,7 +24,8 @@ class Picture {
 
   Picture() = default;
   Picture(Picture&&) = default;
-  Picture& operator=(Picture&&) = default;
+  /// The picture held before is freed, then its share given back.
+  Picture& operator=(Picture&& other) noexcept;
 
   /// Decodes a picture file (whatever Qt reads: JPEG, BMP, PNG, ...) into RGB
   /// bytes, taking their share of `budget` (none: no limit but kMaxPixels).
@@ -51,7 +52,8 @@ class Picture {
  private:
   int width_ = 0;
   int height_ = 0;
+  /// Before the pixels, so that it is given back once they are gone.
+  PictureBudget::Share share_;
   std::vector<uint8_t> pixels_;
-  PictureBudget::Share share_;  ///< after the pixels: given back once they are gone
   uint64_t generation_ = 0;
 };
