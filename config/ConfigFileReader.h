@@ -40,9 +40,9 @@ inline constexpr size_t kMaxConfigLineLength = 65536;
 /// names are far shorter), then CR LF.
 inline constexpr uint64_t kLongestWrittenLine = kMaxConfigFieldNameLength + 4096 + 2;
 /// A larger file is not a configuration file and is not read: twelve blocks
-/// (and the header) of lines that all had the longest length would take 2.5
-/// MB; a file the writer really makes, about 120 kB at the very most and
-/// 8.5 kB as a rule.
+/// (and the header) of lines that all had the longest length would take about
+/// 2.5 MB; a file the writer really makes, 120 kB at the very most and 8.5 kB
+/// as a rule.
 inline constexpr uint64_t kMaxConfigFileBytes = uint64_t{4} << 20;
 static_assert(kMaxConfigFileBytes >= (8 + kSlotCount * (kConfigFieldCount + 3)) * kLongestWrittenLine,
               "room for twelve blocks of the longest lines");
