@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -9,6 +10,8 @@
 #include "ui/window/QtMessageSink.h"
 
 int main(int argc, char** argv) {
+  // A write to a pipe or socket nobody reads (standard error, a MIDI server's) fails instead of ending Quill.
+  std::signal(SIGPIPE, SIG_IGN);
   CommandLine options;
   if (!ParseCommandLine(argc, argv, options)) {
     if (!options.problem.empty()) std::fprintf(stderr, "quill: %s\n", options.problem.c_str());

@@ -126,3 +126,14 @@ int32_t ParseDecimal(std::string_view text) {
   if (negative) return static_cast<int32_t>(-magnitude);
   return static_cast<int32_t>(magnitude >= kLimit ? kLimit - 1 : magnitude);
 }
+
+bool HoldsLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (const char c : text) {
+    if (c != '\r' && c != '\n') kept.push_back(c);
+  }
+  return kept;
+}

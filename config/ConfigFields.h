@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 /// What a configuration-file line sets.
@@ -55,3 +56,10 @@ const ConfigField* MatchConfigField(std::string_view line, const ConfigField* li
 /// sign, digits up to the first other character; no digit reads as 0. Values
 /// beyond the 32-bit range saturate.
 int32_t ParseDecimal(std::string_view text);
+
+/// Whether text holds a line end (CR or LF). A field's text cannot hold one:
+/// written into a file, it would end the line there and make the rest a line
+/// of its own.
+bool HoldsLineBreak(std::string_view text);
+/// The text without its CR and LF bytes, as a text field is written.
+std::string WithoutLineBreaks(std::string_view text);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "config/ConfigFileWriter.h"
 #include "model/Ranges.h"
@@ -87,10 +88,23 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
   // A block that sets the port number without naming the port (a file from
   // before names were written) means that number, not a name from before.
   std::array<bool, kSlotCount> portNumbered{}, portNamed{};
+  // The last picture line of a block decides whether the slot has a picture:
+  // only that path is put in use, once the block has been read.
+  bool pictureNamed = false;
+  auto decidePicture = [&](int slot) {
+    if (!std::exchange(pictureNamed, false)) return;
+    Configuration& config = configs[slot];
+    const bool loaded = setPicture(slot, config.picture);
+    if (!loaded && !config.picture.empty()) {
+      result.pictureFailures.push_back({slot, config.picture});
+      config.picture.clear();
+    }
+  };
   int block = 0;
   const ConfigField* likely = kConfigFields.data();  // the field a written file has next
   while (lines.Next(line)) {
     if (line == kConfigBlockEndLine) {
+      decidePicture(block);
       // Nothing after the twelfth block can change anything: stop reading.
       if (++block >= kSlotCount) break;
       likely = kConfigFields.data();
@@ -99,18 +113,12 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
     const ConfigField* field = MatchConfigField(line, likely);
     if (field == nullptr) continue;
     likely = field + 1 < kConfigFields.data() + kConfigFields.size() ? field + 1 : nullptr;
-    Configuration& config = configs[block];
-    StoreFieldValue(config, *field, line.substr(field->name.size()));
+    StoreFieldValue(configs[block], *field, line.substr(field->name.size()));
     portNumbered[block] = portNumbered[block] || field->kind == FieldKind::MidiOutPort;
     portNamed[block] = portNamed[block] || field->kind == FieldKind::MidiOutPortName;
-    if (field->kind != FieldKind::Picture) continue;
-    // The last picture line of a block decides whether the slot has a picture.
-    const bool loaded = setPicture(block, config.picture);
-    if (!loaded && !config.picture.empty()) {
-      result.pictureFailures.push_back({block, config.picture});
-      config.picture.clear();
-    }
+    pictureNamed = pictureNamed || field->kind == FieldKind::Picture;
   }
+  if (block < kSlotCount) decidePicture(block);  // a last block without its end line
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (portNumbered[slot] && !portNamed[slot]) configs[slot].midiOutPortName.clear();
   }
@@ -141,7 +149,8 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
     return;
   }
   if (field.kind == FieldKind::MidiOutPortName) {
-    config.midiOutPortName.assign(valueText);
+    // As the names of the system's destinations are compared and written.
+    config.midiOutPortName = WithoutLineBreaks(valueText);
     return;
   }
   const int32_t value = ParseDecimal(valueText);

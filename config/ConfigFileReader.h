@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <streambuf>
 #include <string>
@@ -34,6 +35,18 @@ using SlotPictureSetter = std::function<bool(int slot, const std::string& path)>
 /// without line ends cannot exhaust memory. Real lines are far shorter.
 inline constexpr size_t kMaxConfigLineLength = 65536;
 
+/// The longest line the writer makes: a field's name and a text as long as a
+/// path can be (PATH_MAX: the system opens no longer one, and destinations'
+/// names are far shorter), then CR LF.
+inline constexpr uint64_t kLongestWrittenLine = kMaxConfigFieldNameLength + 4096 + 2;
+/// A larger file is not a configuration file and is not read: twelve blocks
+/// (and the header) of lines that all had the longest length would take about
+/// 2.5 MB; a file the writer really makes, 120 kB at the very most and 8.5 kB
+/// as a rule.
+inline constexpr uint64_t kMaxConfigFileBytes = uint64_t{4} << 20;
+static_assert(kMaxConfigFileBytes >= (8 + kSlotCount * (kConfigFieldCount + 3)) * kLongestWrittenLine,
+              "room for twelve blocks of the longest lines");
+
 /// Reads a configuration file into the twelve configurations.
 ///
 /// The file is accepted when its first line, or the line after a first
@@ -42,9 +55,11 @@ inline constexpr size_t kMaxConfigLineLength = 65536;
 /// taken out of use, then each line that starts with a field name sets that
 /// field of the block counted by the "</config>" lines seen so far; the other
 /// lines, and everything after the twelfth "</config>", are ignored. Numbers
-/// are clamped into their field (StoreFieldValue). A "Picture = " line with a
-/// path that does not decode leaves that slot without a picture and is listed
-/// in the result. A block with a port number but no port name (as files
+/// are clamped into their field (StoreFieldValue). The last "Picture = " line
+/// of a block decides its slot's picture: once the block is read (at its
+/// "</config>" line or the file's end), that path alone is handed to
+/// `setPicture`; one that does not decode leaves the slot without a picture
+/// and is listed in the result. A block with a port number but no port name (as files
 /// written before the name line have) leaves its slot without a port name.
 ConfigReadResult ReadConfigFile(std::streambuf& in, std::array<Configuration, kSlotCount>& configs,
                                 const SlotPictureSetter& setPicture);
@@ -58,7 +73,8 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration
 /// limits ≤ 127, patch ≤ 128, controller ≤ 130, all ≥ 0); the port, note direction,
 /// curve codes and colour model keep the low 8 or 16 bits of the number, as an
 /// assignment to the field does; a flag is set only by exactly 1. The picture
-/// and port name fields take the text as it is.
+/// field takes the text as it is, the port name without any CR (a name the
+/// system gives with one is kept without it, see MidiPort::PortName).
 void StoreFieldValue(Configuration& config, const ConfigField& field, std::string_view valueText);
 
 /// Reads the next line of a file without its line end: a line ends at LF, and

@@ -47,12 +47,14 @@ unsigned NumberOf(const Configuration& c, const ConfigField& field) {
 }
 
 // Appends the line of a field: its name, its value in decimal (the picture
-// and the port name: their text), the line end. A numeric line is put
-// together on the stack and appended at once.
+// and the port name: their text, without any CR or LF, which would end the
+// line early), the line end. A numeric line is put together on the stack and
+// appended at once.
 void AppendFieldLine(std::string& out, const Configuration& c, const ConfigField& field) {
   if (field.kind == FieldKind::Picture || field.kind == FieldKind::MidiOutPortName) {
+    const std::string& text = field.kind == FieldKind::Picture ? c.picture : c.midiOutPortName;
     out.append(field.name);
-    AppendLine(out, field.kind == FieldKind::Picture ? c.picture : c.midiOutPortName);
+    AppendLine(out, HoldsLineBreak(text) ? WithoutLineBreaks(text) : text);
     return;
   }
   char line[kMaxConfigFieldNameLength + 16];

@@ -18,9 +18,6 @@ class FileSaver {
 
   virtual ~FileSaver() = default;
   virtual void Save(const std::string& path, std::string bytes, Done done) = 0;
-  /// Returns once every save asked for so far is on disk, so a file read next
-  /// is the one last saved.
-  virtual void WaitForSaves() {}
 };
 
 /// Writes on the caller's thread before returning: for quill-replay and tests.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "config/ConfigFields.h"
 #include "midi/MidiOutService.h"
 
 namespace {
@@ -60,12 +61,12 @@ bool MidiPort::UseMidiOut(uint8_t port) {
 void MidiPort::RefreshPorts() { service_.RefreshDevices(); }
 
 std::string MidiPort::PortName(uint8_t port) const {
-  return port < PortCount() ? service_.GetStableDeviceName(port) : std::string();
+  return port < PortCount() ? WithoutLineBreaks(service_.GetStableDeviceName(port)) : std::string();
 }
 
 std::optional<uint8_t> MidiPort::FindPort(const std::string& name) const {
   for (int port = 0; port < PortCount(); ++port) {
-    if (service_.GetStableDeviceName(static_cast<unsigned>(port)) == name) return static_cast<uint8_t>(port);
+    if (PortName(static_cast<uint8_t>(port)) == name) return static_cast<uint8_t>(port);
   }
   return std::nullopt;
 }

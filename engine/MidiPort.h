@@ -71,6 +71,8 @@ class MidiPort {
   /// Entries of the port box: the list as last taken.
   int PortCount() const;
   /// The name a preset remembers entry `port` by; empty when there is none.
+  /// A name the system gives with a line end in it is taken without it, so a
+  /// file holds it on one line and finds it again.
   std::string PortName(uint8_t port) const;
   /// The entry with that name, when one has it.
   std::optional<uint8_t> FindPort(const std::string& name) const;

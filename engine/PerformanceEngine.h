@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "config/FileLoader.h"
 #include "config/FileSaver.h"
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
@@ -107,18 +109,25 @@ class PerformanceEngine {
   // is decoded by the decoder lent here (at once when none is): the window's
   // works on a thread of its own, so a large picture never stalls the pen. It
   // lands in the slot it was chosen for when it arrives, and the display is
-  // told; one that does not decode shows "Unable to load the picture!\n" then
+  // told; one that does not decode shows "Unable to load the picture!" then
   // and changes nothing. Clear, or another choice before it arrives, drops it.
+  // All pictures are decoded under one memory budget (a gibibyte unless
+  // another is lent): one that would take more is refused as undecodable.
   void UsePictureDecoder(PictureDecoder& decoder) { pictures_.UseDecoder(decoder); }
+  void UsePictureBudget(std::shared_ptr<PictureBudget> budget) { pictures_.UseBudget(std::move(budget)); }
   void LoadPicture(const std::string& path);
   void ClearPicture();
 
   // Files: "Save..." and "Load..." with a file chosen. The presets as they
   // are at Save are written by the saver lent here (at once when none is;
   // the window's writes on a thread of its own, so a slow disk never stalls
-  // the pen); a failure is reported when its answer comes. Load first waits
-  // for the saves asked for before it, so it reads what was saved.
+  // the pen); a failure is reported when its answer comes. Load has the file
+  // read by the loader lent here (at once when none is; the window's reads on
+  // the saver's thread, after the saves asked before it, so it reads what was
+  // saved), up to kMaxConfigFileBytes, and takes the presets in when the
+  // bytes arrive; a larger file is not a configuration file.
   void UseFileSaver(FileSaver& saver) { saver_ = &saver; }
+  void UseFileLoader(FileLoader& loader) { loader_ = &loader; }
   void SaveConfigurations(const std::string& path);
   void LoadConfigurations(const std::string& path);
   /// Where the file dialogs start: the folders at start-up, then the last
@@ -156,6 +165,9 @@ class PerformanceEngine {
   };
 
   void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
+  /// A configuration file's bytes (or why there are none) taken in as Load
+  /// does, with its messages.
+  void TakeConfigurationFile(const std::string& path, const FileContents& contents);
   Configuration& Current() { return configs_[currentConfig_]; }
   /// A preset whose port name is listed takes that entry, whatever its number.
   void FollowPortName(Configuration& config) const;
@@ -186,6 +198,8 @@ class PerformanceEngine {
   FileLocations locations_;
   ImmediateFileSaver immediateSaver_;
   FileSaver* saver_ = &immediateSaver_;
+  ImmediateFileLoader immediateLoader_;
+  FileLoader* loader_ = &immediateLoader_;
   int callDepth_ = 0;
   WaitingPackets waitingPackets_;
 };

@@ -1,23 +1,41 @@
 // SPDX-License-Identifier: MIT
 // The engine's file operations: the picture button and "Clear", "Save..." and
 // "Load..." once the user has chosen a file.
-#include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
 
+#include "config/ConfigFields.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
+#include "config/FileLoader.h"
 #include "engine/PerformanceEngine.h"
+
+namespace {
+
+constexpr std::string_view kPictureRefused = "Unable to load the picture!";
+constexpr std::string_view kNotAConfigurationFile = "This is not a Quill configuration file !";
+
+// The message for a picture that a loaded file names and that does not load.
+std::string FilePictureFailure(int slot, const std::string& path) {
+  return "Unable to read the picture '" + path + "' referenced by configuration #" + std::to_string(slot + 1) + ".";
+}
+
+}  // namespace
 
 void PerformanceEngine::LoadPicture(const std::string& path) {
   const Call call(*this);
   // The dialog starts at the chosen file next time, whether it loads or not.
   locations_.picturesFolder = path;
+  // A path with a line end in it could not be saved on its line of a file.
+  if (HoldsLineBreak(path)) {
+    messages_.ShowMessage(kPictureRefused);
+    return;
+  }
   const int slot = currentConfig_;
   pictures_.Request(slot, path, [this, slot, path](bool decoded) {
     const Call arrival(*this);
     if (!decoded) {
-      messages_.ShowMessage("Unable to load the picture!\n");
+      messages_.ShowMessage(kPictureRefused);
       return;
     }
     configs_[slot].picture = path;
@@ -47,20 +65,35 @@ void PerformanceEngine::SaveConfigurations(const std::string& path) {
 void PerformanceEngine::LoadConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  saver_->WaitForSaves();
-  // Only regular files: a folder reads as nothing and a device may never end.
-  std::error_code error;
-  std::filebuf file;
-  if (!std::filesystem::is_regular_file(path, error) || !file.open(path, std::ios::in | std::ios::binary)) {
+  // Read away from this thread (the window's loader reads after the saves
+  // asked before), then taken in at once when the bytes arrive.
+  loader_->Load(path, kMaxConfigFileBytes, [this, path](FileContents contents) {
+    const Call arrival(*this);
+    TakeConfigurationFile(path, contents);
+  });
+}
+
+void PerformanceEngine::TakeConfigurationFile(const std::string& path, const FileContents& contents) {
+  if (contents.outcome == FileContents::Outcome::Unreadable) {
     messages_.ShowMessage("Unable to open the configuration file '" + path + "'.");
     return;
   }
-  // Each slot's picture is out of use until the one its block names arrives.
+  // No file the writer makes comes near the limit.
+  if (contents.outcome == FileContents::Outcome::TooLarge) {
+    messages_.ShowMessage(kNotAConfigurationFile);
+    return;
+  }
+  // Each slot's picture is out of use until the one its block names arrives;
+  // the pictures held before are freed, so the new ones have their room.
   // One that does not decode is reported when its answer comes, and the slot
   // forgets its path, so the reader is told every picture was taken.
   auto setPicture = [this](int slot, const std::string& picturePath) {
-    pictures_.StopUsing(slot);
+    pictures_.Free(slot);
     if (picturePath.empty()) return false;
+    if (HoldsLineBreak(picturePath)) {  // a CR inside the line: as a picture that is gone
+      messages_.ShowMessage(FilePictureFailure(slot, picturePath));
+      return false;
+    }
     pictures_.Request(slot, picturePath, [this, slot, picturePath](bool decoded) {
       const Call arrival(*this);
       if (decoded) {
@@ -68,16 +101,14 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
         return;
       }
       configs_[slot].picture.clear();
-      messages_.ShowMessage("Unable to read the picture '" + picturePath + "' referenced by configuration #" +
-                            std::to_string(slot + 1) + ".");
+      messages_.ShowMessage(FilePictureFailure(slot, picturePath));
       if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
     });
     return true;
   };
-  const ConfigReadResult result = ReadConfigFile(file, configs_, setPicture);
-  file.close();
+  const ConfigReadResult result = ReadConfigFile(std::string_view(contents.bytes), configs_, setPicture);
   if (!result.accepted) {
-    messages_.ShowMessage("This is not a Quill configuration file !");
+    messages_.ShowMessage(kNotAConfigurationFile);
     return;
   }
   // A preset finds its port by name when the name is listed, wherever the

@@ -6,7 +6,8 @@
 
 void SlotPictures::Request(int slot, const std::string& path, Arrival arrived) {
   const uint64_t decision = ++decisions_[slot];
-  decoder_->Decode(path, [this, slot, decision, arrived = std::move(arrived)](std::optional<Picture> decoded) {
+  if (!inUse_[slot]) pictures_[slot].Free();
+  decoder_->Decode(path, budget_, [this, slot, decision, arrived = std::move(arrived)](std::optional<Picture> decoded) {
     if (decision != decisions_[slot]) return;
     if (decoded) {
       pictures_[slot] = std::move(*decoded);

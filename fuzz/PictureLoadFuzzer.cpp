@@ -4,7 +4,8 @@
 // pictures beyond the size limits, decodes with Qt and keeps RGB bytes.
 // Beyond crashes and reads outside a buffer it checks that a refused file
 // keeps the picture held before, and that a loaded one is within the limits,
-// has every pixel readable and samples like its own pixels.
+// has every pixel readable, samples like its own pixels and holds exactly its
+// share of the memory budget, which it gives back when it goes.
 #include <QtGlobal>
 
 #include <sys/mman.h>
@@ -19,6 +20,7 @@
 
 #include "picture/ColorSampling.h"
 #include "picture/Picture.h"
+#include "picture/PictureBudget.h"
 
 namespace {
 
@@ -78,33 +80,35 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static MemoryFile file;
-  static const Picture held = [] {
-    Picture picture;
-    file.Hold(kHeldBmp, sizeof kHeldBmp);
-    Check(picture.Load(file.Path()) && picture.Width() == 2 && picture.Height() == 1);
-    Check(picture.Row(0)[0] == 255 && picture.Row(0)[5] == 255);
-    return picture;
-  }();
+  static MemoryFile heldFile, file;
+  static const auto budget = PictureBudget::Create();
+  [[maybe_unused]] static const bool heldReady = (heldFile.Hold(kHeldBmp, sizeof kHeldBmp), true);
 
   file.Hold(data, size);
-  Picture picture = held;
-  if (!picture.Load(file.Path())) {
-    Check(picture.Generation() == held.Generation() && picture.Width() == 2 && picture.Height() == 1);
-    Check(std::equal(picture.Row(0), picture.Row(0) + 6, held.Row(0)));
-    return 0;
+  {
+    Picture picture;
+    Check(picture.Load(heldFile.Path(), budget) && picture.Width() == 2 && picture.Height() == 1);
+    Check(picture.Row(0)[0] == 255 && picture.Row(0)[5] == 255 && budget->Used() == 6);
+    const uint64_t heldGeneration = picture.Generation();
+    if (!picture.Load(file.Path(), budget)) {
+      Check(picture.Generation() == heldGeneration && picture.Width() == 2 && picture.Height() == 1);
+      Check(picture.Row(0)[0] == 255 && picture.Row(0)[5] == 255 && budget->Used() == 6);
+      return 0;
+    }
+    const int64_t width = picture.Width();
+    const int64_t height = picture.Height();
+    Check(picture.Generation() > heldGeneration && !picture.IsEmpty());
+    Check(width > 0 && height > 0 && width * height <= Picture::kMaxPixels);
+    Check(budget->Used() == static_cast<uint64_t>(width * height * 3));
+    TouchRows(picture);
+    // The corners under the pen are the corner pixels, halved for colour model 0.
+    for (const auto& [x, y] : {std::pair{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}}) {
+      const std::array<uint8_t, 3> sampled = SampleColor(picture, x, y, 0);
+      const uint8_t* pixel = picture.Row(y == 0.0f ? 0 : picture.Height() - 1) + (x == 0.0f ? 0 : (width - 1) * 3);
+      Check(sampled[0] == pixel[0] >> 1 && sampled[1] == pixel[1] >> 1 && sampled[2] == pixel[2] >> 1);
+      SampleColor(picture, x, y, 1);
+    }
   }
-  const int64_t width = picture.Width();
-  const int64_t height = picture.Height();
-  Check(picture.Generation() > held.Generation() && !picture.IsEmpty());
-  Check(width > 0 && height > 0 && width * height <= Picture::kMaxPixels);
-  TouchRows(picture);
-  // The corners under the pen are the corner pixels, halved for colour model 0.
-  for (const auto& [x, y] : {std::pair{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}, {1.0f, 1.0f}}) {
-    const std::array<uint8_t, 3> sampled = SampleColor(picture, x, y, 0);
-    const uint8_t* pixel = picture.Row(y == 0.0f ? 0 : picture.Height() - 1) + (x == 0.0f ? 0 : (width - 1) * 3);
-    Check(sampled[0] == pixel[0] >> 1 && sampled[1] == pixel[1] >> 1 && sampled[2] == pixel[2] >> 1);
-    SampleColor(picture, x, y, 1);
-  }
+  Check(budget->Used() == 0);  // the share went with the pixels
   return 0;
 }

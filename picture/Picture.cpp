@@ -35,6 +35,20 @@ bool ReadPictureFile(const std::string& path, QByteArray& data) {
 
 bool TooManyPixels(qint64 width, qint64 height) { return width * height > Picture::kMaxPixels; }
 
+// What a picture of that size holds: three bytes a pixel.
+uint64_t PixelBytes(QSize size) { return uint64_t(size.width()) * uint64_t(size.height()) * 3; }
+
+// Makes `share` the part of the budget for `bytes`, giving back what it held
+// first; false when they do not fit. Without a budget every size fits.
+bool ShareFor(const std::shared_ptr<PictureBudget>& budget, uint64_t bytes, PictureBudget::Share& share) {
+  if (!budget || share.Bytes() == bytes) return true;
+  share = {};
+  auto taken = budget->Take(bytes);
+  if (!taken) return false;
+  share = std::move(*taken);
+  return true;
+}
+
 // Pictures are decoded on a worker thread too, so the counter is shared.
 uint64_t NextGeneration() {
   static std::atomic<uint64_t> generations{0};
@@ -43,7 +57,7 @@ uint64_t NextGeneration() {
 
 }  // namespace
 
-bool Picture::Load(const std::string& path) {
+bool Picture::Load(const std::string& path, const std::shared_ptr<PictureBudget>& budget) {
   try {
     QByteArray data;
     if (!ReadPictureFile(path, data)) return false;
@@ -56,8 +70,13 @@ bool Picture::Load(const std::string& path) {
     reader.setAllocationLimit(kDecodeAllocationLimitMb);
     const QSize declared = reader.size();
     if (declared.isValid() && TooManyPixels(declared.width(), declared.height())) return false;
+    // The picture's memory is decided before it is decoded: a small file may
+    // declare a huge picture.
+    PictureBudget::Share share;
+    if (declared.isValid() && !ShareFor(budget, PixelBytes(declared), share)) return false;
     QImage image = reader.read();
     if (image.isNull() || TooManyPixels(image.width(), image.height())) return false;
+    if (!ShareFor(budget, PixelBytes(image.size()), share)) return false;
     // Palette, greyscale, 16-bit and alpha pictures all become plain RGB bytes.
     image.convertTo(QImage::Format_RGB888);
     if (image.isNull()) return false;
@@ -71,6 +90,7 @@ bool Picture::Load(const std::string& path) {
       std::copy(source, source + rowBytes, pixels.begin() + static_cast<ptrdiff_t>(rowBytes * y));
     }
     pixels_ = std::move(pixels);
+    share_ = std::move(share);
     width_ = width;
     height_ = height;
     generation_ = NextGeneration();
@@ -80,9 +100,20 @@ bool Picture::Load(const std::string& path) {
   }
 }
 
+Picture& Picture::operator=(Picture&& other) noexcept {
+  if (this == &other) return *this;
+  pixels_ = std::move(other.pixels_);
+  share_ = std::move(other.share_);
+  width_ = other.width_;
+  height_ = other.height_;
+  generation_ = other.generation_;
+  return *this;
+}
+
 void Picture::Free() {
   pixels_.clear();
   pixels_.shrink_to_fit();
+  share_ = {};
   width_ = height_ = 0;
   generation_ = NextGeneration();
 }

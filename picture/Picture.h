@@ -2,11 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "picture/PictureBudget.h"
+
 /// One decoded picture of a configuration slot, kept as 8-bit red, green and
-/// blue bytes, rows counted from the top; or nothing.
+/// blue bytes, rows counted from the top; or nothing. A picture holds the
+/// share of the budget it was decoded under for as long as it holds its
+/// pixels, so it is moved, never copied.
 class Picture {
  public:
   /// Pictures with more pixels than this are refused before they are decoded.
@@ -17,10 +22,18 @@ class Picture {
   /// declare its size up front.
   static constexpr int kDecodeAllocationLimitMb = 1024;
 
+  Picture() = default;
+  Picture(Picture&&) = default;
+  /// The picture held before is freed, then its share given back.
+  Picture& operator=(Picture&& other) noexcept;
+
   /// Decodes a picture file (whatever Qt reads: JPEG, BMP, PNG, ...) into RGB
-  /// bytes. On failure (no such file, not a picture, truncated, too large) the
-  /// previously held picture stays and the answer is false.
-  bool Load(const std::string& path);
+  /// bytes, taking their share of `budget` (none: no limit but kMaxPixels).
+  /// The share is taken before decoding, by the size the file declares,
+  /// where the format declares one; otherwise once the picture is decoded.
+  /// On failure (no such file, not a picture, truncated, too large, beyond
+  /// the budget) the previously held picture stays and the answer is false.
+  bool Load(const std::string& path, const std::shared_ptr<PictureBudget>& budget = nullptr);
   /// Drops the picture, leaving the object empty.
   void Free();
 
@@ -39,6 +52,8 @@ class Picture {
  private:
   int width_ = 0;
   int height_ = 0;
+  /// Before the pixels, so that it is given back once they are gone.
+  PictureBudget::Share share_;
   std::vector<uint8_t> pixels_;
   uint64_t generation_ = 0;
 };

@@ -26,8 +26,10 @@ Slots FreshSlots() {
 // Pictures "decode" unless their path says "missing".
 struct FakePictures {
   std::array<bool, kSlotCount> inUse{};
+  std::vector<std::string> asked;  ///< every path, the empty ones too
   SlotPictureSetter Setter() {
     return [this](int slot, const std::string& path) {
+      asked.push_back(path);
       return inUse[slot] = path.find("missing") == std::string::npos && !path.empty();
     };
   }
@@ -89,18 +91,38 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
   }
 }
 
+// A text field holding a line end would end its line there and make the rest
+// a line of its own, read as a setting: it is written without CR and LF.
+TEST(ConfigFile, TextFieldsAreWrittenWithoutLineEnds) {
+  Slots slots = FreshSlots();
+  slots[0].picture = "/p/a\nKey = 3\n.jpg";
+  slots[0].midiOutPortName = "Synth\r\nKey = 4\r";
+  const std::string text = FormatConfigFile(slots);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8 + kSlotCount * 50);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 8 + kSlotCount * 50);
+  Slots read = FreshSlots();
+  FakePictures pictures;
+  ASSERT_TRUE(ReadConfigFile(text, read, pictures.Setter()).accepted);
+  EXPECT_EQ(read[0].key, FreshSlots()[0].key);
+  EXPECT_EQ(read[0].picture, "/p/aKey = 3.jpg");
+  EXPECT_EQ(read[0].midiOutPortName, "SynthKey = 4");
+}
+
 TEST(ConfigFile, PictureThatFailsIsReportedAndDropped) {
   const std::string text =
       "Quill configuration file\nPicture = /p/one.jpg\n</config>\n"
       "Picture = /p/missing.jpg\nKey = 4\n</config>\n"                     // fails, and reading goes on
-      "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // fails, then a good one wins
-      "Picture = /p/four.bmp\nPicture = \n";                               // a good one, then an empty line wins
+      "Picture = /p/missing-too.bmp\nPicture = /p/three.bmp\n</config>\n"  // the last line wins, the first is not tried
+      "Picture = /p/four.bmp\nPicture = \n";                               // an empty last line, in a block without end
   Slots slots = FreshSlots();
   for (auto& c : slots) c.picture = "/old.jpg";
   FakePictures pictures;
   const ConfigReadResult result = ReadConfigFile(text, slots, pictures.Setter());
   ASSERT_TRUE(result.accepted);
-  EXPECT_EQ(result.pictureFailures, (std::vector<PictureFailure>{{1, "/p/missing.jpg"}, {2, "/p/missing-too.bmp"}}));
+  EXPECT_EQ(result.pictureFailures, (std::vector<PictureFailure>{{1, "/p/missing.jpg"}}));
+  std::vector<std::string> asked(kSlotCount, "");
+  asked.insert(asked.end(), {"/p/one.jpg", "/p/missing.jpg", "/p/three.bmp", ""});
+  EXPECT_EQ(pictures.asked, asked);
   Slots expected = FreshSlots();
   expected[0].picture = "/p/one.jpg";
   expected[1].key = 4;

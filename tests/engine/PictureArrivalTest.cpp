@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Pictures decoded away from the engine's thread: each answer lands in the
 // slot it was asked for, and only if nothing decided that slot's picture anew
-// while it was on its way.
+// while it was on its way; and all of them within one memory budget.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -24,11 +24,18 @@ namespace {
 /// decoded for real then.
 class DeferredDecoder : public PictureDecoder {
  public:
-  void Decode(const std::string& path, Done done) override { requests.emplace_back(path, std::move(done)); }
-  void AnswerAll() {
-    for (auto& [path, done] : std::exchange(requests, {})) immediate.Decode(path, std::move(done));
+  struct Request {
+    std::string path;
+    std::shared_ptr<PictureBudget> budget;
+    Done done;
+  };
+  void Decode(const std::string& path, std::shared_ptr<PictureBudget> budget, Done done) override {
+    requests.push_back({path, std::move(budget), std::move(done)});
   }
-  std::deque<std::pair<std::string, Done>> requests;
+  void AnswerAll() {
+    for (Request& r : std::exchange(requests, {})) immediate.Decode(r.path, std::move(r.budget), std::move(r.done));
+  }
+  std::deque<Request> requests;
   ImmediatePictureDecoder immediate;
 };
 
@@ -87,7 +94,7 @@ TEST_F(PictureArrival, AChosenPictureLandsInItsSlotUnlessOvertaken) {
   rig.engine.LoadPicture(Path("absent.bmp"));
   EXPECT_TRUE(rig.messages.shown.empty());
   decoder.AnswerAll();
-  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!\n"});
+  EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{"Unable to load the picture!"});
   EXPECT_TRUE(rig.engine.HasPicture(0));
   EXPECT_EQ(Red(0), 255);
   rig.engine.LoadPicture(Path("blue.bmp"));
@@ -138,6 +145,65 @@ TEST_F(PictureArrival, FilePicturesArriveLaterAndOneThatFailsIsForgotten) {
   decoder.AnswerAll();
   EXPECT_TRUE(rig.engine.HasPicture(5));
   EXPECT_EQ(Red(5), 255);
+}
+
+// The slots' pictures, and those on their way, stay within the budget: a
+// picture that does not fit is refused as one that does not decode, a
+// picture out of use makes room for its slot's next, and a file's block is
+// decoded for its last picture line only.
+TEST_F(PictureArrival, PicturesStayWithinTheirBudget) {
+  // 10 x 10 pixels take 300 bytes: three fit in 1000.
+  const auto budget = PictureBudget::Create(1000);
+  rig.engine.UsePictureBudget(budget);
+  QImage big(10, 10, QImage::Format_RGB32);
+  big.fill(qRgb(0, 255, 0));
+  ASSERT_TRUE(big.save(QString::fromStdString(Path("big.bmp")), "BMP"));
+  auto choose = [this](int slot, const char* name) {
+    rig.engine.SelectConfiguration(slot);
+    rig.engine.LoadPicture(Path(name));
+    decoder.AnswerAll();
+  };
+  const std::vector<std::string> refused{"Unable to load the picture!"};
+
+  for (int slot = 0; slot < 3; ++slot) choose(slot, "big.bmp");
+  EXPECT_EQ(budget->Used(), 900u);
+  choose(3, "big.bmp");
+  EXPECT_EQ(rig.messages.TakeShown(), refused);
+  EXPECT_FALSE(rig.engine.HasPicture(3));
+  choose(3, "red.bmp");  // 36 bytes still fit
+  EXPECT_TRUE(rig.engine.HasPicture(3));
+  // A picture in use stays until its successor arrives, so both must fit.
+  choose(0, "big.bmp");
+  EXPECT_EQ(rig.messages.TakeShown(), refused);
+  EXPECT_TRUE(rig.engine.HasPicture(0));
+  // Cleared, it is no longer shown, and the next choice takes its room.
+  rig.engine.ClearPicture();
+  choose(0, "big.bmp");
+  EXPECT_TRUE(rig.messages.TakeShown().empty());
+  EXPECT_EQ(budget->Used(), 936u);
+
+  // A file naming twelve big pictures: those held before make room, the first
+  // three fit, the other nine are reported. Block 1 names sixty pictures; only
+  // its last is decoded.
+  std::array<Configuration, kSlotCount> presets;
+  presets.fill(DefaultConfiguration());
+  for (Configuration& preset : presets) preset.picture = Path("big.bmp");
+  std::string file = FormatConfigFile(presets);
+  std::string sixty;
+  for (int i = 0; i < 59; ++i) sixty += "Picture = " + Path(i % 2 ? "red.bmp" : "blue.bmp") + "\r\n";
+  file.insert(file.find("Picture = "), sixty);
+  ASSERT_TRUE(WriteFileSafely(Path("twelve.qcf"), file));
+  rig.engine.LoadConfigurations(Path("twelve.qcf"));
+  EXPECT_EQ(decoder.requests.size(), 12u);
+  EXPECT_EQ(budget->Used(), 0u);
+  decoder.AnswerAll();
+  const std::vector<std::string> shown = rig.messages.TakeShown();
+  ASSERT_EQ(shown.size(), 9u);
+  EXPECT_EQ(shown[0], "Unable to read the picture '" + Path("big.bmp") + "' referenced by configuration #4.");
+  for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_EQ(rig.engine.HasPicture(slot), slot < 3) << slot;
+  EXPECT_EQ(budget->Used(), 900u);
+  rig.engine.OnReset();
+  EXPECT_EQ(budget->Used(), 0u);
 }
 
 }  // namespace

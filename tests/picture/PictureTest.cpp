@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 
 #include "picture/ColorSampling.h"
 #include "picture/Picture.h"
+#include "picture/PictureBudget.h"
 
 namespace fs = std::filesystem;
 
@@ -166,6 +168,48 @@ Hsv ReferenceHsv(int red, int green, int blue) {
   }
   return {static_cast<uint8_t>(std::trunc(hue * 127)), static_cast<uint8_t>(std::trunc(saturation * 127)),
           static_cast<uint8_t>(std::trunc(double{max} * 127))};
+}
+
+// A picture takes its share of the budget (three bytes a pixel) by the size
+// its file declares, before anything is decoded, and gives it back with its
+// pixels.
+TEST_F(PictureTest, PicturesTakeTheirShareOfTheBudgetBeforeDecoding) {
+  // 64 bytes that declare 10000 x 10000 run-length coded pixels, ending at
+  // once: decoded, 300 MB.
+  std::string rle = "BM";
+  auto little = [&rle](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) rle += static_cast<char>(value >> (8 * i));
+  };
+  little(64, 4), little(0, 4), little(62, 4);                              // file size, reserved, pixel offset
+  little(40, 4), little(10000, 4), little(10000, 4);                       // header size, width, height
+  little(1, 2), little(8, 2), little(1, 4), little(2, 4);                  // planes, 8 bits, RLE8, 2 bytes of data
+  little(2835, 4), little(2835, 4), little(2, 4), little(0, 4);            // resolution, two colours
+  rle += std::string("\0\0\xff\0\xff\0\0\0", 8) + std::string("\0\1", 2);  // palette, end of picture
+  ASSERT_EQ(rle.size(), 64u);
+  WriteBytes("declared-huge.bmp", rle);
+  const std::string quadrants = SaveQuadrants("quadrants.bmp", "BMP");  // 40 x 30: 3600 bytes
+
+  const auto budget = PictureBudget::Create(7199);
+  rusage before{}, after{};
+  ::getrusage(RUSAGE_SELF, &before);
+  Picture first, second;
+  EXPECT_FALSE(first.Load(PathOf("declared-huge.bmp"), budget));
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024) << "kilobytes: the refused picture was decoded";
+  EXPECT_EQ(budget->Used(), 0u);
+
+  ASSERT_TRUE(first.Load(quadrants, budget));
+  EXPECT_EQ(budget->Used(), 3600u);
+  EXPECT_FALSE(second.Load(quadrants, budget)) << "7200 bytes do not fit in 7199";
+  EXPECT_EQ(budget->Used(), 3600u);
+  EXPECT_FALSE(first.Load(PathOf("absent.bmp"), budget));  // keeps its picture, and its share
+  EXPECT_EQ(budget->Used(), 3600u);
+  first.Free();
+  ASSERT_TRUE(second.Load(quadrants, budget));
+  first = std::move(second);
+  EXPECT_EQ(budget->Used(), 3600u);
+  { const Picture gone = std::move(first); }
+  EXPECT_EQ(budget->Used(), 0u);
 }
 
 TEST(RgbToHsv, GivesTheTunedStepsAtTheNamedColours) {

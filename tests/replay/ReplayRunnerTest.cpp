@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -140,6 +142,11 @@ TEST(ScriptFile, StopsAtTheMalformedLineCountedByLineFeeds) {
       {"# a NUL \0 in a comment\nslot 3\nbogus"s, 3, "unknown command 'bogus'"},
       {longComment + "slot 2\nfly", 3, "unknown command 'fly'"},
       {"slot 2\r\n\n\nslot 12", 0, ""},
+      // The longest line a script may have, and one byte more: the reading
+      // stops there, however long the line would go on.
+      {"#" + std::string(65535, 'x') + "\nslot 2\nfly", 3, "unknown command 'fly'"},
+      {"slot 12\n#" + std::string(65536, 'x') + "\nslot 2\n", 2, "longer than 65536 bytes"},
+      {"slot 12\n" + std::string(200000, '\0'), 2, "longer than 65536 bytes"},
   };
   for (const auto& c : cases) {
     RunnerRig rig;
@@ -155,5 +162,60 @@ TEST(ScriptFile, StopsAtTheMalformedLineCountedByLineFeeds) {
     ASSERT_TRUE(error) << c.script.substr(0, 40);
     EXPECT_EQ(error->line, c.line) << c.script.substr(0, 40);
     EXPECT_EQ(error->reason, c.reason);
+  }
+}
+
+// An input that gives its bytes, then fails with `error` (0: ends), at most
+// twice, then ends.
+struct FailingInput {
+  std::string bytes;
+  int error;
+  int failures = 0;
+
+  static ssize_t Read(void* cookie, char* buffer, size_t size) {
+    auto& in = *static_cast<FailingInput*>(cookie);
+    if (!in.bytes.empty()) {
+      const size_t n = std::min(size, in.bytes.size());
+      std::memcpy(buffer, in.bytes.data(), n);
+      in.bytes.erase(0, n);
+      return static_cast<ssize_t>(n);
+    }
+    if (in.error == 0 || ++in.failures > 2) return 0;
+    errno = in.error;
+    return -1;
+  }
+};
+
+// A read that fails stops the script with the line it was reading; a read
+// that a signal interrupts stops it only when the run is to stop, and is
+// tried again otherwise.
+TEST(ScriptFile, ReadErrorsStopTheScriptAndSignalsStopItWhenAsked) {
+  const struct {
+    int error;
+    bool stopOnSignal;
+    unsigned long line;  // 0: no error
+    const char* reason;
+    int slot;  // the current slot afterwards, from 0
+  } cases[] = {
+      {EIO, false, 3, "cannot read the script: Input/output error", 2},
+      {EISDIR, false, 3, "cannot read the script: Is a directory", 2},
+      {EINTR, true, 0, "", 2},                                     // the half-read "slot 5" never runs
+      {EINTR, false, 3, "'slot' takes a number from 1 to 12", 2},  // read on: "slot 5", then "slot" ends the input
+      {0, false, 0, "", 4},
+  };
+  for (const auto& c : cases) {
+    RunnerRig rig;
+    FailingInput input{"slot 2\nslot 3\nslot 5", c.error};
+    if (c.error == EINTR && !c.stopOnSignal) input.bytes.resize(input.bytes.size() - 2);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(
+        fopencookie(&input, "r", {&FailingInput::Read, nullptr, nullptr, nullptr}), &std::fclose);
+    ASSERT_TRUE(in);
+    const auto error = RunScript(in.get(), rig.runner, [&] { return c.stopOnSignal && input.failures > 0; });
+    EXPECT_EQ(error.has_value(), c.line != 0) << c.reason;
+    if (error) {
+      EXPECT_EQ(error->line, c.line);
+      EXPECT_EQ(error->reason, c.reason);
+    }
+    EXPECT_EQ(rig.runner.Engine().CurrentSlot(), c.slot) << c.reason;
   }
 }

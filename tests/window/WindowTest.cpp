@@ -20,6 +20,7 @@
 
 #include "tests/support/WindowFakes.h"
 #include "ui/controls/CSectionHeader.h"
+#include "ui/window/BackgroundFileLoader.h"
 #include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/CTabletMidiDlg.h"
@@ -234,7 +235,9 @@ TEST_F(WindowTest, FileButtonsGoThroughTheirDialogs) {
   EXPECT_EQ(List(kScale)->currentIndex(), 7);
   chosen = saved;
   Button(kLoad)->click();
-  EXPECT_EQ(List(kScale)->currentIndex(), 42);
+  // Read on the file thread: the presets change when the bytes arrive.
+  EXPECT_EQ(List(kScale)->currentIndex(), 7);
+  EXPECT_TRUE(ProcessEventsUntil([&] { return List(kScale)->currentIndex() == 42; }));
 }
 
 TEST_F(WindowTest, EscapeStopsTheChordThenSilencesEveryChannelAndKeepsTheWindow) {
@@ -309,47 +312,63 @@ TEST(BackgroundPictureDecoder, AnswersOnTheAskingThreadAndNeverOnceItIsGone) {
     answers.push_back(decoded.has_value() && decoded->Width() == 40);
     threads.push_back(std::this_thread::get_id());
   };
+  const auto budget = PictureBudget::Create();
   {
     BackgroundPictureDecoder decoder;
-    decoder.Decode(path, record);
-    decoder.Decode(dir.filePath("absent.bmp").toStdString(), record);
+    decoder.Decode(path, budget, record);
+    decoder.Decode(dir.filePath("absent.bmp").toStdString(), budget, record);
     EXPECT_TRUE(answers.empty()) << "answers wait for the event loop";
     EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
-    decoder.Decode(path, record);
+    decoder.Decode(path, budget, record);
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(answers, (std::vector<bool>{true, false}));
   EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+  EXPECT_EQ(budget->Used(), 0u) << "a picture whose answer was dropped gives its share back";
 }
 
-TEST(BackgroundFileSaver, FinishesEverySaveInOrderAndAnswersOnTheAskingThread) {
+// The file thread saves and loads in the order asked (a load reads what the
+// saves before it wrote), answers on the asking thread, and finishes every
+// save before it goes.
+TEST(FileThread, SavesAndLoadsInTheOrderAskedAndAnswersOnTheAskingThread) {
   QTemporaryDir dir;
   const std::string file = dir.filePath("set.qcf").toStdString();
   auto read = [&file] {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   };
-  std::vector<bool> answers;
+  std::vector<std::string> answers;
   std::vector<std::thread::id> threads;
-  auto record = [&](bool written) {
-    answers.push_back(written);
+  auto saved = [&](bool written) {
+    answers.push_back(written ? "saved" : "not saved");
+    threads.push_back(std::this_thread::get_id());
+  };
+  auto loaded = [&](FileContents contents) {
+    using Outcome = FileContents::Outcome;
+    answers.push_back(contents.outcome == Outcome::Read       ? contents.bytes
+                      : contents.outcome == Outcome::TooLarge ? "too large"
+                                                              : "unreadable");
     threads.push_back(std::this_thread::get_id());
   };
   {
-    BackgroundFileSaver saver;
-    saver.Save(file, "one", record);
-    saver.Save(dir.filePath("no folder/set.qcf").toStdString(), "two", record);
-    EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 2; }));
-    saver.Save(file, "three", record);
-    saver.WaitForSaves();
-    EXPECT_EQ(read(), "three") << "on disk before its answer is taken";
+    BackgroundWorker fileThread(BackgroundWorker::WaitingJobsAtEnd::Finish);
+    BackgroundFileSaver saver(fileThread);
+    BackgroundFileLoader loader(fileThread);
+    saver.Save(file, "one", saved);
+    loader.Load(file, 100, loaded);
+    saver.Save(dir.filePath("no folder/set.qcf").toStdString(), "two", saved);
+    saver.Save(file, "three", saved);
+    loader.Load(file, 4, loaded);
+    loader.Load(dir.path().toStdString(), 100, loaded);
+    EXPECT_TRUE(answers.empty()) << "answers wait for the event loop";
+    EXPECT_TRUE(ProcessEventsUntil([&] { return answers.size() == 6; }));
     // Closing right after saving loses nothing.
-    for (const char* bytes : {"four", "five"}) saver.Save(file, bytes, record);
+    for (const char* bytes : {"four", "five"}) saver.Save(file, bytes, saved);
   }
   EXPECT_EQ(read(), "five");
   QCoreApplication::processEvents();
-  EXPECT_EQ(answers, (std::vector<bool>{true, false}));
-  EXPECT_EQ(threads, std::vector<std::thread::id>(2, std::this_thread::get_id()));
+  EXPECT_EQ(answers, (std::vector<std::string>{"saved", "one", "not saved", "saved", "too large", "unreadable"}));
+  EXPECT_EQ(threads, std::vector<std::thread::id>(6, std::this_thread::get_id()));
 }
 
 }  // namespace

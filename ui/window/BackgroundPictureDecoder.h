@@ -15,11 +15,11 @@
 /// for the picture being decoded, if any, and drops every other request.
 class BackgroundPictureDecoder : public PictureDecoder {
  public:
-  void Decode(const std::string& path, Done done) override {
-    worker_.Post([path, done = std::move(done)]() -> BackgroundWorker::Answer {
+  void Decode(const std::string& path, std::shared_ptr<PictureBudget> budget, Done done) override {
+    worker_.Post([path, budget = std::move(budget), done = std::move(done)]() -> BackgroundWorker::Answer {
       // Shared, so the picture can travel in a copyable call.
       auto decoded = std::make_shared<std::optional<Picture>>(std::in_place);
-      if (!(*decoded)->Load(path)) decoded->reset();
+      if (!(*decoded)->Load(path, budget)) decoded->reset();
       return [done, decoded] { done(std::move(*decoded)); };
     });
   }

@@ -55,6 +55,7 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
   engine_.SetFileLocations(folders);
   engine_.UsePictureDecoder(pictureDecoder_);
   engine_.UseFileSaver(fileSaver_);
+  engine_.UseFileLoader(fileLoader_);
   setWindowTitle(QString::fromUtf8(ProgramInfo::Caption()));
   // The layout is in dialog units of an 8-point sans-serif font at 96 dpi
   // (11 pixels); an Arial-metric face fits the template's text widths.

@@ -10,6 +10,7 @@
 #include "engine/PerformanceEngine.h"
 #include "model/EngineDisplay.h"
 #include "model/MessageSink.h"
+#include "ui/window/BackgroundFileLoader.h"
 #include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"
 #include "ui/window/MainWindowControls.h"
@@ -133,9 +134,12 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   MessageSink& messages_;
   PerformanceEngine engine_;
   /// Lent to the engine; destroyed first, so no answer reaches an engine that
-  /// is gone. The saver finishes every save asked for before it goes.
+  /// is gone. The file thread saves and loads in the order asked, and
+  /// finishes every save asked for before it goes.
   BackgroundPictureDecoder pictureDecoder_;
-  BackgroundFileSaver fileSaver_;
+  BackgroundWorker fileThread_{BackgroundWorker::WaitingJobsAtEnd::Finish};
+  BackgroundFileSaver fileSaver_{fileThread_};
+  BackgroundFileLoader fileLoader_{fileThread_};
   std::unique_ptr<MainWindowControls> controls_;
   SlotKeyFilter* keyFilter_ = nullptr;
   PictureCache pictureCache_;
