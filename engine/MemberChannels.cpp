@@ -12,6 +12,7 @@ bool Sounds(std::span<const MidiPort::SoundingNote> sounding, uint8_t channel) {
 void MemberChannels::Reset() {
   endedAt_.fill(0);
   endings_ = 0;
+  started_.clear();
 }
 
 void MemberChannels::NoteEnded(std::span<const MidiPort::SoundingNote> sounding) {

@@ -18,8 +18,8 @@ class MemberChannels {
  public:
   static constexpr uint8_t kFirstMember = 1;  ///< channel 2; channel 1 carries what is not per note
 
-  /// Forgets which channels were used when (a new set-up starts afresh); the
-  /// notes still sounding keep their channels.
+  /// Forgets which channels were used when: a new set-up starts afresh, as
+  /// if none had been. A channel whose note still sounds stays taken.
   void Reset();
   /// The member channel for the next note, given the notes sounding now in
   /// the order they started; nothing when a note sounds on every member.
