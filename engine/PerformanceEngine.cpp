@@ -242,6 +242,8 @@ void PerformanceEngine::SetMpe(bool checked) {
   if (checked == (Current().mpe != 0)) return;
   const Call call(*this);
   Current().mpe = checked ? 1 : 0;
+  // The member channels have not heard the patch yet: they play it from now on.
+  if (checked) port_.SendProgramChange(Current());
   channels_.SendSetUp(Current());
 }
 

@@ -97,7 +97,8 @@ class PerformanceEngine {
   void SelectGlide(int index);
   /// The bend range field accepted a value (clamped to 1..96 semitones).
   void SetBendRange(int semitones);
-  /// The MPE box: each note on a channel of its own.
+  /// The MPE box: each note on a channel of its own. Checked, the programme
+  /// change first goes to every channel, as when the preset is shown.
   void SetMpe(bool checked);
 
   /// The port box is about to be filled again (it opens, or the system's

@@ -163,7 +163,7 @@ TEST_F(WindowTest, GlideRowSetsThePresetAndMpeGreysTheChannelBox) {
   Field(kBendRange)->setText("24");
   EXPECT_EQ(midi.TakeSent().back(), "B0 64 7F") << "the bend range, closed";
   Button(kMpe)->click();
-  EXPECT_EQ(midi.TakeSent().at(2), "B0 06 0F") << "fifteen member channels";
+  EXPECT_EQ(midi.TakeSent().at(16 + 2), "B0 06 0F") << "the patch on every channel, then fifteen member channels";
   EXPECT_FALSE(List(kChannel)->isEnabled());
   const Configuration& first = window->Engine().CurrentConfiguration();
   EXPECT_EQ(std::make_tuple(int{first.glide}, int{first.bendRange}, int{first.mpe}), std::make_tuple(2, 24, 1));
