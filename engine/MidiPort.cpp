@@ -86,9 +86,11 @@ void MidiPort::SendProgramChange(const Configuration& config) {
     return;
   }
   // Each note plays on a channel of its own: every channel of the zone, the
-  // first (which carries the rest) and then each member, gets the patch.
-  for (uint8_t channel = 0; channel < kChannelCount; ++channel)
-    SendShortMessage(kProgramChange, channel, config.midiPatch, 0);
+  // first (which carries the rest) and then each member, gets the patch. A
+  // destination that refuses one refuses the others: one report is enough.
+  for (uint8_t channel = 0; channel < kChannelCount; ++channel) {
+    if (!SendShortMessage(kProgramChange, channel, config.midiPatch, 0)) break;
+  }
 }
 
 void MidiPort::SendControllerValue(uint8_t channel, uint8_t controller, uint8_t out) {

@@ -32,29 +32,35 @@ void NoteChannels::PresetShown(const Configuration& config) {
 void NoteChannels::SendSetUp(const Configuration& config) {
   members_.Reset();
   ForgetBends();
+  // A set-up that fails stops at its first message: the rest would fail too,
+  // each with its own report. The next preset shown or port chosen sends it again.
   if (config.mpe) {
     // The lower zone: channel 1 for the rest, every other channel a member;
     // the message resets the members' bend range, which is set after it.
-    SendRegisteredParameter(0, kMpeConfigurationParameter, kMemberCount);
-    for (uint8_t channel = MemberChannels::kFirstMember; channel < kChannelCount; ++channel)
-      SendRegisteredParameter(channel, kBendRangeParameter, config.bendRange);
+    bool sent = SendRegisteredParameter(0, kMpeConfigurationParameter, kMemberCount);
+    for (uint8_t channel = MemberChannels::kFirstMember; sent && channel < kChannelCount; ++channel)
+      sent = SendRegisteredParameter(channel, kBendRangeParameter, config.bendRange);
     port_.SetMpeZone(port_.IsOpen());
     return;
   }
   if (port_.MpeZone()) {
     // The destination still gives each note a channel: no more.
-    SendRegisteredParameter(0, kMpeConfigurationParameter, 0);
     port_.SetMpeZone(false);
+    if (!SendRegisteredParameter(0, kMpeConfigurationParameter, 0)) return;
   }
   if (config.glide != kGlideOff) SendRegisteredParameter(config.midiChannel, kBendRangeParameter, config.bendRange);
 }
 
-void NoteChannels::SendRegisteredParameter(uint8_t channel, uint8_t parameter, uint8_t value) {
-  port_.SendShortMessage(kControlChange, channel, kParameterMsb, 0);
-  port_.SendShortMessage(kControlChange, channel, kParameterLsb, parameter);
-  port_.SendShortMessage(kControlChange, channel, kDataEntry, value);
-  port_.SendShortMessage(kControlChange, channel, kParameterMsb, kNullParameter);
-  port_.SendShortMessage(kControlChange, channel, kParameterLsb, kNullParameter);
+bool NoteChannels::SendRegisteredParameter(uint8_t channel, uint8_t parameter, uint8_t value) {
+  const uint8_t messages[][2] = {{kParameterMsb, 0},
+                                 {kParameterLsb, parameter},
+                                 {kDataEntry, value},
+                                 {kParameterMsb, kNullParameter},
+                                 {kParameterLsb, kNullParameter}};
+  for (const auto& [controller, data] : messages) {
+    if (!port_.SendShortMessage(kControlChange, channel, controller, data)) return false;
+  }
+  return true;
 }
 
 // --- Notes

@@ -60,8 +60,9 @@ class NoteChannels {
   uint8_t ChooseMemberChannel();
   void SendBend(uint8_t channel, uint16_t bend);
   /// A registered parameter set on `channel`, then the null parameter, so
-  /// that no later data entry changes it by mistake.
-  void SendRegisteredParameter(uint8_t channel, uint8_t parameter, uint8_t value);
+  /// that no later data entry changes it by mistake; false when a message
+  /// failed (and the rest were not sent).
+  bool SendRegisteredParameter(uint8_t channel, uint8_t parameter, uint8_t value);
   /// The offset a pitch-bend row adds to every bend; 0 without such a row.
   int RowBendOffset(const Configuration& config) const;
   /// Calls `send(channel)` for the channel of each sounding note, in the

@@ -115,4 +115,21 @@ TEST(NoteChannels, ASixteenthNoteTakesTheOldestNotesChannel) {
   }
 }
 
+// A destination that refuses the set-up is told once: the programme changes
+// and the set-up each stop at their first failure (the next preset shown or
+// port chosen sends them again).
+TEST(NoteChannels, ASetUpStopsAtItsFirstFailure) {
+  EngineRig rig;
+  rig.midi.failSends = true;
+  rig.engine.SetMpe(true);
+  EXPECT_EQ(rig.messages.TakeShown(), (Strings{"MIDI error", "MIDI error"}));
+  rig.midi.failSends = false;
+  rig.midi.refused = {"B3 06 30"};  // the bend range of channel 4
+  rig.engine.SelectChannel(5);
+  const Strings sent = rig.midi.TakeSent();
+  EXPECT_EQ(sent.size(), 5u + 5u + 5u + 2u);
+  EXPECT_EQ(sent.back(), "B3 64 00");
+  EXPECT_EQ(rig.messages.TakeShown(), Strings{"MIDI error"});
+}
+
 }  // namespace
