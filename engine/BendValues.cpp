@@ -24,7 +24,8 @@ uint16_t RowBend(uint8_t out) {
 }
 
 uint16_t BendForPitch(double pitch, int startedNote, int range) {
-  const double steps = std::round(8192.0 * (pitch - startedNote) / range);  // halves away from zero
+  // Halves away from zero; a range below 1 (no preset has one) counts as 1.
+  const double steps = std::round(8192.0 * (pitch - startedNote) / std::max(range, 1));
   return static_cast<uint16_t>(std::clamp(kCentreBend + steps, 0.0, double{kHighestBend}));
 }
 

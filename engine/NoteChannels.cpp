@@ -13,7 +13,7 @@ constexpr uint8_t kParameterLsb = 100;
 constexpr uint8_t kDataEntry = 6;
 constexpr uint8_t kNullParameter = 127;
 constexpr uint8_t kBendRangeParameter = 0;
-constexpr uint8_t kMpeConfigurationParameter = 6;  ///< on channel 1: how many member channels follow it
+constexpr uint8_t kMpeConfigurationParameter = 6;  // on channel 1: how many member channels follow it
 constexpr uint8_t kMemberCount = kChannelCount - MemberChannels::kFirstMember;
 
 bool HasRow(const Configuration& config, uint8_t controller) {
