@@ -56,6 +56,9 @@ constexpr std::array<ConfigField, kConfigFieldCount> kFieldTable = {{
     Field("Picture = ", FieldKind::Picture),
     Field("Color model = ", FieldKind::ColorModel),
     Field("MIDI out port name = ", FieldKind::MidiOutPortName),
+    Field("Glide = ", FieldKind::Glide),
+    Field("Bend range = ", FieldKind::BendRange),
+    Field("MPE = ", FieldKind::Mpe),
 }};
 
 constexpr bool NamesFit(const std::array<ConfigField, kConfigFieldCount>& fields) {

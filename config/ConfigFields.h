@@ -28,6 +28,9 @@ enum class FieldKind {
   ResponseCurveCode,  ///< map[input]
   Picture,
   ColorModel,
+  Glide,      ///< glide, a GlideMode
+  BendRange,  ///< bendRange, in semitones
+  Mpe,        ///< mpe, one channel per note
 };
 
 /// One line of a configuration block: the text before the value, and the field.
@@ -37,12 +40,13 @@ struct ConfigField {
   int input;  ///< the ControllerInput of the per-controller fields, else -1
 };
 
-inline constexpr int kConfigFieldCount = 47;
+inline constexpr int kConfigFieldCount = 50;
 /// No field's name is longer.
 inline constexpr size_t kMaxConfigFieldNameLength = 32;
 
-/// The 47 lines of a block in file order: the 46 of the first version, then
-/// the port's name (readers that do not know it ignore it, as any other line).
+/// The 50 lines of a block in file order: the 46 of the first version, then
+/// the port's name, then glide, bend range and MPE (readers that do not know
+/// a line ignore it, as any other line).
 extern const std::array<ConfigField, kConfigFieldCount> kConfigFields;
 
 /// The field whose name the line starts with, or nullptr. No name is the start

@@ -20,6 +20,7 @@ constexpr int32_t kLastNote = kNoteCount - 1;
 constexpr int32_t kLastControllerValue = kControllerValueCount - 1;
 constexpr int32_t kLastControllerEntry = kControllerEntryCount - 1;  // none, pitch bend, channel pressure
 constexpr int32_t kLastPatchOrNone = kPatchEntryCount - 1;
+constexpr int32_t kLastGlideMode = kGlideModeCount - 1;
 
 // Cuts the lines of bytes already in memory by the rule of ReadConfigLine,
 // without copying them: each line is a view into the bytes.
@@ -79,10 +80,15 @@ ConfigReadResult ReadConfigLines(Lines& lines, std::array<Configuration, kSlotCo
   if (line != kConfigIdentificationLine) return result;
   result.accepted = true;
 
-  // A picture is in use afterwards only when the file names it.
+  // A picture is in use afterwards only when the file names it; glide and
+  // per-note channels only when the file turns them on (older files, which
+  // do not know them, play as they always did).
   for (int slot = 0; slot < kSlotCount; ++slot) {
     configs[slot].picture.clear();
     setPicture(slot, std::string());
+    configs[slot].glide = kGlideOff;
+    configs[slot].bendRange = kDefaultBendRange;
+    configs[slot].mpe = 0;
   }
 
   // A block that sets the port number without naming the port (a file from
@@ -178,6 +184,11 @@ void StoreFieldValue(Configuration& config, const ConfigField& field, std::strin
       break;
     case FieldKind::ResponseCurveCode: config.map[field.input] = static_cast<uint16_t>(value); break;
     case FieldKind::ColorModel: config.colorModel = static_cast<uint16_t>(value); break;
+    case FieldKind::Glide: config.glide = static_cast<uint8_t>(upTo(kLastGlideMode)); break;
+    case FieldKind::BendRange:
+      config.bendRange = static_cast<uint8_t>(std::clamp<int32_t>(value, kLowestBendRange, kHighestBendRange));
+      break;
+    case FieldKind::Mpe: config.mpe = static_cast<uint8_t>(upTo(1)); break;
     case FieldKind::Picture:
     case FieldKind::MidiOutPortName: break;
   }

@@ -52,7 +52,8 @@ static_assert(kMaxConfigFileBytes >= (8 + kSlotCount * (kConfigFieldCount + 3)) 
 /// The file is accepted when its first line, or the line after a first
 /// "<header>" line, is exactly the identification line; otherwise nothing
 /// changes. Once accepted, every slot's picture path is emptied and its picture
-/// taken out of use, then each line that starts with a field name sets that
+/// taken out of use, and its glide, bend range and MPE are set to off, 48 and
+/// off (what a file from before those lines means), then each line that starts with a field name sets that
 /// field of the block counted by the "</config>" lines seen so far; the other
 /// lines, and everything after the twelfth "</config>", are ignored. Numbers
 /// are clamped into their field (StoreFieldValue). The last "Picture = " line
@@ -70,7 +71,8 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, std::array<Configuration
 /// Stores the text after a field's name into that field as the reader does:
 /// decimal with the reader's rule (ParseDecimal), then clamped into the field's
 /// range (scale, chord and key within their tables, channel ≤ 15, notes and
-/// limits ≤ 127, patch ≤ 128, controller ≤ 130, all ≥ 0); the port, note direction,
+/// limits ≤ 127, patch ≤ 128, controller ≤ 130, glide ≤ 2, MPE ≤ 1, all ≥ 0;
+/// bend range 1..96); the port, note direction,
 /// curve codes and colour model keep the low 8 or 16 bits of the number, as an
 /// assignment to the field does; a flag is set only by exactly 1. The picture
 /// field takes the text as it is, the port name without any CR (a name the

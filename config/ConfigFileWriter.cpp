@@ -40,6 +40,9 @@ unsigned NumberOf(const Configuration& c, const ConfigField& field) {
     case FieldKind::ControllerMaximum: return c.max[field.input];
     case FieldKind::ResponseCurveCode: return c.map[field.input];
     case FieldKind::ColorModel: return c.colorModel;
+    case FieldKind::Glide: return c.glide;
+    case FieldKind::BendRange: return c.bendRange;
+    case FieldKind::Mpe: return flag(c.mpe);
     case FieldKind::Picture:
     case FieldKind::MidiOutPortName: break;
   }

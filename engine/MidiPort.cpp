@@ -5,23 +5,13 @@
 #include <utility>
 
 #include "config/ConfigFields.h"
+#include "engine/BendValues.h"
 #include "midi/MidiOutService.h"
 
 namespace {
 constexpr uint8_t kAllSoundOff = 120;
 constexpr uint8_t kAllNotesOff = 123;
-constexpr uint8_t kHighestDataByte = 127;
 constexpr uint8_t kBendCentre = 64;  // upper seven bits of 8192, the unbent pitch
-
-// The lower seven bits of a bend whose upper seven are `coarse`. Below the
-// centre they are 0; above it they rise with `coarse`, so that 127 reaches the
-// highest bend, 16383, instead of stopping 127 steps short of it (a wide bend
-// range would then miss its top by most of a semitone).
-uint8_t BendFineBits(uint8_t coarse) {
-  if (coarse <= kBendCentre) return 0;
-  constexpr int kUpperSteps = kHighestDataByte - kBendCentre;
-  return static_cast<uint8_t>(((coarse - kBendCentre) * kHighestDataByte + kUpperSteps / 2) / kUpperSteps);
-}
 }  // namespace
 
 bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
@@ -37,6 +27,7 @@ bool MidiPort::OpenMidiOut(uint8_t port, bool closeOnly) {
       return false;
     }
     midiOutIsOpen_ = false;
+    mpeZone_ = false;  // the next destination has heard nothing of it
   }
   if (closeOnly) return true;
   if (!service_.Open(port)) {
@@ -91,13 +82,21 @@ bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, 
 
 void MidiPort::SendProgramChange(const Configuration& config) {
   if (config.midiPatch >= kProgramCount) return;  // "------ None ------"
-  SendShortMessage(kProgramChange, config.midiChannel, config.midiPatch, 0);
+  if (!config.mpe) {
+    SendShortMessage(kProgramChange, config.midiChannel, config.midiPatch, 0);
+    return;
+  }
+  // Each note plays on a channel of its own: every channel of the zone, the
+  // first (which carries the rest) and then each member, gets the patch. A
+  // destination that refuses one refuses the others: one report is enough.
+  for (uint8_t channel = 0; channel < kChannelCount; ++channel) {
+    if (!SendShortMessage(kProgramChange, channel, config.midiPatch, 0)) break;
+  }
 }
 
 void MidiPort::SendControllerValue(uint8_t channel, uint8_t controller, uint8_t out) {
   if (controller == kPitchBendController) {
-    const uint8_t coarse = std::min(out, kHighestDataByte);
-    SendShortMessage(kPitchBend, channel, BendFineBits(coarse), coarse);
+    SendBend(channel, RowBend(out));
   } else if (controller == kChannelPressureController) {
     SendShortMessage(kChannelPressure, channel, out, 0);
   } else {
@@ -106,13 +105,14 @@ void MidiPort::SendControllerValue(uint8_t channel, uint8_t controller, uint8_t 
 }
 
 void MidiPort::ResetControllers(const Configuration& config, ControllerReset which) {
+  const uint8_t channel = ControlChannel(config);
   for (int i = 0; i < kControllerInputCount; ++i) {
     const uint8_t cc = config.cc[i];
     if (cc == kNoController) continue;
     if (!IsExpressionController(cc)) {
-      SendShortMessage(kControlChange, config.midiChannel, cc, config.min[i]);
+      SendShortMessage(kControlChange, channel, cc, config.min[i]);
     } else if (which == ControllerReset::All) {
-      SendControllerValue(config.midiChannel, cc, cc == kPitchBendController ? kBendCentre : 0);
+      SendControllerValue(channel, cc, cc == kPitchBendController ? kBendCentre : 0);
     }
   }
   for (int i = 0; i < kControllerInputCount; ++i) {
@@ -137,6 +137,20 @@ void MidiPort::StopSoundingNotes() {
     stopping.clear();
     sounding_.swap(stopping);
   }
+}
+
+void MidiPort::SendBend(uint8_t channel, uint16_t bend) {
+  SendShortMessage(kPitchBend, channel, static_cast<uint8_t>(bend & 0x7F), static_cast<uint8_t>(bend >> 7));
+}
+
+void MidiPort::StopNotesOn(uint8_t channel) {
+  std::vector<SoundingNote> stopping;
+  std::erase_if(sounding_, [&](const SoundingNote& n) {
+    if (n.channel != channel) return false;
+    stopping.push_back(n);
+    return true;
+  });
+  for (const SoundingNote& n : stopping) SendShortMessage(kNoteOff, n.channel, n.note, 0);
 }
 
 void MidiPort::ReturnExpressionToRest() {

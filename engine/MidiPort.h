@@ -42,15 +42,19 @@ class MidiPort {
   bool UseMidiOut(uint8_t port);
   /// True when the port accepted the message; a failure shows "MIDI error".
   bool SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
-  /// The programme change of a configuration; nothing for kNoPatch.
+  /// The programme change of a configuration; nothing for kNoPatch. With a
+  /// channel for each note, on every channel: 1, then the members 2 to 16.
   void SendProgramChange(const Configuration& config);
   /// A row's mapped value as the message its controller box names: a control
   /// change, a pitch bend with `out` as its upper seven bits, or channel pressure.
   void SendControllerValue(uint8_t channel, uint8_t controller, uint8_t out);
-  /// The assigned rows back to rest, in row order: a control change to its
-  /// minimum, pitch bend to the centre, channel pressure to 0. The value
-  /// displays of the rows reset show "---"; a row left alone keeps its value.
+  /// The assigned rows back to rest, in row order, on the preset's control
+  /// channel (ControlChannel): a control change to its minimum, pitch bend to
+  /// the centre, channel pressure to 0. The value displays of the rows reset
+  /// show "---"; a row left alone keeps its value.
   void ResetControllers(const Configuration& config, ControllerReset which = ControllerReset::All);
+  /// A 14-bit pitch bend, lower seven bits first.
+  void SendBend(uint8_t channel, uint16_t bend);
 
   // Notes. A note-on the port accepted is remembered until it is stopped; one
   // that failed needs no note-off.
@@ -58,6 +62,8 @@ class MidiPort {
   /// Note-offs for the sounding notes, in the order they started, each on its
   /// own channel; then they are forgotten.
   void StopSoundingNotes();
+  /// The same for the sounding notes on one channel only.
+  void StopNotesOn(uint8_t channel);
   /// The sounding notes stopped, then All Notes Off and All Sound Off on each
   /// of the sixteen channels.
   void Panic();
@@ -77,15 +83,22 @@ class MidiPort {
   /// The entry with that name, when one has it.
   std::optional<uint8_t> FindPort(const std::string& name) const;
 
-  bool IsOpen() const { return midiOutIsOpen_; }
-  size_t SoundingNoteCount() const { return sounding_.size(); }
-
- private:
+  /// A note the port started and has not stopped.
   struct SoundingNote {
     uint8_t channel;
     uint8_t note;
   };
 
+  bool IsOpen() const { return midiOutIsOpen_; }
+  size_t SoundingNoteCount() const { return sounding_.size(); }
+  /// The sounding notes, in the order they started.
+  const std::vector<SoundingNote>& SoundingNotes() const { return sounding_; }
+  /// Whether this connection's destination was last told to give each note a
+  /// channel of its own; a new connection starts without.
+  bool MpeZone() const { return mpeZone_; }
+  void SetMpeZone(bool on) { mpeZone_ = on; }
+
+ private:
   MidiOutService& service_;
   MessageSink& messages_;
   EngineDisplay& display_;
@@ -95,4 +108,5 @@ class MidiPort {
   // Per channel, expression that the port accepted away from rest.
   std::array<bool, kChannelCount> bent_{};
   std::array<bool, kChannelCount> pressed_{};
+  bool mpeZone_ = false;
 };

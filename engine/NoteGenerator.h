@@ -9,6 +9,7 @@
 #include "model/TabletPacket.h"
 
 class MidiPort;
+class NoteChannels;
 
 /// Note mode: the tablet split into one band per playable note; entering a band
 /// with the pen pressed starts its note (tool 1) or chord (tool 2), lifting the
@@ -18,9 +19,15 @@ class MidiPort;
 /// change resets the control-change rows but leaves pitch bend and channel
 /// pressure where they are, so a bend or a swell carries across notes; the
 /// lift returns them to rest too.
+///
+/// A gliding preset keeps the notes sounding across bands while the pen
+/// presses: at a band change they bend to the new band's note (slide), or
+/// their pitch follows the pen from band centre to band centre (glide); a note
+/// further than the bend range from the one that started restarts as usual.
 class NoteGenerator {
  public:
-  NoteGenerator(MidiPort& port, EngineDisplay& display) : port_(port), display_(display) {}
+  NoteGenerator(MidiPort& port, NoteChannels& channels, EngineDisplay& display)
+      : port_(port), channels_(channels), display_(display) {}
 
   void Build(const Configuration& config);
   /// The pen moved to the normalised position (nx, ny); `pen` holds this packet.
@@ -33,6 +40,7 @@ class NoteGenerator {
 
  private:
   MidiPort& port_;
+  NoteChannels& channels_;
   EngineDisplay& display_;
   ScaleNoteList noteList_;
   uint8_t lastNote_ = kNoNote;

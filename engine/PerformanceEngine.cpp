@@ -16,7 +16,8 @@ PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages
       tools_(tools),
       copyBuffer_(copyBuffer),
       port_(midi, messages, display),
-      notes_(port_, display) {
+      channels_(port_),
+      notes_(port_, channels_, display) {
   ResetConfigurations();
 }
 
@@ -64,7 +65,7 @@ void PerformanceEngine::OnCopy() {
 
 void PerformanceEngine::OnPaste() {
   const Call call(*this);
-  port_.ResetControllers(Current());
+  channels_.ResetControllers(Current());
   Current() = copyBuffer_.config;
   // The list may have changed since the copy was taken.
   FollowPortName(Current());
@@ -84,7 +85,7 @@ void PerformanceEngine::OnPaste() {
 void PerformanceEngine::OnReset() {
   const Call call(*this);
   if (!messages_.AskYesNo("Are you sure you want to reset the settings ?")) return;
-  port_.ResetControllers(Current());
+  channels_.ResetControllers(Current());
   ResetConfigurations();
   ShowConfiguration();
   display_.InvalidateWindow();
@@ -94,10 +95,15 @@ void PerformanceEngine::ShowConfiguration() {
   const Call call(*this);
   port_.UseMidiOut(Current().midiOutPort);
   display_.ShowPortAndChannel(Current());
-  port_.SendProgramChange(Current());
+  SendPresetStart();
   RebuildNoteList();
   for (int input = 0; input < kControllerInputCount; ++input) display_.SetDisplayText(ValueReadout(input), "---");
   display_.ShowSettings(Current());
+}
+
+void PerformanceEngine::SendPresetStart() {
+  port_.SendProgramChange(Current());
+  channels_.PresetShown(Current());
 }
 
 void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
@@ -109,8 +115,9 @@ void PerformanceEngine::SelectPort(int index) {
   const Call call(*this);
   Current().midiOutPort = static_cast<uint8_t>(index);
   Current().midiOutPortName = port_.PortName(Current().midiOutPort);
-  // The box shows a patch that the new destination has not heard yet.
-  if (port_.OpenMidiOut(Current().midiOutPort, false)) port_.SendProgramChange(Current());
+  // The box shows a patch that the new destination has not heard yet, nor
+  // the preset's glide and channels.
+  if (port_.OpenMidiOut(Current().midiOutPort, false)) SendPresetStart();
 }
 
 void PerformanceEngine::SelectPortByName(const std::string& name) {
@@ -143,7 +150,10 @@ std::array<Configuration, kSlotCount> PerformanceEngine::WithPortNames() const {
 }
 
 void PerformanceEngine::SelectChannel(int index) {
-  if (IsEntryOf(index, kChannelCount)) Current().midiChannel = static_cast<uint8_t>(index);
+  if (!IsEntryOf(index, kChannelCount) || index == Current().midiChannel) return;
+  const Call call(*this);
+  Current().midiChannel = static_cast<uint8_t>(index);
+  channels_.SendSetUp(Current());
 }
 
 void PerformanceEngine::SelectPatch(int index) {
@@ -213,6 +223,30 @@ void PerformanceEngine::SetColorModel(int model) {
   if (IsEntryOf(model, kColorModelCount)) Current().colorModel = static_cast<uint16_t>(model);
 }
 
+void PerformanceEngine::SelectGlide(int index) {
+  if (!IsEntryOf(index, kGlideModeCount) || index == Current().glide) return;
+  const Call call(*this);
+  Current().glide = static_cast<uint8_t>(index);
+  channels_.SendSetUp(Current());
+}
+
+void PerformanceEngine::SetBendRange(int semitones) {
+  const auto range = static_cast<uint8_t>(std::clamp(semitones, kLowestBendRange, kHighestBendRange));
+  if (range == Current().bendRange) return;
+  const Call call(*this);
+  Current().bendRange = range;
+  channels_.SendSetUp(Current());
+}
+
+void PerformanceEngine::SetMpe(bool checked) {
+  if (checked == (Current().mpe != 0)) return;
+  const Call call(*this);
+  Current().mpe = checked ? 1 : 0;
+  // The member channels have not heard the patch yet: they play it from now on.
+  if (checked) port_.SendProgramChange(Current());
+  channels_.SendSetUp(Current());
+}
+
 // --- Silence
 
 void PerformanceEngine::Panic() {
@@ -224,4 +258,5 @@ void PerformanceEngine::EndPerformance() {
   const Call call(*this);
   port_.StopSoundingNotes();
   port_.ReturnExpressionToRest();
+  channels_.ForgetBends();
 }

@@ -10,6 +10,7 @@
 #include "config/FileSaver.h"
 #include "engine/CopyBuffer.h"
 #include "engine/MidiPort.h"
+#include "engine/NoteChannels.h"
 #include "engine/NoteGenerator.h"
 #include "engine/SlotPictures.h"
 #include "engine/WaitingPackets.h"
@@ -92,6 +93,15 @@ class PerformanceEngine {
   void SetControllerMaximum(int input, int value);
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(int model);
+  // Glide and per-note channels. A change tells the synthesiser again (as a
+  // change of channel does): the zone of member channels and the bend range.
+  /// The glide box: off, slide, glide (a GlideMode).
+  void SelectGlide(int index);
+  /// The bend range field accepted a value (clamped to 1..96 semitones).
+  void SetBendRange(int semitones);
+  /// The MPE box: each note on a channel of its own. Checked, the programme
+  /// change first goes to every channel, as when the preset is shown.
+  void SetMpe(bool checked);
 
   /// The port box is about to be filled again (it opens, or the system's
   /// destinations changed): the system's list is taken, and every preset goes
@@ -175,6 +185,9 @@ class PerformanceEngine {
   /// name of its own names the entry its number stands for, if any).
   std::array<Configuration, kSlotCount> WithPortNames() const;
   void RebuildNoteList();
+  /// The programme change, then what the preset's glide and channels need:
+  /// what a preset shown or a port chosen sends first.
+  void SendPresetStart();
   /// Whether a row sends in this packet: every assigned row in controller
   /// mode; in note mode with "generate notes" checked, the pitch bend and
   /// channel pressure rows while the pen presses.
@@ -186,6 +199,7 @@ class PerformanceEngine {
   const ToolNameSource& tools_;
   CopyBuffer& copyBuffer_;
   MidiPort port_;
+  NoteChannels channels_;
   NoteGenerator notes_;
 
   std::array<Configuration, kSlotCount> configs_;

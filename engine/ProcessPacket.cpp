@@ -50,7 +50,7 @@ bool PerformanceEngine::RowSends(int input) const {
 void PerformanceEngine::SendController(int input, uint8_t value) {
   const Configuration& c = Current();
   const uint8_t out = MapValue(value, c.min[input], c.max[input], c.map[input]);
-  port_.SendControllerValue(c.midiChannel, c.cc[input], out);
+  channels_.SendRowValue(c, c.cc[input], out);
   char buffer[16];
   display_.SetDisplayText(ValueReadout(input), FormatNumber(buffer, static_cast<int>(out)));
 }

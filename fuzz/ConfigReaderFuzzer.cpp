@@ -37,6 +37,7 @@ struct Held {
   uint32_t number = 0;
   uint32_t largest = 0;
   const std::string* text = nullptr;
+  uint32_t smallest = 0;
 };
 
 Held HeldIn(const Configuration& c, const ConfigField& field) {
@@ -60,6 +61,9 @@ Held HeldIn(const Configuration& c, const ConfigField& field) {
     case FieldKind::ControllerMaximum: return {c.max[field.input], kControllerValueCount - 1};
     case FieldKind::Picture: return {0, 0, &c.picture};
     case FieldKind::MidiOutPortName: return {0, 0, &c.midiOutPortName};
+    case FieldKind::Glide: return {c.glide, kGlideModeCount - 1};
+    case FieldKind::BendRange: return {c.bendRange, kHighestBendRange, nullptr, kLowestBendRange};
+    case FieldKind::Mpe: return {c.mpe, 1};
   }
   std::abort();
 }
@@ -81,7 +85,7 @@ uint64_t CheckRangesAndHash(const Slots& slots) {
         Check(IsLinePath(*held.text));
         mix(std::hash<std::string>{}(*held.text));
       } else {
-        Check(held.number <= held.largest);
+        Check(held.number >= held.smallest && held.number <= held.largest);
         mix(held.number);
       }
     }

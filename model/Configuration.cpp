@@ -21,6 +21,9 @@ Configuration DefaultConfiguration() {
   c.initialPosition = 1;
   c.picture.clear();
   c.colorModel = 0;
+  c.glide = kGlideOff;
+  c.bendRange = kDefaultBendRange;
+  c.mpe = 0;
   return c;
 }
 

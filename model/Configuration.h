@@ -34,6 +34,14 @@ inline constexpr uint8_t kNoController = kControllerNumberCount;  ///< `cc` valu
 inline constexpr uint8_t kNoPatch = kProgramCount;                ///< `midiPatch` value: no programme change
 inline constexpr uint8_t kNoNote = 255;                           ///< `lastNote` value: nothing sounds
 
+/// What a band change does to the notes that sound, as stored in `Configuration::glide`.
+enum GlideMode : uint8_t {
+  kGlideOff = 0,     ///< the notes stop and the new band's notes start
+  kGlideSlide = 1,   ///< the sounding notes bend to the new band's note
+  kGlideFollow = 2,  ///< the pitch follows the pen between the centres of the bands
+};
+static_assert(kGlideFollow + 1 == kGlideModeCount);
+
 /// `cc` values past "none", the last entries of every controller box: the input
 /// bends the pitch or sends channel pressure instead of a control change, also
 /// while notes play.
@@ -49,7 +57,8 @@ constexpr bool IsExpressionController(uint8_t cc) {
 
 /// One preset: which port, channel and programme to use, which notes may be
 /// played and how each pen input becomes a control change. A value-initialised
-/// record has every numeric field 0 (the copy buffer before the first Copy);
+/// record (the copy buffer before the first Copy) has every numeric field 0
+/// but the bend range, which is 48 as in a file that does not name it;
 /// `DefaultConfiguration()` gives the defaults a fresh slot starts with.
 struct Configuration {
   uint16_t scale = 0;                                 ///< index into ScaleTable, 0..269
@@ -71,12 +80,24 @@ struct Configuration {
   uint8_t initialPosition = 0;                        ///< pan controller 10 from pen X at each note start
   std::string picture;                                ///< full path of the slot's picture, empty = none
   uint16_t colorModel = 0;                            ///< 0 = red, green, blue; otherwise hue, saturation, brightness
+  uint8_t glide = kGlideOff;                          ///< GlideMode: what a band change does to sounding notes
+  uint8_t bendRange = kDefaultBendRange;              ///< semitones of a full bend, 1..96, told to the synthesiser
+  uint8_t mpe = 0;                                    ///< 1: each note on a channel of its own (channels 2..16)
 
   bool operator==(const Configuration&) const = default;
 };
 
+/// The channel of whatever is not per note: channel 1 (0) when each note has
+/// a channel of its own, otherwise the preset's channel.
+inline uint8_t ControlChannel(const Configuration& c) { return c.mpe ? 0 : c.midiChannel; }
+
+/// True when the notes of a preset start with a pitch bend of their own: it
+/// glides, or gives each note a channel.
+inline bool BendsEachNote(const Configuration& c) { return c.glide != kGlideOff || c.mpe != 0; }
+
 /// The defaults of a fresh slot: Japanese A in F#, Koto, notes 60..84, channel 1,
-/// port 0, no controllers, every range 0..127 linear, notes, velocity and pan on.
+/// port 0, no controllers, every range 0..127 linear, notes, velocity and pan on,
+/// no glide, a bend range of 48 semitones, one channel for every note.
 Configuration DefaultConfiguration();
 
 /// An 8-bit RGB colour.

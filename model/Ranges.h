@@ -25,6 +25,10 @@ inline constexpr int kNoteDirectionCount = 2;  ///< entries of the note directio
 inline constexpr int kResponseCurveCount = 4;  ///< ResponseCurve codes, the steps of a curve button
 inline constexpr int kColorModelCount = 2;     ///< colour models: the RGB (0) and HSV (1) buttons
 inline constexpr int kPortNumberCount = 256;   ///< port numbers a preset can store (a byte)
+inline constexpr int kGlideModeCount = 3;      ///< entries of the glide box: off, slide, glide
+inline constexpr int kLowestBendRange = 1;     ///< the narrowest bend range a preset can ask for, in semitones
+inline constexpr int kHighestBendRange = 96;   ///< the widest, in semitones
+inline constexpr int kDefaultBendRange = 48;   ///< the bend range of a preset that does not say, in semitones
 
 /// True when `index` names an entry of a list with `count` entries.
 constexpr bool IsEntryOf(int64_t index, int count) { return index >= 0 && index < count; }

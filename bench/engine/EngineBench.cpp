@@ -130,6 +130,34 @@ void BM_ProcessPacketNoteModeExpression(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessPacketNoteModeExpression);
 
+// A chord gliding on per-note channels: every packet moves the pen up and down
+// over four bands, bending three channels, with a tilt vibrato on top; the
+// pen lifts every 64th packet so that chords start on fresh channels too.
+void BM_ProcessPacketGlidingChordPerNoteChannels(benchmark::State& state) {
+  Rig rig;
+  rig.engine.SelectController(kInputTilt, kPitchBendController);
+  rig.engine.SetControllerMinimum(kInputTilt, 60);
+  rig.engine.SetControllerMaximum(kInputTilt, 68);
+  rig.engine.SetBendRange(24);
+  rig.engine.SelectGlide(kGlideFollow);
+  rig.engine.SetMpe(true);
+  TabletPacket packet;
+  packet.cursor = 2;
+  uint32_t i = 0;
+  for (auto _ : state) {
+    ++i;
+    const bool lift = (i & 63) == 0;
+    packet.buttons = lift ? 0 : 1;
+    packet.normalPressure = lift ? 0 : 500;
+    packet.y = 400 + static_cast<int32_t>((i * 7) % 400);
+    packet.altitude = 500 + static_cast<int32_t>((i * 3) % 100);
+    rig.engine.ProcessPacket(packet, rig.geometry);
+  }
+  benchmark::DoNotOptimize(rig.midi.count);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ProcessPacketGlidingChordPerNoteChannels);
+
 void BM_MapValue(benchmark::State& state) {
   uint32_t i = 0;
   unsigned sum = 0;

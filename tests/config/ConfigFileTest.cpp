@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -40,7 +41,7 @@ bool NoPicture(int, const std::string& path) { return !path.empty(); }
 TEST(ConfigFile, FreshSlotsWriteTheGoldenFile) {
   std::ifstream in(QUILL_CONFIG_TEST_DATA "/fresh.qcf", std::ios::binary);
   const std::string golden{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ASSERT_EQ(golden.size(), 8555u) << "golden file damaged (line ends converted?)";
+  ASSERT_EQ(golden.size(), 8999u) << "golden file damaged (line ends converted?)";
   EXPECT_EQ(FormatConfigFile(FreshSlots()), golden);
   // (Reading it back is the first input of the reader's fuzz target.)
   // A flag is written as 1 only when it is exactly 1 (fresh slots play notes).
@@ -75,6 +76,9 @@ TEST(ConfigFile, UnusualValuesRoundTripByteForByteWithCrLfOrLf) {
     c.picture = s % 3 ? "/pictures/slot " + std::to_string(s + 1) + " \xe9t\xe9.jpg" : "";
     c.colorModel = static_cast<uint16_t>(s * 1000);
     c.midiOutPortName = s % 4 ? "FLUID Synth:Synth input port " + std::to_string(s) : "";
+    c.glide = static_cast<uint8_t>((s + 1) % 3);
+    c.bendRange = static_cast<uint8_t>(s % 2 ? 96 - s : 1 + s);
+    c.mpe = (s + 1) % 2;
   }
   const std::string crlf = FormatConfigFile(original);
   std::string lf;
@@ -98,8 +102,9 @@ TEST(ConfigFile, TextFieldsAreWrittenWithoutLineEnds) {
   slots[0].picture = "/p/a\nKey = 3\n.jpg";
   slots[0].midiOutPortName = "Synth\r\nKey = 4\r";
   const std::string text = FormatConfigFile(slots);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8 + kSlotCount * 50);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 8 + kSlotCount * 50);
+  // Eight header lines, then each block: <config>, its fields, </config> and a blank line.
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8 + kSlotCount * (kConfigFieldCount + 3));
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 8 + kSlotCount * (kConfigFieldCount + 3));
   Slots read = FreshSlots();
   FakePictures pictures;
   ASSERT_TRUE(ReadConfigFile(text, read, pictures.Setter()).accepted);
@@ -161,7 +166,16 @@ TEST(ConfigReader, FieldLinesAreMatchedConvertedAndClamped) {
                {"Tilt map = -1", "Tilt map = 65535"},
                {"Play notes = 2", "Play notes = 0"},
                {"Play notes = 01", "Play notes = 1"},
-               {"Initial pressure = -1", "Initial pressure = 0"}};
+               {"Initial pressure = -1", "Initial pressure = 0"},
+               // Glide and per-note channels are clamped, the MPE box too.
+               {"Glide = 2", "Glide = 2"},
+               {"Glide = 3", "Glide = 2"},
+               {"Glide = -1", "Glide = 0"},
+               {"Bend range = 0", "Bend range = 1"},
+               {"Bend range = 97", "Bend range = 96"},
+               {"Bend range = 12", "Bend range = 12"},
+               {"MPE = 5", "MPE = 1"},
+               {"MPE = -5", "MPE = 0"}};
   for (const auto& test : cases) {
     Slots slots = FreshSlots();
     ASSERT_TRUE(
@@ -198,11 +212,33 @@ TEST(ConfigReader, PortNameLineBelongsToItsBlockWhereverItStands) {
     EXPECT_EQ(slots[0].midiOutPort, test.port) << test.lines;
     EXPECT_EQ(slots[0].midiOutPortName, test.name) << test.lines;
     EXPECT_EQ(slots[1].midiOutPortName, "Remembered:in") << "another block's name stays";
-    // Written back as the last line of the block.
+    // Written back after the colour model, before the glide lines.
     const std::string text = FormatConfigFile(slots);
-    const std::string ending = std::string("\r\nMIDI out port name = ") + test.name + "\r\n</config>\r\n";
+    const std::string ending = std::string("\r\nMIDI out port name = ") + test.name + "\r\nGlide = 0\r\n";
     EXPECT_EQ(text.find(ending), text.find("\r\nColor model = 0") + 17) << test.lines;
   }
+}
+
+// Glide, bend range and MPE are the last lines of a block. A file from before
+// them (or a block without them) plays as it always did: off, 48, off,
+// whatever the slot had before.
+TEST(ConfigReader, BlocksWithoutGlideLinesReadAsOff) {
+  Slots slots = FreshSlots();
+  for (auto& c : slots) {
+    c.glide = kGlideFollow;
+    c.bendRange = 2;
+    c.mpe = 1;
+  }
+  const std::string file =
+      "Quill configuration file\nKey = 1\n</config>\nGlide = 1\nBend range = 12\nMPE = 1\n</config>\nMPE = 1\n";
+  ASSERT_TRUE(ReadConfigFile(file, slots, NoPicture).accepted);
+  const std::tuple<int, int, int> expected[] = {{0, 48, 0}, {1, 12, 1}, {0, 48, 1}, {0, 48, 0}};
+  for (int s = 0; s < 4; ++s) {
+    EXPECT_EQ(std::make_tuple(int{slots[s].glide}, int{slots[s].bendRange}, int{slots[s].mpe}), expected[s]) << s;
+  }
+  const std::string text = FormatConfigFile(slots);
+  EXPECT_NE(text.find("MIDI out port name = \r\nGlide = 1\r\nBend range = 12\r\nMPE = 1\r\n</config>"),
+            std::string::npos);
 }
 
 // Which files are accepted. (That a refused file changes nothing is checked

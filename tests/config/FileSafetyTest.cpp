@@ -24,6 +24,7 @@
 #include <iterator>
 
 #include "config/ConfigFileReader.h"
+#include "config/ConfigFields.h"
 #include "config/ConfigFileWriter.h"
 #include "config/SafeFileWriter.h"
 #include "tests/support/EngineFakes.h"
@@ -296,7 +297,8 @@ TEST(SlotFiles, LineEndsInPathsAndPortNamesNeverReachTheFile) {
   EXPECT_EQ(rig.engine.CurrentConfiguration().midiOutPortName, "SynthKey = 5");
   rig.engine.SaveConfigurations(s / "set.qcf");
   const std::string saved = ReadBytes(s / "set.qcf");
-  EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 8 + kSlotCount * 50);
+  // Eight header lines, then each block: <config>, its fields, </config> and a blank line.
+  EXPECT_EQ(std::count(saved.begin(), saved.end(), '\n'), 8 + kSlotCount * (kConfigFieldCount + 3));
 
   // Loaded with the list in another order, the preset finds its port by name
   // and no stray line has set its key.

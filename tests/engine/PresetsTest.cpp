@@ -22,6 +22,7 @@ TEST(Slots, PasteBeforeAnyCopyGivesAnAllZeroConfiguration) {
   rig.midi.TakeSent();
   rig.engine.OnPaste();
   EXPECT_EQ(rig.engine.CurrentConfiguration(), Configuration{});
+  EXPECT_EQ(rig.engine.CurrentConfiguration().bendRange, 48);  // as in a file that does not name it
   EXPECT_FALSE(rig.engine.HasPicture(4));
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"C0 00 00"}));  // programme 0 on channel 1
   EXPECT_EQ(rig.engine.SlotConfiguration(0), DefaultConfiguration());
@@ -101,6 +102,7 @@ TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
       {"minimum row", [](PerformanceEngine& e, int v) { e.SetControllerMinimum(v, 5); }, kControllerInputCount},
       {"maximum row", [](PerformanceEngine& e, int v) { e.SetControllerMaximum(v, 5); }, kControllerInputCount},
       {"colour model", [](PerformanceEngine& e, int v) { e.SetColorModel(v); }, kColorModelCount},
+      {"glide", [](PerformanceEngine& e, int v) { e.SelectGlide(v); }, kGlideModeCount},
       {"slot", [](PerformanceEngine& e, int v) { e.SelectConfiguration(v); }, kSlotCount},
   };
   auto state = [](const PerformanceEngine& e) {
@@ -136,6 +138,12 @@ TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
     rig.engine.SetControllerMaximum(kInputB, field.value);
     EXPECT_EQ(rig.engine.CurrentConfiguration().min[kInputB], field.stored) << field.value;
     EXPECT_EQ(rig.engine.CurrentConfiguration().max[kInputB], field.stored) << field.value;
+  }
+  // So is the bend range, 1 to 96 semitones.
+  for (const auto& [value, stored] : {std::pair{0, 1}, {97, 96}, {INT_MIN, 1}, {INT_MAX, 96}, {12, 12}}) {
+    EngineRig rig;
+    rig.engine.SetBendRange(value);
+    EXPECT_EQ(rig.engine.CurrentConfiguration().bendRange, stored) << value;
   }
 }
 

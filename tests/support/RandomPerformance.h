@@ -23,9 +23,11 @@ struct PerformanceLine {
 /// note-off would be computed from (slots, ports, channels, chords, "generate
 /// notes", the note range, the rows' controllers, copy, paste, reset, load,
 /// panic, controller mode). `ports` entries exist in the port box;
-/// `configFile` is the file Load reads.
+/// `configFile` is the file Load reads. With `glide`, one operation in three
+/// turns glide or per-note channels on or off or sets the bend range instead
+/// (without, the performance of a seed is the one it always was).
 inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, int ports,
-                                                      const std::string& configFile) {
+                                                      const std::string& configFile, bool glide = false) {
   std::mt19937 random(seed);
   auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   std::vector<PerformanceLine> script;
@@ -74,6 +76,13 @@ inline std::vector<PerformanceLine> RandomPerformance(uint32_t seed, int lines, 
                                     {3, "panic"},
                                     {2, "press"},
                                     {3, "release"}};
+    if (glide && pick(0, 2) == 0) {
+      static const char* const kGlideFields[] = {"Glide = ", "MPE = ", "Bend range = "};
+      const int field = pick(0, 2);
+      const int value = field == 0 ? pick(0, 2) : field == 1 ? pick(0, 1) : pick(1, 24);
+      script.push_back({std::string("set ") + kGlideFields[field] + std::to_string(value), false});
+      continue;
+    }
     int left = kind - 65;
     const Operation* chosen = operations;
     while (left >= chosen->weight) left -= (chosen++)->weight;
@@ -100,6 +109,7 @@ class NoteLedger {
   void Hear(int port, const std::vector<uint8_t>& message) {
     if (message.empty()) return;
     const int kind = message[0] & 0xF0, channel = message[0] & 0x0F;
+    if (kind != 0xD0) lastKind_[{port, channel}] = kind;
     if (kind == 0xE0 && message.size() == 3) bent_[{port, channel}] = message[1] != 0 || message[2] != 0x40;
     if (kind == 0xD0 && message.size() == 2) pressed_[{port, channel}] = message[1] != 0;
     if (message.size() != 3) return;
@@ -121,6 +131,20 @@ class NoteLedger {
   /// Note-offs for notes that were not sounding on that port and channel.
   int StrayNoteOffs() const { return strayNoteOffs_; }
   int NoteOns() const { return noteOns_; }
+  /// Notes sounding on one port and channel.
+  int SoundingOn(int port, int channel) const {
+    int count = 0;
+    for (const auto& [where, notes] : sounding_) {
+      if (std::get<0>(where) == port && std::get<1>(where) == channel) count += notes;
+    }
+    return count;
+  }
+  /// The kind (status without channel) of the last message other than channel
+  /// pressure on a port and channel; 0 before any.
+  int LastKindOn(int port, int channel) const {
+    const auto found = lastKind_.find({port, channel});
+    return found == lastKind_.end() ? 0 : found->second;
+  }
   /// Channels whose last pitch bend was off the centre or whose last channel
   /// pressure was not 0, over every port.
   int ExpressionAwayFromRest() const {
@@ -133,6 +157,7 @@ class NoteLedger {
 
  private:
   std::map<std::pair<int, int>, bool> bent_, pressed_;
+  std::map<std::pair<int, int>, int> lastKind_;
   std::map<std::tuple<int, int, int>, int> sounding_;
   int total_ = 0;
   int strayNoteOffs_ = 0;

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/WindowFakes.h"
@@ -64,7 +65,9 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
                                                {kValueLabels[0], "---"},
                                                {1077, "Red"},
                                                {kPictureButton, "---"},
-                                               {kDeviceName, "Wacom Test Model"}};  // not the kernel's name
+                                               {kDeviceName, "Wacom Test Model"},  // not the kernel's name
+                                               {kGlide, "Off"},
+                                               {kBendRange, "48"}};
   for (const auto& [id, text] : texts) {
     const QString shown = List(id)    ? List(id)->currentText()
                           : Field(id) ? Field(id)->text()
@@ -76,7 +79,7 @@ TEST_F(WindowTest, ShowsConfigurationOneAfterStart) {
   EXPECT_EQ(List(kControllerBoxes[7])->count(), 131);  // "None", then "Pitch bend" and "Channel pressure"
   EXPECT_EQ(dynamic_cast<CSectionHeader*>(window->Control(1074))->Caption(), "N o t e   G e n e r a t i o n");
   EXPECT_EQ(window->windowTitle(), "Quill v1.3");
-  EXPECT_EQ(window->size(), QSize(903, 678));
+  EXPECT_EQ(window->size(), QSize(903, 722));
   EXPECT_EQ(window->Control(kTabletArea)->size(), QSize(546, 497));
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(midi.packed, std::vector<uint32_t>{0x6BC0u});  // programme 108 on channel 1
@@ -153,6 +156,35 @@ TEST_F(WindowTest, SwitchingSlotsRefreshesThePanel) {
     Button(kReset)->click();
     EXPECT_EQ(List(kScale)->currentIndex(), yes ? 137 : 269);
   }
+}
+
+// The glide row sets the preset and tells the synthesiser at once; with MPE
+// the channel box has nothing to say and is greyed; each slot shows its own.
+TEST_F(WindowTest, GlideRowSetsThePresetAndMpeGreysTheChannelBox) {
+  Choose(kGlide, 2);
+  Field(kBendRange)->setText("24");
+  EXPECT_EQ(midi.TakeSent().back(), "B0 64 7F") << "the bend range, closed";
+  Button(kMpe)->click();
+  EXPECT_EQ(midi.TakeSent().at(16 + 2), "B0 06 0F") << "the patch on every channel, then fifteen member channels";
+  EXPECT_FALSE(List(kChannel)->isEnabled());
+  const Configuration& first = window->Engine().CurrentConfiguration();
+  EXPECT_EQ(std::make_tuple(int{first.glide}, int{first.bendRange}, int{first.mpe}), std::make_tuple(2, 24, 1));
+
+  PressKey(window.get(), Qt::Key_F2);
+  EXPECT_TRUE(List(kChannel)->isEnabled());
+  EXPECT_EQ(List(kGlide)->currentText(), "Off");
+  EXPECT_EQ(Field(kBendRange)->text(), "48");
+  EXPECT_FALSE(Button(kMpe)->isChecked());
+  EXPECT_EQ(midi.TakeSent().at(3), "B0 06 00") << "after the programme change: no member channels any more";
+  PressKey(window.get(), Qt::Key_F1);
+  EXPECT_FALSE(List(kChannel)->isEnabled());
+  EXPECT_EQ(List(kGlide)->currentText(), "Glide");
+  EXPECT_EQ(Field(kBendRange)->text(), "24");
+  EXPECT_TRUE(Button(kMpe)->isChecked());
+  // Without notes there is nothing to glide; the channels still count.
+  Button(kPlayNotes)->click();
+  EXPECT_FALSE(List(kGlide)->isEnabled());
+  EXPECT_TRUE(Field(kBendRange)->isEnabled() && Button(kMpe)->isEnabled());
 }
 
 TEST_F(WindowTest, FunctionKeysSelectSlotsOnlyInTheMainWindow) {

@@ -3,6 +3,8 @@
 # Quill whose standard error is a pipe nobody reads any more (a terminal
 # closed under a pipeline, a log reader that quit): its writes there fail,
 # and it plays on instead of dying of SIGPIPE; SIGTERM then ends it as usual.
+# It uses ALSA (with a sequencer or without), never the JACK servers that other
+# tests start and stop meanwhile.
 # Usage: broken-pipe.sh QUILL
 set -u
 quill=$1
@@ -13,7 +15,7 @@ export HOME="$work" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" QT
 mkfifo "$work/stderr"
 # The shell holds the pipe open for reading until Quill holds it for writing.
 exec 4<>"$work/stderr"
-"$quill" --tablet=mouse >/dev/null 2>"$work/stderr" 4<&- &
+"$quill" --tablet=mouse --midi=alsa >/dev/null 2>"$work/stderr" 4<&- &
 pid=$!
 tries=0
 while [ "$(readlink "/proc/$pid/fd/2" 2>/dev/null)" != "$work/stderr" ] && [ $tries -lt 500 ]; do

@@ -180,6 +180,9 @@ void ReplayRunner::ApplyField(const ConfigField& field, int32_t value) {
     case FieldKind::MinNote: engine_.SetNoteLimit(NoteLimit::Lower, value); break;
     case FieldKind::MaxNote: engine_.SetNoteLimit(NoteLimit::Upper, value); break;
     case FieldKind::ColorModel: engine_.SetColorModel(value); break;
+    case FieldKind::Glide: engine_.SelectGlide(value); break;
+    case FieldKind::BendRange: engine_.SetBendRange(value); break;
+    case FieldKind::Mpe: engine_.SetMpe(value == 1); break;
     case FieldKind::Picture:
     case FieldKind::MidiOutPortName: break;  // taken by RunSet
   }

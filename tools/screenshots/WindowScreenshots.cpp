@@ -2,7 +2,8 @@
 // Saves PNGs of the main window and the key dialog into the folder given as
 // the first argument (default "screenshots"); with a preset file as the second
 // argument, also the window with that file loaded, the pen pressing in
-// controller mode (preset.png, as in the README). Run it with
+// controller mode (preset.png, as in the README), and its third preset with
+// the eraser playing (preset-f3.png). Run it with
 // QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -84,6 +85,15 @@ int main(int argc, char** argv) {
           {.cursor = 1, .buttons = 3, .x = x, .y = 300, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
     }
     save(window, "preset.png");
+    // The file's third preset, the eraser playing a chord there (glide.qcf:
+    // the MPE pad, its channel box greyed).
+    tablet.Pose({.cursor = 2, .x = 760, .y = 300, .altitude = 600});
+    window.Engine().SelectConfiguration(2);
+    for (int y : {520, 500, 480}) {
+      tablet.Pose(
+          {.cursor = 2, .buttons = 1, .x = 760, .y = y, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
+    }
+    save(window, "preset-f3.png");
   }
   return ok ? 0 : 1;
 }

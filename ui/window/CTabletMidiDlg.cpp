@@ -124,6 +124,7 @@ void CTabletMidiDlg::FillLists() {
   controls_->List(ControlIds::kKey)->addItems(ListContents::KeyNames());
   controls_->List(ControlIds::kChord)->addItems(ListContents::ChordNames());
   controls_->List(ControlIds::kNoteDirection)->addItems(ListContents::NoteDirectionNames());
+  controls_->List(ControlIds::kGlide)->addItems(ListContents::GlideNames());
   const QStringList controllers = ListContents::ControllerNames();
   for (int id : ControlIds::kControllerBoxes) controls_->List(id)->addItems(controllers);
 }
@@ -151,6 +152,7 @@ void CTabletMidiDlg::RefreshPortBox() {
 void CTabletMidiDlg::SetUpCustomControls() {
   for (int id : ControlIds::kMinimumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
   for (int id : ControlIds::kMaximumFields) controls_->Numeric(id)->SetRange(0, kControllerValueCount - 1);
+  controls_->Numeric(ControlIds::kBendRange)->SetRange(kLowestBendRange, kHighestBendRange);
   QList<QPixmap> curves;
   for (int code = 0; code < kResponseCurveCount; ++code) curves.append(QuillBitmaps::CurveBitmap(code));
   for (int id : ControlIds::kCurveButtons) controls_->Curve(id)->SetBitmaps(curves);
@@ -176,6 +178,9 @@ void CTabletMidiDlg::ConnectHandlers() {
   onList(kKey, [this](int i) { engine_.SelectKey(i); });
   onList(kChord, [this](int i) { engine_.SelectChord(i); });
   onList(kNoteDirection, [this](int i) { engine_.SelectNoteDirection(i); });
+  onList(kGlide, [this](int i) { engine_.SelectGlide(i); });
+  connect(controls_->Numeric(kBendRange), &CNumericEdit::ValueAccepted, this,
+          [this](int value) { engine_.SetBendRange(value); });
   for (int input = 0; input < kControllerInputCount; ++input) {
     const auto row = static_cast<size_t>(input);
     onList(kControllerBoxes[row], [this, input](int i) { engine_.SelectController(input, i); });
@@ -196,6 +201,11 @@ void CTabletMidiDlg::ConnectHandlers() {
   });
   onClick(kInitialPressure, [this](bool checked) { engine_.SetInitialPressure(checked); });
   onClick(kInitialPosition, [this](bool checked) { engine_.SetInitialPosition(checked); });
+  onClick(kMpe, [this](bool checked) {
+    engine_.SetMpe(checked);
+    // Each note takes a channel of its own: the preset's channel is not used.
+    controls_->List(kChannel)->setEnabled(engine_.CurrentConfiguration().mpe == 0);
+  });
   onClick(kMinKey, [this] { SelectNoteLimit(NoteLimit::Lower); });
   onClick(kMaxKey, [this] { SelectNoteLimit(NoteLimit::Upper); });
   onClick(kAbout, [this] { OnAbout(); });
@@ -215,6 +225,7 @@ void CTabletMidiDlg::ConnectHandlers() {
 void CTabletMidiDlg::ShowPortAndChannel(const Configuration& config) {
   controls_->List(ControlIds::kPort)->setCurrentIndex(config.midiOutPort);
   controls_->List(ControlIds::kChannel)->setCurrentIndex(config.midiChannel);
+  controls_->List(ControlIds::kChannel)->setEnabled(config.mpe == 0);
 }
 
 void CTabletMidiDlg::ShowSettings(const Configuration& config) {
@@ -245,6 +256,9 @@ void CTabletMidiDlg::ShowSettings(const Configuration& config) {
   controls_->Button(kPlayNotes)->setChecked(config.playNotes != 0);
   controls_->Button(kInitialPressure)->setChecked(config.initialPressure != 0);
   controls_->Button(kInitialPosition)->setChecked(config.initialPosition != 0);
+  controls_->List(kGlide)->setCurrentIndex(config.glide);
+  controls_->Numeric(kBendRange)->setText(QString::number(config.bendRange));
+  controls_->Button(kMpe)->setChecked(config.mpe != 0);
   EnableNoteControls(config.playNotes != 0);
   ShowPictureAndColorModel(config);
 }

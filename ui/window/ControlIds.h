@@ -45,6 +45,9 @@ inline constexpr int kCopy = 1096;
 inline constexpr int kPaste = 1097;
 inline constexpr int kRgb = 1101;
 inline constexpr int kHsv = 1102;
+inline constexpr int kGlide = 1103;      ///< off, slide, glide
+inline constexpr int kBendRange = 1104;  ///< semitones of a full bend
+inline constexpr int kMpe = 1105;        ///< a channel per note
 
 inline constexpr std::array<int, kControllerInputCount> kControllerBoxes = {1031, 1034, 1036, 1038,
                                                                             1040, 1076, 1078, 1080};
@@ -60,8 +63,8 @@ inline constexpr std::array<int, 3> kColorLabels = {1077, 1079, 1081};
 /// Section headers in the order they are set up: controllers, notes, MIDI out.
 inline constexpr std::array<int, 3> kSectionHeaders = {1073, 1074, 1075};
 /// The controls "generate notes" switches on and off.
-inline constexpr std::array<int, 9> kNoteControls = {
-    kPatch, kScale, kKey, kChord, kMinKey, kMaxKey, kNoteDirection, kInitialPosition, kInitialPressure};
+inline constexpr std::array<int, 10> kNoteControls = {
+    kPatch, kScale, kKey, kChord, kMinKey, kMaxKey, kNoteDirection, kInitialPosition, kInitialPressure, kGlide};
 /// The Angle controller box: its bottom edge ends the tab strip.
 inline constexpr int kAngleBox = kControllerBoxes[kInputAngle];
 

@@ -63,4 +63,11 @@ QStringList ControllerNames() {
   return names;
 }
 
+QStringList GlideNames() {
+  constexpr std::array<const char*, kGlideModeCount> kModes = std::to_array<const char*>({"Off", "Slide", "Glide"});
+  QStringList names;
+  for (const char* name : kModes) names << QString::fromUtf8(name);
+  return names;
+}
+
 }  // namespace ListContents

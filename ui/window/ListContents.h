@@ -16,4 +16,5 @@ QStringList KeyNames();                       ///< 12 keys, written with flats
 QStringList ChordNames();                     ///< first name of each of the 24 chords
 QStringList NoteDirectionNames();             ///< "vertically", "horizontally"
 QStringList ControllerNames();                ///< 128 controllers, none, pitch bend, channel pressure
+QStringList GlideNames();                     ///< "Off", "Slide", "Glide"
 }  // namespace ListContents

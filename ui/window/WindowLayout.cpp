@@ -14,7 +14,7 @@ using namespace ControlIds;
 // The template of the main window. The order is the creation and tab order.
 // Where a text of ours needs more room than the template gives it, its
 // rectangle reaches further right, up to the next control, which stays put.
-constexpr std::array kLayout = {
+constexpr std::array kTemplate = {
     ControlSpec{0, K::Label, "MIDI Out Port", 387, 25, 84, 8},
     ControlSpec{kLoad, K::Push, "Load...", 44, 393, 52, 14},
     ControlSpec{kSave, K::Push, "Save...", 96, 393, 52, 14},
@@ -119,6 +119,35 @@ constexpr std::array kLayout = {
     ControlSpec{kHsv, K::Radio, "HSV", 310, 367, 20, 14},
     ControlSpec{0, K::GroupBox, "", 16, 327, 364, 34},
 };
+
+// The row of glide and per-note channels closes the Note Generation section,
+// in a band of its own: every control of the template from the Controllers
+// header down moves lower by the band's height, on both sides of the window,
+// and the window grows by as much. (The tabs end where the Angle box ends, so
+// they grow with it.)
+constexpr int kBandTop = 167;        ///< where the row starts, just below the scale, key and chord boxes
+constexpr int kFirstMovedTop = 177;  ///< the Controllers header, the first control below the band
+static_assert(kFirstMovedTop + kGlideBandHeightDu == 204);
+constexpr std::array kGlideRow = {
+    ControlSpec{0, K::Label, "Glide", 387, kBandTop, 60, 8},
+    ControlSpec{kGlide, K::List, "", 386, kBandTop + 10, 66, 60},
+    ControlSpec{0, K::Label, "Bend range", 456, kBandTop, 62, 8},
+    ControlSpec{kBendRange, K::NumericField, "", 455, kBandTop + 10, 18, 12},
+    ControlSpec{0, K::Label, "semitones", 476, kBandTop + 12, 44, 8},
+    ControlSpec{0, K::Label, "Per-note channels", 530, kBandTop, 65, 8},
+    ControlSpec{kMpe, K::Check, "MPE", 529, kBandTop + 11, 60, 10},
+};
+
+constexpr auto kLayout = [] {
+  std::array<ControlSpec, kTemplate.size() + kGlideRow.size()> layout{};
+  size_t next = 0;
+  for (ControlSpec spec : kTemplate) {
+    if (spec.y >= kFirstMovedTop) spec.y += kGlideBandHeightDu;
+    layout[next++] = spec;
+  }
+  for (const ControlSpec& spec : kGlideRow) layout[next++] = spec;
+  return layout;
+}();
 
 }  // namespace
 

@@ -35,8 +35,10 @@ struct ControlSpec {
 std::span<const ControlSpec> MainWindowLayout();
 
 /// The client area of the main window in dialog units.
-inline constexpr int kWindowWidthDu = 602;   ///< client width in dialog units
-inline constexpr int kWindowHeightDu = 417;  ///< client height in dialog units
+inline constexpr int kWindowWidthDu = 602;  ///< client width in dialog units
+/// Height of the band that the glide row adds below the Note Generation section.
+inline constexpr int kGlideBandHeightDu = 27;
+inline constexpr int kWindowHeightDu = 417 + kGlideBandHeightDu;  ///< client height in dialog units
 
 /// Height in pixels of a closed drop-down list.
 inline constexpr int kClosedListHeight = 21;
