@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "JackReplay.h"
+#include "RenderedPitch.h"
 #include "tests/support/JackServer.h"
 
 namespace {
@@ -62,45 +63,6 @@ Values Sent(const std::string& printed, unsigned status) {
   return values;
 }
 
-constexpr double kRate = 48000;
-
-// Energy of one frequency in a stretch of the signal (Goertzel), Hann-windowed.
-double Energy(const float* samples, size_t n, double frequency) {
-  const double coefficient = 2 * std::cos(2 * std::numbers::pi * frequency / kRate);
-  double previous = 0, beforePrevious = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const double window = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / double(n - 1));
-    const double current = samples[i] * window + coefficient * previous - beforePrevious;
-    beforePrevious = previous;
-    previous = current;
-  }
-  return previous * previous + beforePrevious * beforePrevious - coefficient * previous * beforePrevious;
-}
-
-// The rendering's pitch, window by window, in cents from `note`: the strongest
-// frequency within three semitones of it, in steps of 5 cents. Quiet windows
-// (before the note, after its release: under a tenth of the loudest sample)
-// are left out.
-std::vector<int> PitchTrack(const std::vector<float>& mono, int note) {
-  constexpr size_t kWindow = 8192, kHop = 4096;
-  std::vector<int> cents;
-  float loudest = 0;
-  for (float sample : mono) loudest = std::max(loudest, std::fabs(sample));
-  for (size_t start = 0; start + kWindow <= mono.size(); start += kHop) {
-    float peak = 0;
-    for (size_t i = start; i < start + kWindow; ++i) peak = std::max(peak, std::fabs(mono[i]));
-    if (peak < loudest / 10 || peak == 0) continue;
-    int best = 0;
-    double bestEnergy = -1;
-    for (int c = -300; c <= 300; c += 5) {
-      const double energy = Energy(&mono[start], kWindow, 440.0 * std::pow(2.0, (note + c / 100.0 - 69) / 12.0));
-      if (energy > bestEnergy) bestEnergy = energy, best = c;
-    }
-    cents.push_back(best);
-  }
-  return cents;
-}
-
 // The middle pitch of the first run of at least three windows within 50 cents
 // of `cents` (the sample itself may be tuned a little off) from `from` on;
 // `from` moves past the run. -1000 when there is none.
@@ -114,20 +76,6 @@ int HeldPitch(const std::vector<int>& track, int cents, size_t& from) {
   std::vector<int> run(track.begin() + std::ptrdiff_t(begin), track.begin() + std::ptrdiff_t(end));
   std::nth_element(run.begin(), run.begin() + std::ptrdiff_t(run.size() / 2), run.end());
   return run[run.size() / 2];
-}
-
-// Raw 16-bit stereo as mono samples.
-std::vector<float> Mono(const std::filesystem::path& raw) {
-  std::ifstream file(raw, std::ios::binary);
-  const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::vector<float> mono(bytes.size() / 4);
-  for (size_t frame = 0; frame < mono.size(); ++frame) {
-    int16_t left, right;
-    std::memcpy(&left, &bytes[frame * 4], 2);
-    std::memcpy(&right, &bytes[frame * 4 + 2], 2);
-    mono[frame] = float(left + right) / 65536.0f;
-  }
-  return mono;
 }
 
 TEST(FluidSynth, ReadsEveryMessageAsSentAndBendsByItsRange) {
@@ -168,7 +116,7 @@ TEST(FluidSynth, ReadsEveryMessageAsSentAndBendsByItsRange) {
   ::pclose(synth);
   std::ifstream logFile(log);
   const std::string synthLog{std::istreambuf_iterator<char>(logFile), std::istreambuf_iterator<char>()};
-  const std::vector<float> mono = Mono(raw);
+  const std::vector<float> mono = RenderedPitch::Mono(raw);
   std::filesystem::remove(raw);
   std::filesystem::remove(log);
 
@@ -188,7 +136,7 @@ TEST(FluidSynth, ReadsEveryMessageAsSentAndBendsByItsRange) {
   // 197 cents), then two semitones down.
   unsigned status = 0, note = 0;
   ASSERT_EQ(std::sscanf(sent.c_str() + sent.find("\n90 ") + 1, "%x %x", &status, &note), 2) << sent;
-  const std::vector<int> track = PitchTrack(mono, int(note));
+  const std::vector<int> track = RenderedPitch::PitchTrack(mono, int(note), -300, 300);
   size_t from = 0;
   const int unbent = HeldPitch(track, 0, from), up = HeldPitch(track, 200, from), down = HeldPitch(track, -200, from);
   EXPECT_NEAR(up - unbent, 197, 20) << ::testing::PrintToString(track);
