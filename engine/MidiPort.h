@@ -77,6 +77,8 @@ class MidiPort {
 
   bool IsOpen() const { return midiOutIsOpen_; }
   size_t SoundingNoteCount() const { return sounding_.size(); }
+  /// Messages the service accepted so far.
+  uint64_t MessagesSent() const { return messagesSent_; }
 
  private:
   struct SoundingNote {
@@ -89,6 +91,7 @@ class MidiPort {
   EngineDisplay& display_;
   bool midiOutIsOpen_ = false;
   bool errorBoxOpen_ = false;
+  uint64_t messagesSent_ = 0;
   std::vector<SoundingNote> sounding_;
   // Per channel, expression that the port accepted away from rest.
   std::array<bool, kChannelCount> bent_{};

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "config/FileSaver.h"
@@ -91,6 +92,14 @@ class PerformanceEngine {
   /// The RGB (0) and HSV (1) buttons.
   void SetColorModel(int model);
 
+  /// `handler` runs after any change to any preset: a setting control that
+  /// changed a value, Paste, Reset, Load, a picture chosen, cleared or
+  /// arrived, the colour model. A slot change or a port list that moves
+  /// changes no preset.
+  void SetPresetsChangedHandler(std::function<void()> handler) { presetsChanged_ = std::move(handler); }
+  /// The twelve presets as Save writes them.
+  std::string FormatPresets() const;
+
   /// The port box is about to be filled again (it opens, or the system's
   /// destinations changed): the system's list is taken, and every preset goes
   /// on naming the destination it named before, wherever that now stands.
@@ -138,6 +147,8 @@ class PerformanceEngine {
   const NoteGenerator& Notes() const { return notes_; }
   bool PortOpen() const { return port_.IsOpen(); }
   size_t SoundingNoteCount() const { return port_.SoundingNoteCount(); }
+  /// Messages the port's service accepted so far (the activity light reads it).
+  uint64_t MidiMessagesSent() const { return port_.MessagesSent(); }
 
  private:
   /// Marks a call that may open a message box. Its nested loop may deliver
@@ -155,6 +166,25 @@ class PerformanceEngine {
     PerformanceEngine& engine_;
   };
 
+  /// Marks a change of the current preset by a setting control: when the
+  /// preset differs at the end, the presets-changed handler is told.
+  class Edit {
+   public:
+    explicit Edit(PerformanceEngine& engine) : engine_(engine), before_(engine.Current()) {}
+    ~Edit() {
+      if (!(engine_.Current() == before_)) engine_.PresetsChanged();
+    }
+    Edit(const Edit&) = delete;
+    Edit& operator=(const Edit&) = delete;
+
+   private:
+    PerformanceEngine& engine_;
+    const Configuration before_;
+  };
+
+  void PresetsChanged() {
+    if (presetsChanged_) presetsChanged_();
+  }
   void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
   Configuration& Current() { return configs_[currentConfig_]; }
   /// A preset whose port name is listed takes that entry, whatever its number.
@@ -188,4 +218,5 @@ class PerformanceEngine {
   FileSaver* saver_ = &immediateSaver_;
   int callDepth_ = 0;
   WaitingPackets waitingPackets_;
+  std::function<void()> presetsChanged_;
 };

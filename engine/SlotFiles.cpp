@@ -23,12 +23,14 @@ void PerformanceEngine::LoadPicture(const std::string& path) {
     configs_[slot].picture = path;
     if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
     display_.InvalidateWindow();
+    PresetsChanged();
   });
 }
 
 void PerformanceEngine::ClearPicture() {
   // The decoded picture stays until the slot loads another one or is reset;
   // out of use it is neither drawn nor sampled.
+  const Edit edit(*this);
   Current().picture.clear();
   pictures_.StopUsing(currentConfig_);
   display_.InvalidateWindow();
@@ -37,7 +39,7 @@ void PerformanceEngine::ClearPicture() {
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  saver_->Save(path, FormatConfigFile(WithPortNames()), [this, path](bool written) {
+  saver_->Save(path, FormatPresets(), [this, path](bool written) {
     if (written) return;
     const Call answer(*this);
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
@@ -68,6 +70,7 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
         return;
       }
       configs_[slot].picture.clear();
+      PresetsChanged();
       messages_.ShowMessage("Unable to read the picture '" + picturePath + "' referenced by configuration #" +
                             std::to_string(slot + 1) + ".");
       if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
@@ -85,4 +88,5 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
   for (Configuration& config : configs_) FollowPortName(config);
   display_.InvalidateWindow();
   ShowConfiguration();
+  PresetsChanged();
 }
