@@ -40,7 +40,10 @@ void PerformanceEngine::SaveConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
   saver_->Save(path, FormatPresets(), [this, path](bool written) {
-    if (written) return;
+    if (written) {
+      display_.ShowPresetsFile(path);
+      return;
+    }
     const Call answer(*this);
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
   });
@@ -88,5 +91,6 @@ void PerformanceEngine::LoadConfigurations(const std::string& path) {
   for (Configuration& config : configs_) FollowPortName(config);
   display_.InvalidateWindow();
   ShowConfiguration();
+  display_.ShowPresetsFile(path);
   PresetsChanged();
 }

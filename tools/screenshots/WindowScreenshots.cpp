@@ -2,13 +2,19 @@
 // Saves PNGs of the main window and the key dialog into the folder given as
 // the first argument (default "screenshots"); with a preset file as the second
 // argument, also the window with that file loaded, the pen pressing in
-// controller mode (preset.png, as in the README). Run it with
+// controller mode (preset.png, as in the README), a note sounding under the
+// note guide with MIDI going out (guide.png), the guide across a window made
+// larger (resized.png), the tablet area over the whole screen (full-screen.png)
+// and the line that tells of MIDI trouble (trouble.png). Run it with
 // QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 
@@ -46,6 +52,7 @@ int main(int argc, char** argv) {
   CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.Orientation()), FileLocations{}, copyBuffer,
                         &messages);
   window.OnInitDialog();
+  window.SetNoteGuide(true);  // whatever this user chose last
   save(window, "default.png");
 
   // F2: the area, the tabs' neighbours and the section headers take slot 2's colour.
@@ -84,6 +91,33 @@ int main(int argc, char** argv) {
           {.cursor = 1, .buttons = 3, .x = x, .y = 300, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
     }
     save(window, "preset.png");
+
+    // F2 of the file: bands from left to right; the tip plays one, lighting
+    // it and the activity light.
+    QKeyEvent f2Again(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QApplication::sendEvent(&window, &f2Again);
+    tablet.Pose({.cursor = 1, .x = 700, .y = 700, .azimuth = 1300, .altitude = 600});
+    tablet.Pose(
+        {.cursor = 1, .buttons = 1, .x = 700, .y = 700, .normalPressure = 520, .azimuth = 1300, .altitude = 600});
+    QEventLoop wait;  // the light polls the messages sent
+    QTimer::singleShot(100, &wait, &QEventLoop::quit);
+    wait.exec();
+    save(window, "guide.png");
+
+    window.resize(1280, 820);
+    save(window, "resized.png");
+    window.resize(window.minimumSize());
+
+    window.SetAreaFullScreen(true);
+    ProcessEventsUntil([&window] { return window.isFullScreen() && window.width() > window.minimumWidth(); });
+    // Without a window manager (a bare X server) nothing makes the window as
+    // large as the screen: this stands in for it.
+    if (window.width() <= window.minimumWidth()) window.setGeometry(window.screen()->geometry());
+    save(window, "full-screen.png");
+    window.SetAreaFullScreen(false);
+
+    window.EngineMessages().ReportTrouble("MIDI error");
+    save(window, "trouble.png");
   }
   return ok ? 0 : 1;
 }

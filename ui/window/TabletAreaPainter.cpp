@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "model/Configuration.h"
+#include "ui/window/NoteGuide.h"
 #include "ui/window/TabStrip.h"
 
 namespace {
@@ -30,7 +31,7 @@ void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, cons
 }
 
 void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotColor, const QImage* picture,
-                                  const PenState* pen, TiltVector tilt) {
+                                  const PenState* pen, TiltVector tilt, const NoteGuideView* guide) {
   p.save();
   const QRect area(QPoint(0, 0), size);
   p.setClipRect(area);
@@ -38,6 +39,7 @@ void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotCol
   // A picture at the area's size covers every pixel: one copy, no fill.
   if (!overPicture || picture->size() != size) p.fillRect(area, slotColor);
   if (overPicture) p.drawImage(0, 0, *picture);
+  if (guide != nullptr) NoteGuide::Paint(p, size, *guide);
   if (pen == nullptr) {
     p.restore();
     return;

@@ -9,6 +9,7 @@
 
 class QPainter;
 class TabStrip;
+struct NoteGuideView;
 
 /// Draws what the main window's controls do not draw themselves: the tablet
 /// area with the slot colour, the picture and the pen marker, and the tabs.
@@ -20,9 +21,10 @@ class TabletAreaPainter {
   /// circle, cross and tilt line over a picture. Without a `pen` (no packet has
   /// arrived yet) there is no marker: the pen's place is not known. The
   /// painter's device is already double-buffered (a widget's backing store or
-  /// an image), so the marker never flickers.
+  /// an image), so the marker never flickers. A `guide`, when given, is drawn
+  /// over the picture and beneath the marker.
   static void PaintArea(QPainter& painter, QSize size, const QColor& slotColor, const QImage* picture,
-                        const PenState* pen, TiltVector tilt);
+                        const PenState* pen, TiltVector tilt, const NoteGuideView* guide = nullptr);
   /// The same into a whole image.
   static void PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState* pen,
                         TiltVector tilt);

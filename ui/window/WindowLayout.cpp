@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/window/WindowLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -118,11 +119,27 @@ constexpr std::array kLayout = {
     ControlSpec{kRgb, K::Radio, "RGB", 290, 367, 20, 14},
     ControlSpec{kHsv, K::Radio, "HSV", 310, 367, 20, 14},
     ControlSpec{0, K::GroupBox, "", 16, 327, 364, 34},
+    // In the status box's free room, by the tablet area; the light by the
+    // port box, the trouble line under it.
+    ControlSpec{kNoteGuide, K::Check, "Note guide", 188, 336, 62, 10},
+    ControlSpec{kFullScreen, K::Push, "Full screen", 258, 334, 56, 13},
+    ControlSpec{kMidiActivity, K::ActivityLight, "", 514, 25, 8, 8},
+    ControlSpec{kTroubleLine, K::TroubleLine, "", 386, 50, 209, 9},
 };
+
+// The tablet area's rectangle in the table.
+constexpr ControlSpec kArea =
+    *std::find_if(kLayout.begin(), kLayout.end(), [](const ControlSpec& e) { return e.kind == K::TabletArea; });
 
 }  // namespace
 
 std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
+
+ControlAnchor AnchorOf(const ControlSpec& entry) {
+  if (entry.kind == K::TabletArea) return ControlAnchor::Grows;
+  if (entry.x >= kArea.x + kArea.w) return ControlAnchor::MovesRight;
+  return entry.y >= kArea.y + kArea.h ? ControlAnchor::MovesDown : ControlAnchor::Stays;
+}
 
 // The dialog font's base units at 96 dpi are 6 x 13 pixels; a dialog unit is a
 // quarter of the width and an eighth of the height.
