@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <cstdio>
 
 #include "app/EchoingMessageSink.h"
 #include "app/TerminationSignals.h"
@@ -13,6 +14,11 @@
 #include "ui/window/CTabletMidiDlg.h"
 
 namespace {
+
+constexpr const char* kNoTabletHint =
+    "quill: without a tablet, start 'quill --tablet=auto' (or --tablet=mouse): the mouse then plays the pen\n";
+constexpr const char* kOtherMakerHint =
+    "quill: for a tablet of another maker start 'quill --any-tablet'; without a tablet, 'quill --tablet=auto'\n";
 
 QString WithSlash(const QString& folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
 
@@ -38,8 +44,14 @@ bool CTabletMidiApp::InitInstance(const QString& configurationFile) {
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
+  lastSessionFile_.clear();
+  if (lastSession_ != LastSession::Off && !dataFolder.isEmpty() && QDir().mkpath(dataFolder)) {
+    lastSessionFile_ = QDir(dataFolder).filePath(QStringLiteral("last-session.qcf"));
+  }
   EchoingMessageSink echoed(messages_);
   if (!CheckTabletPresence(tablet_, echoed, makers_)) {
+    // The box keeps its words; standard error says what to start instead.
+    std::fputs(tablet_.ServicesPresent() ? kOtherMakerHint : kNoTabletHint, stderr);
     exitStatus_ = kStartupFailed;
     return false;
   }
@@ -79,7 +91,9 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages, const QString& co
   // event loop is told to return, a message box's as well as the window's, and
   // loops started later return at once; the window then stops what sounds.
   const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
-  const int result = window.DoModal(configurationFile);
+  window.KeepLastSession(lastSessionFile_);
+  const int result =
+      window.DoModal(configurationFile, lastSession_ == LastSession::Restored ? lastSessionFile_ : QString());
   // The window said why (its box and standard error) and stayed for editing;
   // whoever started the program still learns that the pen never played.
   if (!window.Initialized()) exitStatus_ = kStartupFailed;
