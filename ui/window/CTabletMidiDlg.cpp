@@ -551,8 +551,8 @@ void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
   const QSize size = controls_->TabletArea()->size();
   const int slot = engine_.CurrentSlot();
   const QImage* picture = engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
-  const NoteGuideView guide = noteGuide_ ? GuideView() : NoteGuideView{};
+  std::function<void(QPainter&)> guide;
+  if (noteGuide_) guide = [this, size](QPainter& p) { guidePainter_.Paint(p, size, GuideView()); };
   TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture,
-                               penSeen_ ? &pen : nullptr, ComputeTilt(orientation_, pen.azimuth, pen.altitude),
-                               noteGuide_ ? &guide : nullptr);
+                               penSeen_ ? &pen : nullptr, ComputeTilt(orientation_, pen.azimuth, pen.altitude), guide);
 }

@@ -208,6 +208,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// Destroyed before the saver it lends its writes to.
   LastSessionKeeper lastSession_;
   bool noteGuide_ = true;
+  NoteGuide guidePainter_;
   bool areaFullScreen_ = false;
   bool maximizedBeforeFullScreen_ = false;
   /// Polls the engine's count of sent messages for the activity light.

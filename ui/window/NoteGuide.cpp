@@ -18,7 +18,7 @@ const QColor kLineLight(255, 255, 255, 130);
 const QColor kPenBand(255, 255, 255, 50);
 const QColor kSoundingBand(255, 255, 255, 90);
 const QColor kSoundingEdge(255, 255, 255, 210);
-const QColor kTextShadow(0, 0, 0, 170);
+const QColor kTextShadow(0, 0, 0, 160);
 
 // Bands narrower than this get a line only where a name is written.
 constexpr int kThinnestLinedBand = 6;
@@ -26,9 +26,12 @@ constexpr int kTextMargin = 4;
 
 int CeilDiv(int64_t a, int64_t b) { return static_cast<int>((a + b - 1) / b); }
 
+// White in a dark rim, readable over any colour a picture has.
 void DrawShadowedText(QPainter& p, const QRect& box, int flags, const QString& text) {
   p.setPen(kTextShadow);
-  p.drawText(box.translated(1, 1), flags, text);
+  for (const QPoint offset : {QPoint(1, 1), QPoint(-1, 1), QPoint(1, -1), QPoint(-1, -1)}) {
+    p.drawText(box.translated(offset), flags, text);
+  }
   p.setPen(Qt::white);
   p.drawText(box, flags, text);
 }
@@ -62,8 +65,6 @@ void NoteGuide::Paint(QPainter& p, QSize size, const NoteGuideView& view) {
   p.save();
   QFont font = p.font();
   font.setBold(true);
-  p.setFont(font);
-  const QFontMetrics metrics(font, p.device());
   if (view.penBand) p.fillRect(BandRect(*view.penBand, size, count, view.horizontal), kPenBand);
   if (view.soundingBand) {
     // Lit and framed: it stands out from the band under a hovering pen.
@@ -74,44 +75,68 @@ void NoteGuide::Paint(QPainter& p, QSize size, const NoteGuideView& view) {
     p.drawRect(r.adjusted(1, 1, -1, -1));
   }
 
-  if (count > 0) {
-    // A name wherever it fits: every band when they are wide enough, else
-    // every second, third, ... one.
-    const double thickness = static_cast<double>(view.horizontal ? size.width() : size.height()) / count;
-    const int needed =
-        view.horizontal ? metrics.horizontalAdvance(QStringLiteral("C#-1")) + 2 * kTextMargin : metrics.height() + 2;
-    const int stride = std::max(1, static_cast<int>(std::ceil(needed / thickness)));
-    const bool everyLine = thickness >= kThinnestLinedBand;
-    for (int band = 0; band < count; ++band) {
-      const QRect r = BandRect(band, size, count, view.horizontal);
-      const bool named = band % stride == 0;
-      // The line on the band's low edge, between it and the band before.
-      if (band > 0 && (everyLine || named)) {
-        const QLine edge = view.horizontal ? QLine(r.left(), 0, r.left(), size.height() - 1)
-                                           : QLine(0, r.bottom(), size.width() - 1, r.bottom());
-        p.setPen(kLineDark);
-        p.drawLine(edge);
-        p.setPen(kLineLight);
-        p.drawLine(view.horizontal ? edge.translated(1, 0) : edge.translated(0, -1));
-      }
-      if (!named) continue;
-      const QString name = QString::fromStdString(FormatNoteName(view.notes[static_cast<size_t>(band)]));
-      if (view.horizontal) {
-        // Along the bottom edge: the top one may carry the hint.
-        const QRect box(r.left(), size.height() - kTextMargin - metrics.height(), std::max(r.width(), needed),
-                        metrics.height());
-        DrawShadowedText(p, box, Qt::AlignHCenter | Qt::AlignTop, name);
-      } else {
-        const QRect box(kTextMargin, r.top(), size.width(), std::max(r.height(), metrics.height()));
-        DrawShadowedText(p, box, Qt::AlignLeft | Qt::AlignVCenter, name);
-      }
-    }
+  // The lines and names change only with the preset and the size: drawn once
+  // into a layer of their own, then copied at every paint.
+  const qreal ratio = p.device() != nullptr ? p.device()->devicePixelRatioF() : 1.0;
+  const std::vector<uint8_t> notes(view.notes.begin(), view.notes.end());
+  if (layer_.isNull() || size != layerSize_ || ratio != layer_.devicePixelRatioF() || notes != layerNotes_ ||
+      view.horizontal != layerHorizontal_ || font != layerFont_) {
+    layerSize_ = size;
+    layerNotes_ = notes;
+    layerHorizontal_ = view.horizontal;
+    layerFont_ = font;
+    layer_ = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+    layer_.setDevicePixelRatio(ratio);
+    layer_.fill(Qt::transparent);
+    QPainter layer(&layer_);
+    layer.setFont(font);
+    DrawBands(layer, size, view);
   }
+  p.drawImage(0, 0, layer_);
 
   if (!view.hint.isEmpty()) {
+    p.setFont(font);
+    const QFontMetrics metrics(font, p.device());
     const QRect box(0, 0, size.width(), metrics.height() + 2 * kTextMargin);
     p.fillRect(box, QColor(0, 0, 0, 140));
     DrawShadowedText(p, box, Qt::AlignCenter, view.hint);
   }
   p.restore();
+}
+
+void NoteGuide::DrawBands(QPainter& p, QSize size, const NoteGuideView& view) {
+  const int count = static_cast<int>(view.notes.size());
+  if (count == 0) return;
+  const QFontMetrics metrics(p.font(), p.device());
+  // A name wherever it fits: every band when they are wide enough, else
+  // every second, third, ... one.
+  const double thickness = static_cast<double>(view.horizontal ? size.width() : size.height()) / count;
+  const int needed =
+      view.horizontal ? metrics.horizontalAdvance(QStringLiteral("C#-1")) + 2 * kTextMargin : metrics.height() + 2;
+  const int stride = std::max(1, static_cast<int>(std::ceil(needed / thickness)));
+  const bool everyLine = thickness >= kThinnestLinedBand;
+  for (int band = 0; band < count; ++band) {
+    const QRect r = BandRect(band, size, count, view.horizontal);
+    const bool named = band % stride == 0;
+    // The line on the band's low edge, between it and the band before.
+    if (band > 0 && (everyLine || named)) {
+      const QLine edge = view.horizontal ? QLine(r.left(), 0, r.left(), size.height() - 1)
+                                         : QLine(0, r.bottom(), size.width() - 1, r.bottom());
+      p.setPen(kLineDark);
+      p.drawLine(edge);
+      p.setPen(kLineLight);
+      p.drawLine(view.horizontal ? edge.translated(1, 0) : edge.translated(0, -1));
+    }
+    if (!named) continue;
+    const QString name = QString::fromStdString(FormatNoteName(view.notes[static_cast<size_t>(band)]));
+    if (view.horizontal) {
+      // Along the bottom edge: the top one may carry the hint.
+      const QRect box(r.left(), size.height() - kTextMargin - metrics.height(), std::max(r.width(), needed),
+                      metrics.height());
+      DrawShadowedText(p, box, Qt::AlignHCenter | Qt::AlignTop, name);
+    } else {
+      const QRect box(kTextMargin, r.top(), size.width(), std::max(r.height(), metrics.height()));
+      DrawShadowedText(p, box, Qt::AlignLeft | Qt::AlignVCenter, name);
+    }
+  }
 }

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QFont>
+#include <QImage>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 class QPainter;
 
@@ -24,7 +27,8 @@ struct NoteGuideView {
 /// The note guide: lines between the bands, each band's note name where there
 /// is room for it (every second or third one when the bands are narrow), the
 /// band under the pen and the sounding one lit. Everything is translucent, so
-/// a picture stays in view beneath it.
+/// a picture stays in view beneath it. The lines and names are drawn once for
+/// a preset and a size, and copied at every paint.
 class NoteGuide {
  public:
   /// The band under a point of an area of `size`, as the note step finds it
@@ -33,6 +37,17 @@ class NoteGuide {
   static std::optional<int> BandAt(QPoint point, QSize size, int count, bool horizontal);
   /// Every pixel of band `band`: those BandAt gives that band.
   static QRect BandRect(int band, QSize size, int count, bool horizontal);
-  /// Paints the guide over an area of `size`, in the painter's font.
-  static void Paint(QPainter& painter, QSize size, const NoteGuideView& view);
+  /// Paints the guide over an area of `size`, in the painter's font (bold).
+  void Paint(QPainter& painter, QSize size, const NoteGuideView& view);
+
+ private:
+  /// The lines and names of the bands.
+  static void DrawBands(QPainter& painter, QSize size, const NoteGuideView& view);
+
+  // The lines and names as last drawn, and what they were drawn for.
+  QImage layer_;
+  QSize layerSize_;
+  std::vector<uint8_t> layerNotes_;
+  bool layerHorizontal_ = false;
+  QFont layerFont_;
 };

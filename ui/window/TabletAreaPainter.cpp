@@ -6,7 +6,6 @@
 #include <QPainter>
 
 #include "model/Configuration.h"
-#include "ui/window/NoteGuide.h"
 #include "ui/window/TabStrip.h"
 
 namespace {
@@ -31,7 +30,7 @@ void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, cons
 }
 
 void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotColor, const QImage* picture,
-                                  const PenState* pen, TiltVector tilt, const NoteGuideView* guide) {
+                                  const PenState* pen, TiltVector tilt, const std::function<void(QPainter&)>& overlay) {
   p.save();
   const QRect area(QPoint(0, 0), size);
   p.setClipRect(area);
@@ -39,7 +38,7 @@ void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotCol
   // A picture at the area's size covers every pixel: one copy, no fill.
   if (!overPicture || picture->size() != size) p.fillRect(area, slotColor);
   if (overPicture) p.drawImage(0, 0, *picture);
-  if (guide != nullptr) NoteGuide::Paint(p, size, *guide);
+  if (overlay) overlay(p);
   if (pen == nullptr) {
     p.restore();
     return;

@@ -3,13 +3,13 @@
 
 #include <QColor>
 #include <QImage>
+#include <functional>
 
 #include "model/TabletPacket.h"
 #include "ui/window/OrientationScaling.h"
 
 class QPainter;
 class TabStrip;
-struct NoteGuideView;
 
 /// Draws what the main window's controls do not draw themselves: the tablet
 /// area with the slot colour, the picture and the pen marker, and the tabs.
@@ -21,10 +21,10 @@ class TabletAreaPainter {
   /// circle, cross and tilt line over a picture. Without a `pen` (no packet has
   /// arrived yet) there is no marker: the pen's place is not known. The
   /// painter's device is already double-buffered (a widget's backing store or
-  /// an image), so the marker never flickers. A `guide`, when given, is drawn
-  /// over the picture and beneath the marker.
+  /// an image), so the marker never flickers. An `overlay`, when given, is
+  /// drawn over the picture and beneath the marker (the note guide).
   static void PaintArea(QPainter& painter, QSize size, const QColor& slotColor, const QImage* picture,
-                        const PenState* pen, TiltVector tilt, const NoteGuideView* guide = nullptr);
+                        const PenState* pen, TiltVector tilt, const std::function<void(QPainter&)>& overlay = {});
   /// The same into a whole image.
   static void PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState* pen,
                         TiltVector tilt);
