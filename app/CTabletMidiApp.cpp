@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <cstdio>
 
 #include "app/EchoingMessageSink.h"
 #include "app/TerminationSignals.h"
@@ -15,10 +14,10 @@
 
 namespace {
 
-constexpr const char* kNoTabletHint =
-    "quill: without a tablet, start 'quill --tablet=auto' (or --tablet=mouse): the mouse then plays the pen\n";
-constexpr const char* kOtherMakerHint =
-    "quill: for a tablet of another maker start 'quill --any-tablet'; without a tablet, 'quill --tablet=auto'\n";
+constexpr const char* kNoTabletAdvice =
+    "without a tablet, start 'quill --tablet=auto' (or --tablet=mouse): the mouse then plays the pen";
+constexpr const char* kOtherMakerAdvice =
+    "for a tablet of another maker start 'quill --any-tablet'; without a tablet, 'quill --tablet=auto'";
 
 QString WithSlash(const QString& folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
 
@@ -48,10 +47,9 @@ bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFo
   if (lastSession_ != LastSession::Off && !dataFolder.isEmpty() && QDir().mkpath(dataFolder)) {
     lastSessionFile_ = QDir(dataFolder).filePath(QStringLiteral("last-session.qcf"));
   }
-  EchoingMessageSink echoed(messages_);
+  // The box keeps its words; standard error says what to start instead.
+  EchoingMessageSink echoed(messages_, tablet_.ServicesPresent() ? kOtherMakerAdvice : kNoTabletAdvice);
   if (!CheckTabletPresence(tablet_, echoed, makers_)) {
-    // The box keeps its words; standard error says what to start instead.
-    std::fputs(tablet_.ServicesPresent() ? kOtherMakerHint : kNoTabletHint, stderr);
     exitStatus_ = kStartupFailed;
     return false;
   }
