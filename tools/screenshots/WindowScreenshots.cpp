@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
     if (window.width() <= window.minimumWidth()) window.setGeometry(window.screen()->geometry());
     save(window, "full-screen.png");
     window.SetAreaFullScreen(false);
+    window.resize(window.minimumSize());
 
     window.EngineMessages().ReportTrouble("MIDI error");
     save(window, "trouble.png");
