@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include <string>
 
 #include "config/ConfigFileWriter.h"
+#include "tablet/layers/MouseTabletService.h"
 #include "tests/support/WindowFakes.h"
 #include "ui/ProgramInfo.h"
 #include "ui/controls/ActivityLight.h"
@@ -198,6 +200,38 @@ TEST_F(PlayingSurfaceTest, TheAreaFillsTheScreenAndComesBack) {
   EXPECT_TRUE(window->AreaFullScreen());
   Button(kFullScreen)->click();
   EXPECT_FALSE(window->AreaFullScreen());
+}
+
+// With the mouse as the pen, a click of the right button plays the band under
+// it at once and its release stops it: no movement is needed.
+TEST(WindowWithTheMouse, AClickPlaysAtOnce) {
+  RecordingMidi midi{1};
+  MouseTabletService mouse;
+  RecordingMessages messages;
+  CopyBuffer copyBuffer;
+  CTabletMidiDlg window(midi, mouse, OrientationScaling{}, FileLocations{}, copyBuffer, &messages);
+  mouse.SetWindow(&window, window.TabletAreaWidget());
+  ASSERT_TRUE(window.OnInitDialog());
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QWidget* area = window.TabletAreaWidget();
+  const QPoint at(200, area->height() - 5);  // the lowest band
+  auto send = [&](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), QPointF(area->mapToGlobal(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(area, &event);
+  };
+  send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
+  midi.TakeSent();
+  send(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton);
+  const std::vector<std::string> pressed = midi.TakeSent();
+  ASSERT_FALSE(pressed.empty());
+  EXPECT_EQ(pressed[0], "90 3D 40") << "the lowest band's note, with the mouse's pressure";
+  send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton);
+  const std::vector<std::string> released = midi.TakeSent();
+  ASSERT_FALSE(released.empty());
+  EXPECT_EQ(released[0], "80 3D 00");
+  window.done(0);
 }
 
 TEST_F(PlayingSurfaceTest, TheLightBlinksWhenMessagesGoOut) {
