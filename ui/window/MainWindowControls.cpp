@@ -152,7 +152,6 @@ void MainWindowControls::ShowAreaOnly(bool on, const std::vector<int>& kept) {
     if (p.widget == tabletArea_ || std::find(kept.begin(), kept.end(), p.id) != kept.end()) continue;
     p.widget->setVisible(!on);
   }
-  if (on) tabletArea_->setGeometry(QRect(QPoint(0, 0), tabletArea_->parentWidget()->size()));
 }
 
 QWidget* MainWindowControls::Control(int id) const {

@@ -31,8 +31,8 @@ class MainWindowControls {
   void Arrange(QSize size);
   /// A control's rectangle at the window's default size.
   QRect DefaultRect(int id) const;
-  /// The tablet area over the whole window, with only `kept` controls
-  /// (placed by the caller) left in view; false puts everything back.
+  /// Hides every control but the tablet area and the `kept` ones (placed by
+  /// the caller), or shows them all again.
   void ShowAreaOnly(bool on, const std::vector<int>& kept);
 
   QWidget* Control(int id) const;

@@ -100,6 +100,7 @@ void CTabletMidiDlg::SetAreaFullScreen(bool on) {
   if (on == areaFullScreen_) return;
   areaFullScreen_ = on;
   controls_->Button(ControlIds::kFullScreen)->setChecked(on);
+  controls_->ShowAreaOnly(on, std::vector<int>(kOverlays.begin(), kOverlays.end()));
   if (on) {
     maximizedBeforeFullScreen_ = isMaximized();
     showFullScreen();
@@ -113,12 +114,11 @@ void CTabletMidiDlg::SetAreaFullScreen(bool on) {
 }
 
 void CTabletMidiDlg::ArrangeControls() {
-  const std::vector<int> overlays(kOverlays.begin(), kOverlays.end());
-  controls_->ShowAreaOnly(areaFullScreen_, overlays);
   if (!areaFullScreen_) {
     controls_->Arrange(size());
     return;
   }
+  controls_->TabletArea()->setGeometry(rect());
   // Along the top edge from the right: the button back, the light, the line.
   int right = width() - kOverlayMargin;
   for (int id : kOverlays) {
