@@ -414,10 +414,9 @@ void CTabletMidiDlg::OnAbout() {
 
 QString CTabletMidiDlg::ChooseFile(FileDialogKind kind, const std::string& start) {
   // The starting location is a folder at first and the last file chosen
-  // later, or a file yet to be saved in a folder that is there.
+  // later, or a file (with a suffix, unlike the folders) yet to be saved.
   const QFileInfo startInfo(QString::fromStdString(start));
-  const bool names =
-      !startInfo.isDir() && (startInfo.exists() || (!start.empty() && QFileInfo(startInfo.path()).isDir()));
+  const bool names = !startInfo.isDir() && (startInfo.exists() || !startInfo.suffix().isEmpty());
   const QString folder = names ? startInfo.path() : startInfo.filePath();
   if (fileChooser_) return fileChooser_(kind, folder);
 
