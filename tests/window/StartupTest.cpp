@@ -193,6 +193,7 @@ TEST_F(StartupTest, TheLastPresetsComeBackUnlessFreshOrAFileIsGiven) {
     int kept;   // in last-session.qcf afterwards: the window's 100, or what was there
   } cases[] = {{Use::Restored, "", 42, 100},
                {Use::Restored, "set.qcf", 7, 100},
+               {Use::Restored, "absent.qcf", 42, 100},  // a file that fails leaves the last presets
                {Use::Fresh, "", DefaultConfiguration().scale, 100},
                {Use::Off, "", DefaultConfiguration().scale, 42}};
   QDir(temp.path()).mkdir("bin");
@@ -215,11 +216,12 @@ TEST_F(StartupTest, TheLastPresetsComeBackUnlessFreshOrAFileIsGiven) {
     app.UseLastSession(c.use);
     ASSERT_TRUE(app.Prepare(Path("bin"), Path("data")));
     EXPECT_EQ(app.LastSessionFile(), c.use == Use::Off ? QString() : kept);
-    app.RunMainWindow(nullptr, *c.file ? Path(c.file) : QString());
+    app.RunMainWindow(&messages, *c.file ? Path(c.file) : QString());
     EXPECT_EQ(shown, c.shown);
     EXPECT_EQ(scaleIn(kept), c.kept);
   }
-  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(messages.TakeShown(), std::vector<std::string>{"Unable to open the configuration file '" +
+                                                           Path("absent.qcf").toStdString() + "'."});
 }
 
 // Parses a command line given as words after the program's name.

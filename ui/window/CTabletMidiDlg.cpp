@@ -129,12 +129,11 @@ bool CTabletMidiDlg::OnInitDialog() {
 
 int CTabletMidiDlg::DoModal(const QString& configurationFile, const QString& lastSession) {
   OnInitDialog();
-  // A file asked for wins over the presets of the last run.
-  if (!configurationFile.isEmpty()) {
-    LoadConfigurationFile(configurationFile);
-  } else if (!lastSession.isEmpty()) {
-    RestoreLastSession(lastSession);
-  }
+  // A file asked for wins over the presets of the last run; one that cannot
+  // be loaded changes nothing, so those stay rather than the defaults (which
+  // would then be kept for the next start in their place).
+  if (!lastSession.isEmpty()) RestoreLastSession(lastSession);
+  if (!configurationFile.isEmpty()) LoadConfigurationFile(configurationFile);
   return exec();
 }
 

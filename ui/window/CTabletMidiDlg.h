@@ -56,9 +56,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// when it opened, finishes with the device name and the window icon.
   /// False when the tablet context could not be opened.
   bool OnInitDialog();
-  /// OnInitDialog, then `configurationFile` (when given) loaded as Load...
-  /// would, or else the presets of `lastSession` restored, then the modal run
-  /// until the window is closed.
+  /// OnInitDialog, then the presets of `lastSession` restored and
+  /// `configurationFile` loaded as Load... would (each when given), then the
+  /// modal run until the window is closed.
   int DoModal(const QString& configurationFile = QString(), const QString& lastSession = QString());
 
   // The presets between runs. The app decides whether and where they are kept.
