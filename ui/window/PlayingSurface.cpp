@@ -91,7 +91,7 @@ NoteGuideView CTabletMidiDlg::GuideView() const {
   const bool sendsControllers =
       std::any_of(config.cc.begin(), config.cc.end(), [](uint8_t cc) { return cc != kNoController; });
   if (engine_.ControllerMode() && !sendsControllers) {
-    view.hint = tr("Controller mode: this preset sends no controller (choose one under Controllers)");
+    view.hint = tr("Controller mode: this preset has no controller chosen");
   }
   return view;
 }
