@@ -14,6 +14,11 @@
 
 namespace {
 
+constexpr const char* kNoTabletAdvice =
+    "without a tablet, start 'quill --tablet=auto' (or --tablet=mouse): the mouse then plays the pen";
+constexpr const char* kOtherMakerAdvice =
+    "for a tablet of another maker start 'quill --any-tablet'; without a tablet, 'quill --tablet=auto'";
+
 QString WithSlash(const QString& folder) { return folder.endsWith(u'/') ? folder : folder + u'/'; }
 
 // Creates a folder that does not exist yet; false only when creating failed.
@@ -38,7 +43,12 @@ bool CTabletMidiApp::InitInstance(const QString& configurationFile) {
 
 bool CTabletMidiApp::Prepare(const QString& programFolder, const QString& dataFolder) {
   PrepareFolders(programFolder, dataFolder);
-  EchoingMessageSink echoed(messages_);
+  lastSessionFile_.clear();
+  if (lastSession_ != LastSession::Off && !dataFolder.isEmpty() && QDir().mkpath(dataFolder)) {
+    lastSessionFile_ = QDir(dataFolder).filePath(QStringLiteral("last-session.qcf"));
+  }
+  // The box keeps its words; standard error says what to start instead.
+  EchoingMessageSink echoed(messages_, tablet_.ServicesPresent() ? kOtherMakerAdvice : kNoTabletAdvice);
   if (!CheckTabletPresence(tablet_, echoed, makers_)) {
     exitStatus_ = kStartupFailed;
     return false;
@@ -79,7 +89,9 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages, const QString& co
   // event loop is told to return, a message box's as well as the window's, and
   // loops started later return at once; the window then stops what sounds.
   const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
-  const int result = window.DoModal(configurationFile);
+  window.KeepLastSession(lastSessionFile_);
+  const int result =
+      window.DoModal(configurationFile, lastSession_ == LastSession::Restored ? lastSessionFile_ : QString());
   // The window said why (its box and standard error) and stayed for editing;
   // whoever started the program still learns that the pen never played.
   if (!window.Initialized()) exitStatus_ = kStartupFailed;

@@ -32,12 +32,24 @@ class CTabletMidiApp {
   static constexpr int kStartupFailed = 1;
 
   /// Start-up up to the window: the folders beside the program (or in
-  /// `dataFolder` when the program's folder cannot be written), the tablet
-  /// check and the orientation scaling. False when there is no usable tablet;
+  /// `dataFolder` when the program's folder cannot be written), the place of
+  /// the last presets in `dataFolder`, the tablet check and the orientation
+  /// scaling. False when there is no usable tablet;
   /// its message has been shown then, and written to standard error.
   bool Prepare(const QString& programFolder, const QString& dataFolder);
   /// Which makers' tablets the start-up check takes (Wacom only unless chosen).
   void AcceptTabletMakers(TabletMakers makers) { makers_ = makers; }
+
+  /// What becomes of the presets the window had when it last closed.
+  enum class LastSession {
+    Off,       ///< neither read nor written: the default, and under a session manager
+    Fresh,     ///< written for the next start, not read: the window starts with the defaults
+    Restored,  ///< the window starts with them (unless a file is given), and keeps them again
+  };
+  /// One call decides it; the file is last-session.qcf in the data folder.
+  void UseLastSession(LastSession use) { lastSession_ = use; }
+  /// The file the last presets are kept in, once Prepare knows the data folder.
+  const QString& LastSessionFile() const { return lastSessionFile_; }
   /// Runs the main window modally, with `configurationFile` loaded when one is
   /// given, and destroys it; `windowMessages` replaces the window's own
   /// message boxes. SIGINT, SIGTERM and SIGHUP end the run as closing the
@@ -57,6 +69,8 @@ class CTabletMidiApp {
   MidiOutService& midi_;
   MessageSink& messages_;
   TabletMakers makers_ = TabletMakers::WacomOnly;
+  LastSession lastSession_ = LastSession::Off;
+  QString lastSessionFile_;
   int exitStatus_ = 0;
   QString programFolder_;
   QString configsFolder_;

@@ -5,7 +5,8 @@
 #include <string_view>
 
 std::string CommandLineUsage() {
-  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack] [FILE.qcf]";
+  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack] [--fresh] "
+         "[FILE.qcf]";
 }
 
 std::string CommandLineHelp() {
@@ -23,9 +24,11 @@ std::string CommandLineHelp() {
          "                  without the option: evdev when a tablet device can be read, else qt\n"
          "  --any-tablet    take a tablet pen of any maker, not only Wacom's\n"
          "  --midi=SYSTEM   alsa or jack (default: ALSA when its sequencer runs, else JACK)\n"
+         "  --fresh         start with the default presets instead of those Quill had when it\n"
+         "                  last closed (kept in the user's data folder as last-session.qcf)\n"
          "  --help          show this help and end\n"
          "  --version       show the version and end\n"
-         "  FILE.qcf        presets to load at start, as Load... does\n";
+         "  FILE.qcf        presets to load at start, as Load... does (instead of the last ones)\n";
 }
 
 bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
@@ -52,6 +55,8 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
       options.tablet = *layer;
     } else if (arg == "--any-tablet") {
       options.anyTablet = true;
+    } else if (arg == "--fresh") {
+      options.fresh = true;
     } else if (arg.starts_with("--midi=")) {
       const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
       if (!system) return false;

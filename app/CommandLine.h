@@ -12,6 +12,7 @@ struct CommandLine {
   TabletLayer tablet = TabletLayer::Default;
   std::string tabletRecording;  ///< the file of --tablet=recording:FILE
   bool anyTablet = false;       ///< --any-tablet: a tablet of any maker is taken
+  bool fresh = false;           ///< --fresh: start with the default presets, not the last run's
   MidiSystem midi = MidiSystem::Automatic;
   bool help = false;               ///< --help: list the options and end
   bool version = false;            ///< --version: print the version and end

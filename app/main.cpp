@@ -35,10 +35,13 @@ int main(int argc, char** argv) {
   }
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
   std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
+  const std::string absence = MidiSystemAbsence(options.midi);
+  if (!absence.empty()) std::fprintf(stderr, "quill: --midi=alsa: %s\n", absence.c_str());
   std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
   app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
+  app.UseLastSession(options.fresh ? CTabletMidiApp::LastSession::Fresh : CTabletMidiApp::LastSession::Restored);
   app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
   return app.ExitStatus();
 }

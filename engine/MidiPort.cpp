@@ -67,6 +67,7 @@ int MidiPort::PortCount() const { return ListedPortCount(service_.GetNumDevs());
 bool MidiPort::SendShortMessage(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
   const uint32_t packed = PackShortMessage(status, channel, data1, data2);
   if (service_.SendShortMsg(packed)) {
+    ++messagesSent_;
     if (status == kPitchBend) bent_[channel & 0x0F] = (packed >> 8) != (uint32_t{kBendCentre} << 8);
     if (status == kChannelPressure) pressed_[channel & 0x0F] = data1 != 0;
     return true;

@@ -91,6 +91,8 @@ class MidiPort {
 
   bool IsOpen() const { return midiOutIsOpen_; }
   size_t SoundingNoteCount() const { return sounding_.size(); }
+  /// Messages the service accepted so far.
+  uint64_t MessagesSent() const { return messagesSent_; }
   /// The sounding notes, in the order they started.
   const std::vector<SoundingNote>& SoundingNotes() const { return sounding_; }
   /// Whether this connection's destination was last told to give each note a
@@ -104,6 +106,7 @@ class MidiPort {
   EngineDisplay& display_;
   bool midiOutIsOpen_ = false;
   bool errorBoxOpen_ = false;
+  uint64_t messagesSent_ = 0;
   std::vector<SoundingNote> sounding_;
   // Per channel, expression that the port accepted away from rest.
   std::array<bool, kChannelCount> bent_{};

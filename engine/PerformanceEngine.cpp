@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "config/ConfigFileWriter.h"
+
 namespace {
 constexpr Rgb kWhite{255, 255, 255};
 constexpr int kHighestControllerValue = kControllerValueCount - 1;
@@ -80,6 +82,7 @@ void PerformanceEngine::OnPaste() {
   }
   ShowConfiguration();
   display_.InvalidateWindow();
+  PresetsChanged();
 }
 
 void PerformanceEngine::OnReset() {
@@ -89,6 +92,7 @@ void PerformanceEngine::OnReset() {
   ResetConfigurations();
   ShowConfiguration();
   display_.InvalidateWindow();
+  PresetsChanged();
 }
 
 void PerformanceEngine::ShowConfiguration() {
@@ -113,6 +117,7 @@ void PerformanceEngine::RebuildNoteList() { notes_.Build(Current()); }
 void PerformanceEngine::SelectPort(int index) {
   if (!IsEntryOf(index, port_.PortCount())) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().midiOutPort = static_cast<uint8_t>(index);
   Current().midiOutPortName = port_.PortName(Current().midiOutPort);
   // The box shows a patch that the new destination has not heard yet, nor
@@ -141,6 +146,8 @@ void PerformanceEngine::FollowPortName(Configuration& config) const {
   if (const auto port = port_.FindPort(config.midiOutPortName)) config.midiOutPort = *port;
 }
 
+std::string PerformanceEngine::FormatPresets() const { return FormatConfigFile(WithPortNames()); }
+
 std::array<Configuration, kSlotCount> PerformanceEngine::WithPortNames() const {
   std::array<Configuration, kSlotCount> saved = configs_;
   for (Configuration& config : saved) {
@@ -152,6 +159,7 @@ std::array<Configuration, kSlotCount> PerformanceEngine::WithPortNames() const {
 void PerformanceEngine::SelectChannel(int index) {
   if (!IsEntryOf(index, kChannelCount) || index == Current().midiChannel) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().midiChannel = static_cast<uint8_t>(index);
   channels_.SendSetUp(Current());
 }
@@ -159,43 +167,61 @@ void PerformanceEngine::SelectChannel(int index) {
 void PerformanceEngine::SelectPatch(int index) {
   if (!IsEntryOf(index, kPatchEntryCount)) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().midiPatch = static_cast<uint8_t>(index);
   port_.SendProgramChange(Current());
 }
 
 void PerformanceEngine::SelectScale(int index) {
   if (!IsEntryOf(index, kScaleCount)) return;
+  const Edit edit(*this);
   Current().scale = static_cast<uint16_t>(index);
   RebuildNoteList();
 }
 
 void PerformanceEngine::SelectKey(int index) {
   if (!IsEntryOf(index, kKeyCount)) return;
+  const Edit edit(*this);
   Current().key = static_cast<uint8_t>(index);
   RebuildNoteList();
 }
 
 void PerformanceEngine::SelectChord(int index) {
-  if (IsEntryOf(index, kChordCount)) Current().chord = static_cast<uint16_t>(index);
+  if (!IsEntryOf(index, kChordCount)) return;
+  const Edit edit(*this);
+  Current().chord = static_cast<uint16_t>(index);
 }
 
 void PerformanceEngine::SelectNoteDirection(int index) {
-  if (IsEntryOf(index, kNoteDirectionCount)) Current().noteDirection = static_cast<uint16_t>(index);
+  if (!IsEntryOf(index, kNoteDirectionCount)) return;
+  const Edit edit(*this);
+  Current().noteDirection = static_cast<uint16_t>(index);
 }
 
 void PerformanceEngine::SelectController(int input, int index) {
-  if (IsEntryOf(input, kControllerInputCount) && IsEntryOf(index, kControllerEntryCount))
-    Current().cc[input] = static_cast<uint8_t>(index);
+  if (!IsEntryOf(input, kControllerInputCount) || !IsEntryOf(index, kControllerEntryCount)) return;
+  const Edit edit(*this);
+  Current().cc[input] = static_cast<uint8_t>(index);
 }
 
-void PerformanceEngine::SetPlayNotes(bool checked) { Current().playNotes = checked ? 1 : 0; }
+void PerformanceEngine::SetPlayNotes(bool checked) {
+  const Edit edit(*this);
+  Current().playNotes = checked ? 1 : 0;
+}
 
-void PerformanceEngine::SetInitialPressure(bool checked) { Current().initialPressure = checked ? 1 : 0; }
+void PerformanceEngine::SetInitialPressure(bool checked) {
+  const Edit edit(*this);
+  Current().initialPressure = checked ? 1 : 0;
+}
 
-void PerformanceEngine::SetInitialPosition(bool checked) { Current().initialPosition = checked ? 1 : 0; }
+void PerformanceEngine::SetInitialPosition(bool checked) {
+  const Edit edit(*this);
+  Current().initialPosition = checked ? 1 : 0;
+}
 
 void PerformanceEngine::SetNoteLimit(NoteLimit which, int key) {
   if (!IsEntryOf(key, kNoteCount)) return;
+  const Edit edit(*this);
   Configuration& c = Current();
   (which == NoteLimit::Lower ? c.minNote : c.maxNote) = static_cast<uint8_t>(key);
   if (c.maxNote < c.minNote) std::swap(c.minNote, c.maxNote);
@@ -203,29 +229,35 @@ void PerformanceEngine::SetNoteLimit(NoteLimit which, int key) {
 }
 
 void PerformanceEngine::SetResponseCurve(int input, int code) {
-  if (IsEntryOf(input, kControllerInputCount) && IsEntryOf(code, kResponseCurveCount))
-    Current().map[input] = static_cast<uint16_t>(code);
+  if (!IsEntryOf(input, kControllerInputCount) || !IsEntryOf(code, kResponseCurveCount)) return;
+  const Edit edit(*this);
+  Current().map[input] = static_cast<uint16_t>(code);
 }
 
 // The minimum and maximum are numeric fields: a number past either end is
 // taken as that end rather than refused.
 void PerformanceEngine::SetControllerMinimum(int input, int value) {
-  if (IsEntryOf(input, kControllerInputCount))
-    Current().min[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
+  if (!IsEntryOf(input, kControllerInputCount)) return;
+  const Edit edit(*this);
+  Current().min[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
 }
 
 void PerformanceEngine::SetControllerMaximum(int input, int value) {
-  if (IsEntryOf(input, kControllerInputCount))
-    Current().max[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
+  if (!IsEntryOf(input, kControllerInputCount)) return;
+  const Edit edit(*this);
+  Current().max[input] = static_cast<uint8_t>(std::clamp(value, 0, kHighestControllerValue));
 }
 
 void PerformanceEngine::SetColorModel(int model) {
-  if (IsEntryOf(model, kColorModelCount)) Current().colorModel = static_cast<uint16_t>(model);
+  if (!IsEntryOf(model, kColorModelCount)) return;
+  const Edit edit(*this);
+  Current().colorModel = static_cast<uint16_t>(model);
 }
 
 void PerformanceEngine::SelectGlide(int index) {
   if (!IsEntryOf(index, kGlideModeCount) || index == Current().glide) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().glide = static_cast<uint8_t>(index);
   channels_.SendSetUp(Current());
 }
@@ -234,6 +266,7 @@ void PerformanceEngine::SetBendRange(int semitones) {
   const auto range = static_cast<uint8_t>(std::clamp(semitones, kLowestBendRange, kHighestBendRange));
   if (range == Current().bendRange) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().bendRange = range;
   channels_.SendSetUp(Current());
 }
@@ -241,6 +274,7 @@ void PerformanceEngine::SetBendRange(int semitones) {
 void PerformanceEngine::SetMpe(bool checked) {
   if (checked == (Current().mpe != 0)) return;
   const Call call(*this);
+  const Edit edit(*this);
   Current().mpe = checked ? 1 : 0;
   // The member channels have not heard the patch yet: they play it from now on.
   if (checked) port_.SendProgramChange(Current());

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -103,6 +104,14 @@ class PerformanceEngine {
   /// change first goes to every channel, as when the preset is shown.
   void SetMpe(bool checked);
 
+  /// `handler` runs after any change to any preset: a setting control that
+  /// changed a value, Paste, Reset, Load, a picture chosen, cleared or
+  /// arrived, the colour model. A slot change or a port list that moves
+  /// changes no preset.
+  void SetPresetsChangedHandler(std::function<void()> handler) { presetsChanged_ = std::move(handler); }
+  /// The twelve presets as Save writes them.
+  std::string FormatPresets() const;
+
   /// The port box is about to be filled again (it opens, or the system's
   /// destinations changed): the system's list is taken, and every preset goes
   /// on naming the destination it named before, wherever that now stands.
@@ -157,6 +166,8 @@ class PerformanceEngine {
   const NoteGenerator& Notes() const { return notes_; }
   bool PortOpen() const { return port_.IsOpen(); }
   size_t SoundingNoteCount() const { return port_.SoundingNoteCount(); }
+  /// Messages the port's service accepted so far (the activity light reads it).
+  uint64_t MidiMessagesSent() const { return port_.MessagesSent(); }
 
  private:
   /// Marks a call that may open a message box. Its nested loop may deliver
@@ -174,6 +185,25 @@ class PerformanceEngine {
     PerformanceEngine& engine_;
   };
 
+  /// Marks a change of the current preset by a setting control: when the
+  /// preset differs at the end, the presets-changed handler is told.
+  class Edit {
+   public:
+    explicit Edit(PerformanceEngine& engine) : engine_(engine), before_(engine.Current()) {}
+    ~Edit() {
+      if (!(engine_.Current() == before_)) engine_.PresetsChanged();
+    }
+    Edit(const Edit&) = delete;
+    Edit& operator=(const Edit&) = delete;
+
+   private:
+    PerformanceEngine& engine_;
+    const Configuration before_;
+  };
+
+  void PresetsChanged() {
+    if (presetsChanged_) presetsChanged_();
+  }
   void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
   /// A configuration file's bytes (or why there are none) taken in as Load
   /// does, with its messages.
@@ -216,4 +246,5 @@ class PerformanceEngine {
   FileLoader* loader_ = &immediateLoader_;
   int callDepth_ = 0;
   WaitingPackets waitingPackets_;
+  std::function<void()> presetsChanged_;
 };

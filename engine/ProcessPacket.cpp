@@ -108,8 +108,15 @@ void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGe
     display_.ShowPenPressure(pen_.pressure);
     if (pen_.pressure == 0) {
       notes_.ReleaseNote(Current());
-    } else if (RowSends(kInputPressure)) {
-      SendController(kInputPressure, LowByte(PressureEighths(pen_.pressure)));
+    } else {
+      // A touch plays where the pen is, as if it had moved there: a tap or a
+      // pen held still sounds at once instead of waiting for the first move.
+      const bool touch = old.pressure == 0 && !positionMoved;
+      if (touch && !controllerMode_ && Current().playNotes && notes_.LastNote() == kNoNote) {
+        notes_.UpdateNote(Current(), pen_, Normalise(packet.x, geometry.screenWidth),
+                          Normalise(packet.y, geometry.screenHeight));
+      }
+      if (RowSends(kInputPressure)) SendController(kInputPressure, LowByte(PressureEighths(pen_.pressure)));
     }
   }
 

@@ -41,12 +41,14 @@ void PerformanceEngine::LoadPicture(const std::string& path) {
     configs_[slot].picture = path;
     if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
     display_.InvalidateWindow();
+    PresetsChanged();
   });
 }
 
 void PerformanceEngine::ClearPicture() {
   // The decoded picture stays until the slot loads another one or is reset;
   // out of use it is neither drawn nor sampled.
+  const Edit edit(*this);
   Current().picture.clear();
   pictures_.StopUsing(currentConfig_);
   display_.InvalidateWindow();
@@ -55,8 +57,11 @@ void PerformanceEngine::ClearPicture() {
 void PerformanceEngine::SaveConfigurations(const std::string& path) {
   const Call call(*this);
   locations_.configsFolder = path;
-  saver_->Save(path, FormatConfigFile(WithPortNames()), [this, path](bool written) {
-    if (written) return;
+  saver_->Save(path, FormatPresets(), [this, path](bool written) {
+    if (written) {
+      display_.ShowPresetsFile(path);
+      return;
+    }
     const Call answer(*this);
     messages_.ShowMessage("Unable to save the configuration file '" + path + "'. Any file already there is unchanged.");
   });
@@ -101,6 +106,7 @@ void PerformanceEngine::TakeConfigurationFile(const std::string& path, const Fil
         return;
       }
       configs_[slot].picture.clear();
+      PresetsChanged();
       messages_.ShowMessage(FilePictureFailure(slot, picturePath));
       if (slot == currentConfig_) display_.ShowPicturePath(configs_[slot]);
     });
@@ -116,4 +122,6 @@ void PerformanceEngine::TakeConfigurationFile(const std::string& path, const Fil
   for (Configuration& config : configs_) FollowPortName(config);
   display_.InvalidateWindow();
   ShowConfiguration();
+  display_.ShowPresetsFile(path);
+  PresetsChanged();
 }

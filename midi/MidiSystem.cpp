@@ -28,6 +28,12 @@ std::optional<MidiSystem> ParseMidiSystem(std::string_view name) {
 
 bool MidiSystemBuiltIn(MidiSystem system) { return system != MidiSystem::Jack || JackBuiltIn(); }
 
+std::string MidiSystemAbsence(MidiSystem system) {
+  if (system != MidiSystem::Alsa || AlsaClient::SequencerPresent()) return {};
+  return "there is no ALSA sequencer (/dev/snd/seq is missing; 'sudo modprobe snd-seq' loads it): "
+         "nothing can be sent";
+}
+
 std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName) {
   if (system == MidiSystem::Automatic) {
     // JACK is asked for only where there is no sequencer: with one, a JACK

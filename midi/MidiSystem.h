@@ -21,6 +21,10 @@ std::optional<MidiSystem> ParseMidiSystem(std::string_view name);
 /// False for a system this build leaves out (JACK, with QUILL_WITH_JACK off).
 bool MidiSystemBuiltIn(MidiSystem system);
 
+/// Why a system asked for by name cannot carry anything now, in a sentence
+/// for standard error; empty when it can (or may once it starts: JACK).
+std::string MidiSystemAbsence(MidiSystem system);
+
 /// The output service of a system, its client there named `clientName` and
 /// its port "out". Never throws: a system that is not there gives a service
 /// with no devices, which fails every open and every send (a JACK service

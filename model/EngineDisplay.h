@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "model/Configuration.h"
@@ -58,4 +59,6 @@ class EngineDisplay {
   /// The configuration on show has another picture path: a chosen picture
   /// arrived, or one a file named did not decode and was forgotten.
   virtual void ShowPicturePath(const Configuration& /*config*/) {}
+  /// The presets were loaded from, or saved to, the file at `path`.
+  virtual void ShowPresetsFile(const std::string& /*path*/) {}
 };

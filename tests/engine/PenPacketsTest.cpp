@@ -34,6 +34,46 @@ TEST(NoteGeneration, VelocityFromPressureOrFixed) {
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"80 3E 00", "90 3D 50"}));
 }
 
+// A touch plays where the pen is: a tap or a pen held still sounds at once,
+// as if the pen had moved there, and only once when it did move.
+TEST(NoteGeneration, ATouchPlaysWithoutMoving) {
+  struct Step {
+    uint32_t cursor, buttons;
+    int32_t y;
+    uint32_t pressure;
+  };
+  struct Case {
+    const char* what;
+    bool playNotes;
+    std::vector<Step> steps;
+    Strings sent;
+  };
+  const Case cases[] = {
+      {"a tap",
+       true,
+       {{1, 0, kBandOf62, 0}, {1, 1, kBandOf62, 400}, {1, 0, kBandOf62, 0}},
+       {"90 3E 32", "B0 0A 3F", "80 3E 00"}},
+      {"touching down while moving", true, {{1, 0, kBandOf62, 0}, {1, 1, kBandOf66, 400}}, {"90 42 32", "B0 0A 3F"}},
+      {"pressing harder in place", true, {{1, 1, kBandOf62, 400}, {1, 1, kBandOf62, 800}}, {"90 3E 32", "B0 0A 3F"}},
+      {"the eraser's chord",
+       true,
+       {{2, 0, kBandOf61, 0}, {2, 1, kBandOf61, 80}},
+       {"90 3D 0A", "90 41 0A", "90 44 0A", "B0 0A 3F"}},
+      {"a second touch after a lift",
+       true,
+       {{1, 1, kBandOf61, 400}, {1, 0, kBandOf61, 0}, {1, 1, kBandOf61, 200}},
+       {"90 3D 32", "B0 0A 3F", "80 3D 00", "90 3D 19", "B0 0A 3F"}},
+      {"controller mode", true, {{1, 2, kBandOf62, 0}, {1, 3, kBandOf62, 400}}, {}},
+      {"generate notes unchecked", false, {{1, 0, kBandOf62, 0}, {1, 1, kBandOf62, 400}}, {}},
+  };
+  for (const Case& c : cases) {
+    EngineRig rig;
+    rig.engine.SetPlayNotes(c.playNotes);
+    for (const Step& step : c.steps) rig.Packet(step.cursor, step.buttons, 960, step.y, step.pressure);
+    EXPECT_EQ(rig.midi.TakeSent(), c.sent) << c.what;
+  }
+}
+
 TEST(NoteGeneration, EmptyListPlaysAndShowsNothing) {
   EngineRig rig;
   rig.engine.SetNoteLimit(NoteLimit::Lower, 63);

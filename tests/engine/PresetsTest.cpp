@@ -110,9 +110,14 @@ TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
     for (int slot = 0; slot < kSlotCount; ++slot) presets.push_back(e.SlotConfiguration(slot));
     return std::pair(static_cast<int>(e.CurrentSlot()), presets);
   };
+  // The presets-changed handler hears of a value taken, once, and of nothing
+  // else: a refusal, the same value again or a slot change.
+  int told = 0;
   for (const auto& setter : setters) {
     for (const int value : {-1, setter.count, 65537, INT_MIN, INT_MAX}) {
       EngineRig rig(kPorts);
+      rig.engine.SetPresetsChangedHandler([&told] { ++told; });
+      told = 0;
       const auto before = state(rig.engine);
       const int opens = rig.midi.opens;
       setter.set(rig.engine, value);
@@ -120,11 +125,20 @@ TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
       EXPECT_EQ(rig.midi.opens, opens) << setter.what << " " << value;
       EXPECT_EQ(rig.midi.sent, Strings{}) << setter.what << " " << value;
       EXPECT_TRUE(rig.messages.shown.empty()) << setter.what << " " << value;
+      EXPECT_EQ(told, 0) << setter.what << " " << value;
     }
     EngineRig rig(kPorts);
+    rig.engine.SetPresetsChangedHandler([&told] { ++told; });
+    told = 0;
     const auto before = state(rig.engine);
     setter.set(rig.engine, setter.count - 1);
     EXPECT_FALSE(state(rig.engine) == before) << setter.what << " refused its last entry";
+    const bool slot = std::string_view(setter.what) == "slot";
+    EXPECT_EQ(told, slot ? 0 : 1) << setter.what;
+    // Again: a change only where the value makes one (a note limit swaps).
+    const auto once = state(rig.engine);
+    setter.set(rig.engine, setter.count - 1);
+    EXPECT_EQ(told, (slot ? 0 : 1) + (state(rig.engine) == once ? 0 : 1)) << setter.what;
   }
 
   // The minimum and maximum are numeric fields: a number past an end is that end.
@@ -145,6 +159,55 @@ TEST(Settings, EverySetterRefusesWhatItsControlCouldNeverSend) {
     rig.engine.SetBendRange(value);
     EXPECT_EQ(rig.engine.CurrentConfiguration().bendRange, stored) << value;
   }
+}
+
+// Whole presets change too: Paste, a Reset answered Yes, a Load that is taken,
+// a picture chosen, arrived or cleared. Packets, slots and ports change none.
+TEST(Settings, ThePresetsChangedHandlerHearsOfEveryChangeOfAPreset) {
+  const std::string folder = testing::TempDir() + "presets-changed-" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  const std::string saved = folder + "/saved.qcf", picture = std::string(QUILL_CONFIG_TEST_DATA) + "/tiny.bmp";
+  const struct {
+    const char* what;
+    std::function<void(EngineRig&)> act;
+    int told;
+  } cases[] = {
+      {"paste", [](EngineRig& r) { r.engine.OnPaste(); }, 1},
+      {"reset, yes", [](EngineRig& r) { r.engine.OnReset(); }, 1},
+      {"reset, no",
+       [](EngineRig& r) {
+         r.messages.answer = false;
+         r.engine.OnReset();
+       },
+       0},
+      {"load", [&](EngineRig& r) { r.engine.LoadConfigurations(saved); }, 1},
+      {"load of no file", [&](EngineRig& r) { r.engine.LoadConfigurations(folder + "/absent.qcf"); }, 0},
+      {"save", [&](EngineRig& r) { r.engine.SaveConfigurations(folder + "/again.qcf"); }, 0},
+      {"a picture chosen, then cleared",
+       [&](EngineRig& r) {
+         r.engine.LoadPicture(picture);
+         r.engine.ClearPicture();
+       },
+       2},
+      {"a picture that does not decode", [&](EngineRig& r) { r.engine.LoadPicture(saved); }, 0},
+      {"slots, packets, ports and panic",
+       [](EngineRig& r) {
+         r.engine.SelectConfiguration(3);
+         r.Packet(1, 1, 960, 500, 300);
+         r.engine.RefreshPorts();
+         r.engine.Panic();
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    EngineRig rig;
+    rig.engine.SaveConfigurations(saved);
+    int told = 0;
+    rig.engine.SetPresetsChangedHandler([&told] { ++told; });
+    c.act(rig);
+    EXPECT_EQ(told, c.told) << c.what;
+  }
+  std::filesystem::remove_all(folder);
 }
 
 TEST(Ports, OnlyAnotherDestinationReconnects) {

@@ -61,14 +61,29 @@ TEST(RecordingPlayback, EveryRecordedGestureStopsTheNotesItStarted) {
     const std::vector<std::string> played = Play(c.file);
     NoteLedger ledger;
     int atOnce = 0, packets = 0;
+    // The packet that first presses, and the one the first note came with:
+    // a note starts at the touch, not at the first move after it.
+    int firstPressing = 0, firstNote = 0;
     for (const std::string& line : played) {
       unsigned status = 0, data1 = 0, data2 = 0;
-      if (line.starts_with(">")) ++packets;
+      unsigned cursor, buttons, pressure;
+      int x, y;
+      if (line.starts_with(">")) {
+        ++packets;
+        if (std::sscanf(line.c_str(), "> %u %u %d %d %u", &cursor, &buttons, &x, &y, &pressure) == 5 && pressure > 0 &&
+            firstPressing == 0) {
+          firstPressing = packets;
+        }
+      }
       if (line.size() != 8 || std::sscanf(line.c_str(), "%x %x %x", &status, &data1, &data2) != 3) continue;
       ledger.Hear(0, {uint8_t(status), uint8_t(data1), uint8_t(data2)});
+      if ((status & 0xF0) == 0x90 && firstNote == 0) firstNote = packets;
       atOnce = std::max(atOnce, ledger.Sounding());
     }
     EXPECT_GT(packets, 20);
+    if (c.notes > 0) {
+      EXPECT_EQ(firstNote, firstPressing);
+    }
     EXPECT_EQ(ledger.NoteOns(), c.notes);
     EXPECT_EQ(atOnce, c.mostAtOnce);
     EXPECT_EQ(ledger.Sounding(), 0) << "a note still sounds";

@@ -5,6 +5,7 @@
 // start file and termination signals.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
@@ -80,8 +81,15 @@ TEST_F(StartupTest, WithoutAUsableTabletTheProgramEnds) {
     app.AcceptTabletMakers(makers);
     testing::internal::CaptureStderr();
     EXPECT_EQ(app.Prepare(Path("bin"), Path("data")), message == nullptr) << device;
-    // The box, and the same words on standard error for whoever started the program.
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), message ? "quill: " + std::string(message) + "\n" : "") << device;
+    // The box, and the same words on standard error for whoever started the
+    // program, with the option that helps: another maker's tablet, or none.
+    const std::string errors = testing::internal::GetCapturedStderr();
+    if (message) {
+      EXPECT_TRUE(errors.starts_with("quill: " + std::string(message) + "\n")) << errors;
+      EXPECT_NE(errors.find(services ? "'quill --any-tablet'" : "'quill --tablet=auto'"), std::string::npos) << errors;
+    } else {
+      EXPECT_EQ(errors, "") << device;
+    }
     EXPECT_EQ(app.ExitStatus(), message ? CTabletMidiApp::kStartupFailed : 0) << device;
     EXPECT_EQ(app.Orientation().orientationSupported, message == nullptr) << device;
     using Shown = decltype(messages.shown);
@@ -160,6 +168,70 @@ TEST_F(StartupTest, AFileNamedOnTheCommandLineIsLoadedAsLoadWould) {
   EXPECT_EQ(boxes, std::vector<std::string>{});
 }
 
+// The window starts with the presets it had when it last closed and keeps
+// them again; --fresh starts with the defaults, a file given wins, and with
+// the last session off (under a session manager) the file is neither read nor
+// written.
+TEST_F(StartupTest, TheLastPresetsComeBackUnlessFreshOrAFileIsGiven) {
+  using Use = CTabletMidiApp::LastSession;
+  const auto write = [](const QString& path, uint16_t scale) {
+    std::array<Configuration, kSlotCount> configs;
+    configs.fill(DefaultConfiguration());
+    configs[0].scale = scale;
+    std::ofstream(path.toStdString(), std::ios::binary) << FormatConfigFile(configs);
+  };
+  const auto scaleIn = [](const QString& path) {
+    std::ifstream in(path.toStdString());
+    for (std::string line; std::getline(in, line);) {
+      if (line.starts_with("Scale = ")) return std::stoi(line.substr(8));
+    }
+    return -1;
+  };
+  write(Path("set.qcf"), 7);
+  const struct {
+    Use use;
+    const char* file;
+    int shown;  // slot 1's scale when the window opens
+    int kept;   // in last-session.qcf afterwards: the window's 100, or what was there
+  } cases[] = {{Use::Restored, "", 42, 100},
+               {Use::Restored, "set.qcf", 7, 100},
+               {Use::Restored, "absent.qcf", 42, 100},  // a file that fails leaves the last presets
+               {Use::Fresh, "", DefaultConfiguration().scale, 100},
+               {Use::Off, "", DefaultConfiguration().scale, 42}};
+  QDir(temp.path()).mkdir("bin");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << int(c.use) << " " << c.file);
+    const QString kept = Path("data/last-session.qcf");
+    QDir().mkpath(Path("data"));
+    write(kept, 42);
+    int shown = -1;
+    // Plays the user: notes the scale shown once the files read on the file
+    // thread have arrived (or after a while: then the wrong one), picks
+    // another and closes.
+    QElapsedTimer opened;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (auto* window = qobject_cast<CTabletMidiDlg*>(QApplication::activeModalWidget())) {
+        if (!opened.isValid()) opened.start();
+        shown = window->Engine().CurrentConfiguration().scale;
+        if (shown != c.shown && !opened.hasExpired(5000)) return;
+        window->Engine().SelectScale(100);
+        window->done(0);
+      }
+    });
+    closer.start(10);
+    CTabletMidiApp app(tablet, midi, messages);
+    app.UseLastSession(c.use);
+    ASSERT_TRUE(app.Prepare(Path("bin"), Path("data")));
+    EXPECT_EQ(app.LastSessionFile(), c.use == Use::Off ? QString() : kept);
+    app.RunMainWindow(&messages, *c.file ? Path(c.file) : QString());
+    EXPECT_EQ(shown, c.shown);
+    EXPECT_EQ(scaleIn(kept), c.kept);
+  }
+  EXPECT_EQ(messages.TakeShown(), std::vector<std::string>{"Unable to open the configuration file '" +
+                                                           Path("absent.qcf").toStdString() + "'."});
+}
+
 // Parses a command line given as words after the program's name.
 bool Parse(std::vector<std::string> words, CommandLine& options) {
   words.insert(words.begin(), "quill");
@@ -175,8 +247,9 @@ TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
   EXPECT_EQ(options.midi, MidiSystem::Alsa);
   // Qt's option values count among the files until Qt has taken its options away.
   EXPECT_EQ(options.files, (std::vector<std::string>{"offscreen", "presets/live set.qcf"}));
-  ASSERT_TRUE(Parse({"--version", "--help"}, options));
-  EXPECT_TRUE(options.help && options.version);
+  EXPECT_FALSE(options.fresh);
+  ASSERT_TRUE(Parse({"--version", "--help", "--fresh"}, options));
+  EXPECT_TRUE(options.help && options.version && options.fresh);
   EXPECT_TRUE(options.files.empty());
   EXPECT_FALSE(options.anyTablet);
   ASSERT_TRUE(Parse({"--any-tablet", "--tablet=recording:/tmp/a pen:with colons.evemu"}, options));
@@ -191,7 +264,7 @@ TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
     EXPECT_EQ(jack.midi, MidiSystem::Jack);
   }
   for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose",
-                            "--tablet=recording:", "--tablet=recording", "--any-tablet=yes"}) {
+                            "--tablet=recording:", "--tablet=recording", "--any-tablet=yes", "--fresh=yes"}) {
     SCOPED_TRACE(wrong);
     CommandLine untouched;
     EXPECT_FALSE(Parse({wrong}, untouched));

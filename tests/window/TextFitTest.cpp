@@ -80,19 +80,21 @@ TEST_F(TextFitTest, FixedTextsAndValuesFitWhole) {
   for (int note = 0; note < 128; ++note)
     noteNames << QString::fromStdString(FormatNoteName(static_cast<uint8_t>(note)));
   const QString degree = QString(QChar(0x00B0));
-  std::map<int, QStringList> values = {{kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
-                                       {kPressure, {"1023"}},
-                                       {kTilt, {"-90" + degree, "90" + degree}},
-                                       {kAngle, {"359" + degree}},
-                                       {kPenX, {"7679"}},
-                                       {kPenY, {"4319"}},
-                                       {kPacketCount, {"9999999"}},
-                                       {kNoteName, noteNames},
-                                       {kMinNoteName, noteNames},
-                                       {kMaxNoteName, noteNames},
-                                       {1077, {"Red", "Color"}},
-                                       {1079, {"Green", "Saturation"}},
-                                       {1081, {"Blue", "Brightness"}}};
+  std::map<int, QStringList> values = {
+      {kToolName, {"Pressure Stylus", "Eraser", "Puck"}},
+      {kPressure, {"1023"}},
+      {kTilt, {"-90" + degree, "90" + degree}},
+      {kAngle, {"359" + degree}},
+      {kPenX, {"7679"}},
+      {kPenY, {"4319"}},
+      {kPacketCount, {"9999999"}},
+      {kNoteName, noteNames},
+      {kMinNoteName, noteNames},
+      {kMaxNoteName, noteNames},
+      {1077, {"Red", "Color"}},
+      {1079, {"Green", "Saturation"}},
+      {1081, {"Blue", "Brightness"}},
+      {kTroubleLine, {"MIDI error", "Unable to open the selected MIDI Out device!", "MIDI works again."}}};
   for (int id : kValueLabels) values[id] = {"127"};
   int measured = 0;
   for (QWidget* w : window->findChildren<QWidget*>()) {

@@ -79,7 +79,8 @@ TEST_F(WindowLookTest, ThePenMarkerAppearsWithTheFirstPacket) {
   tablet.Deliver({.cursor = 1, .x = screen.width() / 2, .y = screen.height() / 2});
   Settle();
   shot = OnScreen();
-  const QPoint middle(273, 248);
+  const QSize area = window->Control(kTabletArea)->size();
+  const QPoint middle(area.width() / 2, area.height() / 2);
   EXPECT_EQ(PixelOf(shot, kTabletArea, middle + QPoint(10, 0)), QColor(Qt::black));
   EXPECT_EQ(PixelOf(shot, kTabletArea, {10, 0}), slot);
 }

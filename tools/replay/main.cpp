@@ -45,7 +45,8 @@ bool Interrupted() { return interruption != 0; }
 
 constexpr const char* kUsageLine =
     "usage: quill-replay [--devices N] [--show-displays] [--midi=alsa|jack] "
-    "[--tablet-recording FILE [--any-tablet] [--show-packets]] [SCRIPT]\n";
+    "[--tablet-recording FILE [--any-tablet] [--show-packets]] [SCRIPT]\n"
+    "       quill-replay --help | --version\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "quill-replay: %s\n%s", problem, kUsageLine);
@@ -65,7 +66,8 @@ int Help() {
       "  --any-tablet             take a recorded tablet of any maker, not only a Wacom\n"
       "  --show-packets           print each packet of the recording as '> CURSOR BUTTONS X Y\n"
       "                           PRESSURE AZIMUTH ALTITUDE TWIST' before what it does\n"
-      "  --help                   print this help\n");
+      "  --help                   print this help\n"
+      "  --version                print the version\n");
   return 0;
 }
 
@@ -128,6 +130,9 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       return Help();
+    } else if (arg == "--version") {
+      std::printf("quill-replay %s\n", QUILL_VERSION);
+      return 0;
     } else if (arg == "--show-displays") {
       options.showDisplays = true;
     } else if (IsOption(arg, "--devices")) {
@@ -148,6 +153,8 @@ int main(int argc, char** argv) {
       options.midi = ParseMidiSystem(arg.substr(std::strlen("--midi=")));
       if (!options.midi) return Usage("--midi takes alsa or jack");
       if (!MidiSystemBuiltIn(*options.midi)) return Usage("this build has no JACK support");
+      const std::string absence = MidiSystemAbsence(*options.midi);
+      if (!absence.empty()) std::fprintf(stderr, "quill-replay: --midi=alsa: %s\n", absence.c_str());
     } else if (arg.starts_with("-") && arg != "-") {
       return Usage(("unknown option " + std::string(arg)).c_str());
     } else if (!options.script) {

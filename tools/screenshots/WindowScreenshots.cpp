@@ -2,14 +2,20 @@
 // Saves PNGs of the main window and the key dialog into the folder given as
 // the first argument (default "screenshots"); with a preset file as the second
 // argument, also the window with that file loaded, the pen pressing in
-// controller mode (preset.png, as in the README), and its third preset with
-// the eraser playing (preset-f3.png). Run it with
+// controller mode (preset.png, as in the README), its third preset with the
+// eraser playing (preset-f3.png), a note sounding under the note guide with
+// MIDI going out (guide.png), the guide across a window made larger
+// (resized.png), the tablet area over the whole screen (full-screen.png) and
+// the line that tells of MIDI trouble (trouble.png). Run it with
 // QT_SCALE_FACTOR=2 to see a high-density screen.
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <functional>
 
@@ -47,6 +53,7 @@ int main(int argc, char** argv) {
   CTabletMidiDlg window(midi, tablet, OrientationScaling::FromAxes(tablet.Orientation()), FileLocations{}, copyBuffer,
                         &messages);
   window.OnInitDialog();
+  window.SetNoteGuide(true);  // whatever this user chose last
   save(window, "default.png");
 
   // F2: the area, the tabs' neighbours and the section headers take slot 2's colour.
@@ -94,6 +101,34 @@ int main(int argc, char** argv) {
           {.cursor = 2, .buttons = 1, .x = 760, .y = y, .normalPressure = 620, .azimuth = 1300, .altitude = 600});
     }
     save(window, "preset-f3.png");
+
+    // F2 of the file: bands from left to right; the tip plays one, lighting
+    // it and the activity light.
+    QKeyEvent f2Again(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
+    QApplication::sendEvent(&window, &f2Again);
+    tablet.Pose({.cursor = 1, .x = 700, .y = 700, .azimuth = 1300, .altitude = 600});
+    tablet.Pose(
+        {.cursor = 1, .buttons = 1, .x = 700, .y = 700, .normalPressure = 520, .azimuth = 1300, .altitude = 600});
+    QEventLoop wait;  // the light polls the messages sent
+    QTimer::singleShot(100, &wait, &QEventLoop::quit);
+    wait.exec();
+    save(window, "guide.png");
+
+    window.resize(1280, 820);
+    save(window, "resized.png");
+    window.resize(window.minimumSize());
+
+    window.SetAreaFullScreen(true);
+    ProcessEventsUntil([&window] { return window.isFullScreen() && window.width() > window.minimumWidth(); });
+    // Without a window manager (a bare X server) nothing makes the window as
+    // large as the screen: this stands in for it.
+    if (window.width() <= window.minimumWidth()) window.setGeometry(window.screen()->geometry());
+    save(window, "full-screen.png");
+    window.SetAreaFullScreen(false);
+    window.resize(window.minimumSize());
+
+    window.EngineMessages().ReportTrouble("MIDI error");
+    save(window, "trouble.png");
   }
   return ok ? 0 : 1;
 }

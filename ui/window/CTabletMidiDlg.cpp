@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 #include "midi/MidiOutService.h"
@@ -24,6 +26,7 @@
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
 #include "ui/controls/RefreshingComboBox.h"
+#include "ui/controls/TroubleLine.h"
 #include "ui/dialogs/CAboutDlg.h"
 #include "ui/dialogs/CKeySelectDlg.h"
 #include "ui/window/ControlIds.h"
@@ -45,13 +48,15 @@ QString Degrees(long value) { return QString::number(value) + QChar(0x00B0); }
 
 CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, const OrientationScaling& orientation,
                                const FileLocations& folders, CopyBuffer& copyBuffer, MessageSink* messages)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowMaximizeButtonHint),
       tablet_(tablet),
       midi_(midi),
       orientation_(orientation),
-      ownMessages_(this),
-      messages_(messages != nullptr ? *messages : ownMessages_),
-      engine_(midi, messages_, *this, tablet, copyBuffer) {
+      ownMessages_(this, messages),
+      engine_(midi, ownMessages_, *this, tablet, copyBuffer),
+      firstLocations_(folders),
+      lastSession_(fileSaver_, [this] { return engine_.FormatPresets(); }) {
   engine_.SetFileLocations(folders);
   engine_.UsePictureDecoder(pictureDecoder_);
   engine_.UseFileSaver(fileSaver_);
@@ -64,7 +69,9 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
                           QStringLiteral("DejaVu Sans Condensed"), dialogFont.family()});
   dialogFont.setPixelSize(11);
   setFont(dialogFont);
-  setFixedSize(WindowClientSize());
+  // The template's size at first and at least; larger, the tablet area grows.
+  setMinimumSize(WindowClientSize());
+  resize(WindowClientSize());
   setSizeGripEnabled(false);
 
   controls_ = std::make_unique<MainWindowControls>(this);
@@ -73,6 +80,14 @@ CTabletMidiDlg::CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, cons
       this, [this](int slot) { engine_.SelectConfiguration(slot); }, [this] { engine_.Panic(); });
   qApp->installEventFilter(keyFilter_);
   ConnectHandlers();
+  SetUpPlayingSurface();
+  ownMessages_.SetTroubleLine(qobject_cast<TroubleLine*>(controls_->Control(ControlIds::kTroubleLine)));
+  engine_.SetPresetsChangedHandler([this] {
+    lastSession_.Changed();
+    // The guide follows the scale, key, range and direction.
+    if (noteGuide_) controls_->TabletArea()->update();
+    emit PresetsChanged();
+  });
 }
 
 CTabletMidiDlg::~CTabletMidiDlg() {
@@ -82,6 +97,7 @@ CTabletMidiDlg::~CTabletMidiDlg() {
   // However the run ended (closed, or every loop told to quit by a signal),
   // nothing may sound once the port goes with the program.
   engine_.EndPerformance();
+  lastSession_.WriteNow();
 }
 
 bool CTabletMidiDlg::OnInitDialog() {
@@ -92,14 +108,16 @@ bool CTabletMidiDlg::OnInitDialog() {
 
   contextOpen_ = OpenTabletContext(tablet_, [this](const TabletPacket& packet) {
     penSeen_ = true;
-    engine_.ProcessPacket(packet, CurrentGeometry());
+    penAt_ = QPoint(packet.x, packet.y);
+    penGeometry_ = CurrentGeometry();
+    engine_.ProcessPacket(packet, penGeometry_);
   });
   if (!contextOpen_) {
     // On standard error as well: the program ends with a failure status for
     // this, and whoever started it should find why in the log.
     constexpr std::string_view kNoContext = "Could not open tablet context!";
     std::fprintf(stderr, "quill: %.*s\n", static_cast<int>(kNoContext.size()), kNoContext.data());
-    messages_.ShowMessage(kNoContext, MessageIcon::Error);
+    ownMessages_.ShowMessage(kNoContext, MessageIcon::Error);
     return false;
   }
   engine_.MarkInitialised();
@@ -110,10 +128,33 @@ bool CTabletMidiDlg::OnInitDialog() {
   return true;
 }
 
-int CTabletMidiDlg::DoModal(const QString& configurationFile) {
+int CTabletMidiDlg::DoModal(const QString& configurationFile, const QString& lastSession) {
   OnInitDialog();
+  // A file asked for wins over the presets of the last run; one that cannot
+  // be loaded changes nothing, so those stay rather than the defaults (which
+  // would then be kept for the next start in their place).
+  if (!lastSession.isEmpty()) RestoreLastSession(lastSession);
   if (!configurationFile.isEmpty()) LoadConfigurationFile(configurationFile);
   return exec();
+}
+
+void CTabletMidiDlg::KeepLastSession(const QString& path) { lastSession_.SetFile(path); }
+
+void CTabletMidiDlg::RestoreLastSession(const QString& path) {
+  // The first run has nothing to restore, and says nothing about it.
+  if (!QFileInfo(path).isFile()) return;
+  restoredFrom_ = path;
+  // Not a file the player chose: the dialogs start where they would have.
+  const FileLocations locations = engine_.Locations();
+  engine_.LoadConfigurations(path.toStdString());
+  engine_.SetFileLocations(locations);
+  lastSession_.Holds(engine_.FormatPresets());
+}
+
+void CTabletMidiDlg::ShowPresetsFile(const std::string& path) {
+  const QString file = QString::fromStdString(path);
+  if (file == restoredFrom_ || file == lastSession_.File()) return;
+  setWindowTitle(QFileInfo(file).fileName() + QStringLiteral(" \u2014 ") + QString::fromUtf8(ProgramInfo::Caption()));
 }
 
 void CTabletMidiDlg::FillLists() {
@@ -349,8 +390,19 @@ void CTabletMidiDlg::OnLoad() {
 void CTabletMidiDlg::LoadConfigurationFile(const QString& path) { engine_.LoadConfigurations(path.toStdString()); }
 
 void CTabletMidiDlg::OnSave() {
-  const QString path = ChooseFile(FileDialogKind::SaveConfigurations, engine_.Locations().configsFolder);
+  const QString path = ChooseFile(FileDialogKind::SaveConfigurations, SaveStart());
   if (!path.isEmpty()) engine_.SaveConfigurations(path.toStdString());
+}
+
+std::string CTabletMidiDlg::SaveStart() const {
+  const std::string& remembered = engine_.Locations().configsFolder;
+  const QFileInfo info(QString::fromStdString(remembered));
+  const QFileInfo folder(info.isDir() ? info.filePath() : info.path());
+  if (!folder.exists() || folder.isWritable()) return remembered;
+  // A file loaded from where it cannot be saved (the installed examples) is
+  // offered under its own name in the user's own folder.
+  const QDir own(QString::fromStdString(firstLocations_.configsFolder));
+  return (info.isDir() ? own.path() : own.filePath(info.fileName())).toStdString();
 }
 
 void CTabletMidiDlg::OnPictureBrowse() {
@@ -375,13 +427,16 @@ void CTabletMidiDlg::OnAbout() {
 }
 
 QString CTabletMidiDlg::ChooseFile(FileDialogKind kind, const std::string& start) {
-  // The starting location is a folder at first and the last file chosen later.
+  // The starting location is a folder at first and the last file chosen
+  // later, or a file (with a suffix, unlike the folders) yet to be saved.
   const QFileInfo startInfo(QString::fromStdString(start));
-  const QString folder = startInfo.isDir() || !startInfo.exists() ? startInfo.filePath() : startInfo.path();
+  const bool names = !startInfo.isDir() && (startInfo.exists() || !startInfo.suffix().isEmpty());
+  const QString folder = names ? startInfo.path() : startInfo.filePath();
   if (fileChooser_) return fileChooser_(kind, folder);
 
   QFileDialog dialog(this);
   dialog.setDirectory(folder);
+  if (names && kind == FileDialogKind::SaveConfigurations) dialog.selectFile(startInfo.fileName());
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (kind == FileDialogKind::Picture) {
     dialog.setNameFilters({QStringLiteral("Image files (*.jpg)"), QStringLiteral("Image files (*.bmp)"),
@@ -450,6 +505,7 @@ void CTabletMidiDlg::done(int result) {
   DestroyWindow();
   // Closing the window ends the performance: the sounding notes stop now.
   engine_.EndPerformance();
+  lastSession_.WriteNow();
   QDialog::done(result);
 }
 
@@ -463,9 +519,25 @@ void CTabletMidiDlg::DestroyWindow() {
 QWidget* CTabletMidiDlg::TabletAreaWidget() const { return controls_->TabletArea(); }
 
 TabStrip CTabletMidiDlg::Tabs() const {
+  // As high as the template makes them, down to the Angle controller box;
+  // in a larger window they stay under the area.
   const QRect area = controls_->TabletArea()->geometry();
-  const QRect angle = controls_->Control(ControlIds::kAngleBox)->geometry();
-  return TabStrip(area, angle.top() + angle.height());
+  const QRect firstArea = controls_->DefaultRect(ControlIds::kTabletArea);
+  const QRect angle = controls_->DefaultRect(ControlIds::kAngleBox);
+  const int height = angle.top() + angle.height() - (firstArea.top() + firstArea.height());
+  return TabStrip(area, area.top() + area.height() + height);
+}
+
+PenState CTabletMidiDlg::ShownPen() const {
+  PenState pen = engine_.Pen();
+  // The area changed size since the pen's last packet: the marker keeps its
+  // place in the area's range until the pen moves again.
+  const QSize size = controls_->TabletArea()->size();
+  if (size != QSize(penGeometry_.areaWidth, penGeometry_.areaHeight)) {
+    pen.areaX = static_cast<int32_t>(int64_t{size.width()} * penAt_.x() / std::max(1, penGeometry_.screenWidth));
+    pen.areaY = static_cast<int32_t>(int64_t{size.height()} * penAt_.y() / std::max(1, penGeometry_.screenHeight));
+  }
+  return pen;
 }
 
 PacketGeometry CTabletMidiDlg::CurrentGeometry() const {
@@ -481,16 +553,19 @@ PacketGeometry CTabletMidiDlg::CurrentGeometry() const {
 }
 
 void CTabletMidiDlg::paintEvent(QPaintEvent*) {
+  if (areaFullScreen_) return;  // the area covers the window
   QPainter painter(this);
   TabletAreaPainter::PaintTabs(painter, Tabs());
 }
 
 void CTabletMidiDlg::PaintTabletArea(QPainter& painter) {
   WritePenStatus();
-  const PenState& pen = engine_.Pen();
+  const PenState pen = ShownPen();
   const QSize size = controls_->TabletArea()->size();
   const int slot = engine_.CurrentSlot();
   const QImage* picture = engine_.HasPicture(slot) ? &pictureCache_.Scaled(engine_.SlotPicture(slot), size) : nullptr;
+  std::function<void(QPainter&)> guide;
+  if (noteGuide_) guide = [this, size](QPainter& p) { guidePainter_.Paint(p, size, GuideView()); };
   TabletAreaPainter::PaintArea(painter, size, ToColor(tabColors[static_cast<size_t>(slot)]), picture,
-                               penSeen_ ? &pen : nullptr, ComputeTilt(orientation_, pen.azimuth, pen.altitude));
+                               penSeen_ ? &pen : nullptr, ComputeTilt(orientation_, pen.azimuth, pen.altitude), guide);
 }

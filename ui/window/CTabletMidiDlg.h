@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -13,7 +14,9 @@
 #include "ui/window/BackgroundFileLoader.h"
 #include "ui/window/BackgroundFileSaver.h"
 #include "ui/window/BackgroundPictureDecoder.h"
+#include "ui/window/LastSessionKeeper.h"
 #include "ui/window/MainWindowControls.h"
+#include "ui/window/NoteGuide.h"
 #include "ui/window/OrientationScaling.h"
 #include "ui/window/PictureCache.h"
 #include "ui/window/QtMessageSink.h"
@@ -44,7 +47,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   using KeyChooser = std::function<std::optional<uint8_t>()>;
 
   /// `copyBuffer` is the program's one copy buffer; `messages` replaces the
-  /// window's own message boxes (tests record them).
+  /// window's own message boxes (tests record them); MIDI trouble while
+  /// playing is the window's own trouble line either way.
   CTabletMidiDlg(MidiOutService& midi, TabletService& tablet, const OrientationScaling& orientation,
                  const FileLocations& folders, CopyBuffer& copyBuffer, MessageSink* messages = nullptr);
   ~CTabletMidiDlg() override;
@@ -53,9 +57,32 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// when it opened, finishes with the device name and the window icon.
   /// False when the tablet context could not be opened.
   bool OnInitDialog();
-  /// OnInitDialog, then `configurationFile` (when given) loaded as Load...
-  /// would, then the modal run until the window is closed.
-  int DoModal(const QString& configurationFile = QString());
+  /// OnInitDialog, then the presets of `lastSession` restored and
+  /// `configurationFile` loaded as Load... would (each when given), then the
+  /// modal run until the window is closed.
+  int DoModal(const QString& configurationFile = QString(), const QString& lastSession = QString());
+
+  // The presets between runs. The app decides whether and where they are kept.
+  /// The presets are written to `path` a moment after each change and at the
+  /// end; empty (the default): they are kept nowhere.
+  void KeepLastSession(const QString& path);
+  /// Starts with the presets kept in `path`, when the file is there; the title
+  /// and the file dialogs do not mention it.
+  void RestoreLastSession(const QString& path);
+
+  // The playing surface.
+  /// The note guide over the tablet area; the choice is remembered between runs.
+  void SetNoteGuide(bool on);
+  bool NoteGuideShown() const { return noteGuide_; }
+  /// The tablet area fills the screen (the light, the trouble line and the
+  /// button back stay in view), or the window is as before.
+  void SetAreaFullScreen(bool on);
+  bool AreaFullScreen() const { return areaFullScreen_; }
+  /// What the note guide shows now.
+  NoteGuideView GuideView() const;
+  /// The keys of the guide and of full screen, also shown in the controls' tool tips.
+  static const char* const kNoteGuideKey;
+  static const char* const kFullScreenKey;
 
   void EnableNoteControls(bool on);
   /// MinKey / MaxKey: a key from the keyboard sets that end of the note range.
@@ -76,6 +103,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void PaintTabletArea(QPainter& painter);
   /// The sizes the next packet is scaled with.
   PacketGeometry CurrentGeometry() const;
+  /// The pen as the area shows it: where the last packet put it in the area's
+  /// range, also when the area has changed size since.
+  PenState ShownPen() const;
   TabStrip Tabs() const;
 
   bool Initialized() const { return initialized_; }
@@ -85,6 +115,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   QWidget* TabletAreaWidget() const;
   const MainWindowControls& Controls() const { return *controls_; }
   PictureCache& Pictures() { return pictureCache_; }
+  /// What the engine tells: boxes, and the trouble line.
+  MessageSink& EngineMessages() { return ownMessages_; }
 
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
   void SetKeyChooser(KeyChooser chooser) { keyChooser_ = std::move(chooser); }
@@ -100,6 +132,11 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void ShowPortAndChannel(const Configuration& config) override;
   void ShowSettings(const Configuration& config) override;
   void ShowPicturePath(const Configuration& config) override { ShowPictureAndColorModel(config); }
+  void ShowPresetsFile(const std::string& path) override;
+
+ signals:
+  /// A preset changed (see PerformanceEngine::SetPresetsChangedHandler).
+  void PresetsChanged();
 
  public slots:
   void done(int result) override;
@@ -110,6 +147,7 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void FillLists();
@@ -118,6 +156,13 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   void RefreshPortBox();
   void SetUpCustomControls();
   void ConnectHandlers();
+  /// The guide and full-screen controls, their keys, the activity light.
+  void SetUpPlayingSurface();
+  /// Places the controls for the window's size, or the area over all of it.
+  void ArrangeControls();
+  /// The folder the save dialog starts in: the remembered one, or the
+  /// Configs folder when that cannot be written (the installed examples).
+  std::string SaveStart() const;
   void ShowNoteRange(const Configuration& config);
   void ShowPictureAndColorModel(const Configuration& config);
   /// Closes the tablet context once, when the initialisation had completed.
@@ -130,8 +175,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   TabletService& tablet_;
   MidiOutService& midi_;
   OrientationScaling orientation_;
+  /// Boxes go to the sink given to the constructor, when there is one; MIDI
+  /// trouble always to the window's trouble line.
   QtMessageSink ownMessages_;
-  MessageSink& messages_;
   PerformanceEngine engine_;
   /// Lent to the engine; destroyed first, so no answer reaches an engine that
   /// is gone. The file thread saves and loads in the order asked, and
@@ -154,6 +200,22 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   bool contextOpen_ = false;
   /// A packet has arrived: until then the pen's place is unknown and no marker is drawn.
   bool penSeen_ = false;
+  /// The last packet's screen position and the sizes it was scaled with.
+  QPoint penAt_;
+  PacketGeometry penGeometry_;
   FileChooser fileChooser_;
   KeyChooser keyChooser_;
+  /// The folders the file dialogs started in at first.
+  FileLocations firstLocations_;
+  /// The file the last run's presets came from: not one to name in the title.
+  QString restoredFrom_;
+  /// Destroyed before the saver it lends its writes to.
+  LastSessionKeeper lastSession_;
+  bool noteGuide_ = true;
+  NoteGuide guidePainter_;
+  bool areaFullScreen_ = false;
+  bool maximizedBeforeFullScreen_ = false;
+  /// Polls the engine's count of sent messages for the activity light.
+  QTimer activityPoll_;
+  uint64_t messagesSeen_ = 0;
 };

@@ -48,6 +48,12 @@ inline constexpr int kHsv = 1102;
 inline constexpr int kGlide = 1103;      ///< off, slide, glide
 inline constexpr int kBendRange = 1104;  ///< semitones of a full bend
 inline constexpr int kMpe = 1105;        ///< a channel per note
+// Beyond the template: what helps a player find the notes, see MIDI going out
+// and hear of MIDI trouble without a box.
+inline constexpr int kNoteGuide = 1120;     ///< check box: the note guide over the tablet area
+inline constexpr int kFullScreen = 1121;    ///< button: the tablet area fills the screen
+inline constexpr int kMidiActivity = 1122;  ///< light: MIDI messages going out
+inline constexpr int kTroubleLine = 1123;   ///< one line of MIDI trouble, instead of a box
 
 inline constexpr std::array<int, kControllerInputCount> kControllerBoxes = {1031, 1034, 1036, 1038,
                                                                             1040, 1076, 1078, 1080};

@@ -10,12 +10,14 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "ui/controls/ActivityLight.h"
 #include "ui/controls/CCurveButton.h"
 #include "ui/controls/CNumericEdit.h"
 #include "ui/controls/CSectionHeader.h"
 #include "ui/controls/FittedLabel.h"
 #include "ui/controls/PathButton.h"
 #include "ui/controls/RefreshingComboBox.h"
+#include "ui/controls/TroubleLine.h"
 #include "ui/window/ControlIds.h"
 #include "ui/window/KeyLimitButton.h"
 #include "ui/window/TabletAreaWidget.h"
@@ -85,6 +87,8 @@ QWidget* CreateControl(const ControlSpec& entry, QWidget* window, QButtonGroup* 
       header->SetCaption(text);
       return header;
     }
+    case ControlKind::ActivityLight: return new ActivityLight(window);
+    case ControlKind::TroubleLine: return new TroubleLine(window);
   }
   return nullptr;
 }
@@ -105,6 +109,7 @@ MainWindowControls::MainWindowControls(QWidget* window) {
   for (const ControlSpec& entry : MainWindowLayout()) {
     QWidget* w = CreateControl(entry, window, colorModelGroup);
     w->setGeometry(ControlRect(entry));
+    placed_.push_back({w, ControlRect(entry), AnchorOf(entry), entry.id});
     if (entry.kind == ControlKind::List) {
       auto* box = static_cast<QComboBox*>(w);
       const int openedRows = (DialogUnitsToPixelsY(entry.h) - kClosedListHeight) / 14;
@@ -115,6 +120,37 @@ MainWindowControls::MainWindowControls(QWidget* window) {
       byId_[entry.id] = w;
     }
     if (entry.kind == ControlKind::TabletArea) tabletArea_ = static_cast<TabletAreaWidget*>(w);
+  }
+}
+
+void MainWindowControls::Arrange(QSize size) {
+  const QSize standard = WindowClientSize();
+  // Never smaller than the table: the window's minimum size keeps it so.
+  const int dx = std::max(0, size.width() - standard.width());
+  const int dy = std::max(0, size.height() - standard.height());
+  for (const Placed& p : placed_) {
+    QRect r = p.defaultRect;
+    switch (p.anchor) {
+      case ControlAnchor::Grows: r.setSize(r.size() + QSize(dx, dy)); break;
+      case ControlAnchor::MovesRight: r.translate(dx, 0); break;
+      case ControlAnchor::MovesDown: r.translate(0, dy); break;
+      case ControlAnchor::Stays: break;
+    }
+    p.widget->setGeometry(r);
+  }
+}
+
+QRect MainWindowControls::DefaultRect(int id) const {
+  for (const Placed& p : placed_) {
+    if (p.id == id) return p.defaultRect;
+  }
+  return {};
+}
+
+void MainWindowControls::ShowAreaOnly(bool on, const std::vector<int>& kept) {
+  for (const Placed& p : placed_) {
+    if (p.widget == tabletArea_ || std::find(kept.begin(), kept.end(), p.id) != kept.end()) continue;
+    p.widget->setVisible(!on);
   }
 }
 

@@ -30,7 +30,7 @@ void TabletAreaPainter::PaintArea(QImage& surface, const QColor& slotColor, cons
 }
 
 void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotColor, const QImage* picture,
-                                  const PenState* pen, TiltVector tilt) {
+                                  const PenState* pen, TiltVector tilt, const std::function<void(QPainter&)>& overlay) {
   p.save();
   const QRect area(QPoint(0, 0), size);
   p.setClipRect(area);
@@ -38,6 +38,7 @@ void TabletAreaPainter::PaintArea(QPainter& p, QSize size, const QColor& slotCol
   // A picture at the area's size covers every pixel: one copy, no fill.
   if (!overPicture || picture->size() != size) p.fillRect(area, slotColor);
   if (overPicture) p.drawImage(0, 0, *picture);
+  if (overlay) overlay(p);
   if (pen == nullptr) {
     p.restore();
     return;

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <functional>
 
 #include "model/TabletPacket.h"
 #include "ui/window/OrientationScaling.h"
@@ -20,9 +21,10 @@ class TabletAreaPainter {
   /// circle, cross and tilt line over a picture. Without a `pen` (no packet has
   /// arrived yet) there is no marker: the pen's place is not known. The
   /// painter's device is already double-buffered (a widget's backing store or
-  /// an image), so the marker never flickers.
+  /// an image), so the marker never flickers. An `overlay`, when given, is
+  /// drawn over the picture and beneath the marker (the note guide).
   static void PaintArea(QPainter& painter, QSize size, const QColor& slotColor, const QImage* picture,
-                        const PenState* pen, TiltVector tilt);
+                        const PenState* pen, TiltVector tilt, const std::function<void(QPainter&)>& overlay = {});
   /// The same into a whole image.
   static void PaintArea(QImage& surface, const QColor& slotColor, const QImage* picture, const PenState* pen,
                         TiltVector tilt);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/window/WindowLayout.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -118,13 +119,19 @@ constexpr std::array kTemplate = {
     ControlSpec{kRgb, K::Radio, "RGB", 290, 367, 20, 14},
     ControlSpec{kHsv, K::Radio, "HSV", 310, 367, 20, 14},
     ControlSpec{0, K::GroupBox, "", 16, 327, 364, 34},
+    // In the status box's free room, by the tablet area; the light by the
+    // port box, the trouble line under it.
+    ControlSpec{kNoteGuide, K::Check, "Note guide", 188, 336, 62, 10},
+    ControlSpec{kFullScreen, K::Push, "Full screen", 258, 334, 56, 13},
+    ControlSpec{kMidiActivity, K::ActivityLight, "", 514, 25, 8, 8},
+    ControlSpec{kTroubleLine, K::TroubleLine, "", 386, 50, 209, 9},
 };
 
 // The row of glide and per-note channels closes the Note Generation section,
 // in a band of its own: every control of the template from the Controllers
 // header down moves lower by the band's height, on both sides of the window,
-// and the window grows by as much. (The tabs end where the Angle box ends, so
-// they grow with it.)
+// and the window grows by as much. The tablet area grows by as much too, so
+// the tabs under it keep their height and the pen has more room to play.
 constexpr int kBandTop = 167;        ///< where the row starts, just below the scale, key and chord boxes
 constexpr int kFirstMovedTop = 177;  ///< the Controllers header, the first control below the band
 static_assert(kFirstMovedTop + kGlideBandHeightDu == 204);
@@ -143,15 +150,26 @@ constexpr auto kLayout = [] {
   size_t next = 0;
   for (ControlSpec spec : kTemplate) {
     if (spec.y >= kFirstMovedTop) spec.y += kGlideBandHeightDu;
+    if (spec.kind == K::TabletArea) spec.h += kGlideBandHeightDu;
     layout[next++] = spec;
   }
   for (const ControlSpec& spec : kGlideRow) layout[next++] = spec;
   return layout;
 }();
 
+// The tablet area's rectangle in the table.
+constexpr ControlSpec kArea =
+    *std::find_if(kLayout.begin(), kLayout.end(), [](const ControlSpec& e) { return e.kind == K::TabletArea; });
+
 }  // namespace
 
 std::span<const ControlSpec> MainWindowLayout() { return kLayout; }
+
+ControlAnchor AnchorOf(const ControlSpec& entry) {
+  if (entry.kind == K::TabletArea) return ControlAnchor::Grows;
+  if (entry.x >= kArea.x + kArea.w) return ControlAnchor::MovesRight;
+  return entry.y >= kArea.y + kArea.h ? ControlAnchor::MovesDown : ControlAnchor::Stays;
+}
 
 // The dialog font's base units at 96 dpi are 6 x 13 pixels; a dialog unit is a
 // quarter of the width and an eighth of the height.

@@ -21,6 +21,18 @@ enum class ControlKind {
   KeyButton,      ///< MinKey / MaxKey bitmap button
   CurveButton,    ///< CCurveButton
   SectionHeader,  ///< CSectionHeader
+  ActivityLight,  ///< ActivityLight: blinks as MIDI messages go out
+  TroubleLine,    ///< TroubleLine: MIDI trouble while playing, shown without a box
+};
+
+/// How a control follows the window as it grows beyond its default size: the
+/// tablet area grows with it, the controls to its right move right and those
+/// below it move down, so every panel keeps its own layout.
+enum class ControlAnchor {
+  Grows,       ///< the tablet area
+  MovesRight,  ///< the panels right of the tablet area
+  MovesDown,   ///< the rows below it
+  Stays,       ///< anything else, left of or above the tablet area
 };
 
 /// One control of the main window template, its rectangle in dialog units.
@@ -33,6 +45,9 @@ struct ControlSpec {
 
 /// Every control of the main window in creation order, which is also the tab order.
 std::span<const ControlSpec> MainWindowLayout();
+/// Where a control of the table goes when the window grows, from where the
+/// table puts it: a row added to the table follows its neighbours.
+ControlAnchor AnchorOf(const ControlSpec& entry);
 
 /// The client area of the main window in dialog units.
 inline constexpr int kWindowWidthDu = 602;  ///< client width in dialog units
