@@ -27,8 +27,9 @@ class DecodingTabletService : public QObject, public WidgetTabletService {
   void Close() override { core_.Close(); }
 
  protected:
-  /// One event of the device, scaled to the window's screen of the moment.
-  void Feed(const input_event& event);
+  /// One event of the device, scaled to the window's screen of the moment;
+  /// `eventTime` is when it happened, on CLOCK_MONOTONIC.
+  void Feed(const input_event& event, int64_t eventTime);
   /// The device went away (or a recording ended): a pressing pen is lifted.
   void DeviceLost();
 
