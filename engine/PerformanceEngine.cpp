@@ -92,7 +92,7 @@ void PerformanceEngine::OnReset() {
 
 void PerformanceEngine::ShowConfiguration() {
   const Call call(*this);
-  port_.UseMidiOut(Current().midiOutPort);
+  port_.UseMidiOut(Current().midiOutPort, Current().midiOutPortName);
   display_.ShowPortAndChannel(Current());
   port_.SendProgramChange(Current());
   RebuildNoteList();
@@ -110,7 +110,7 @@ void PerformanceEngine::SelectPort(int index) {
   Current().midiOutPort = static_cast<uint8_t>(index);
   Current().midiOutPortName = port_.PortName(Current().midiOutPort);
   // The box shows a patch that the new destination has not heard yet.
-  if (port_.OpenMidiOut(Current().midiOutPort, false)) port_.SendProgramChange(Current());
+  if (port_.OpenMidiOut(Current().midiOutPort, Current().midiOutPortName, false)) port_.SendProgramChange(Current());
 }
 
 void PerformanceEngine::SelectPortByName(const std::string& name) {
@@ -120,6 +120,8 @@ void PerformanceEngine::SelectPortByName(const std::string& name) {
 // --- The port list
 
 void PerformanceEngine::RefreshPorts() {
+  // What the service learnt of the connection may be trouble to report.
+  const Call call(*this);
   // A preset that names its port by number only is pinned to the entry that
   // number stands for now, before the entries move.
   for (Configuration& config : configs_) {
@@ -128,6 +130,8 @@ void PerformanceEngine::RefreshPorts() {
   port_.RefreshPorts();
   for (Configuration& config : configs_) FollowPortName(config);
 }
+
+bool PerformanceEngine::PortAbsent() const { return port_.PortAbsent(configs_[currentConfig_].midiOutPortName); }
 
 void PerformanceEngine::FollowPortName(Configuration& config) const {
   if (config.midiOutPortName.empty()) return;
