@@ -8,6 +8,19 @@
 #include "ui/ProgramInfo.h"
 #include "ui/window/QtMessageSink.h"
 
+namespace {
+// Messages that went out later than their pen time and the latency: a sign
+// that the latency is too short for this machine.
+void ReportLateMessages(const MidiDeliveryCounts& counts) {
+  if (counts.late == 0 && counts.droppedNotes == 0) return;
+  std::fprintf(stderr,
+               "quill: %llu of %llu timed MIDI messages went out late, %llu stale notes were left out; "
+               "a longer --midi-latency keeps them in time\n",
+               static_cast<unsigned long long>(counts.late), static_cast<unsigned long long>(counts.timed),
+               static_cast<unsigned long long>(counts.droppedNotes));
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   CommandLine options;
   if (!ParseCommandLine(argc, argv, options)) {
@@ -32,10 +45,13 @@ int main(int argc, char** argv) {
   }
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
   std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
-  std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi);
+  // The one place the MIDI client is made: with its name, which a session
+  // manager may yet decide.
+  std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi, options.clientName, options.midiLatency);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
   app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
   app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
+  ReportLateMessages(midi->DeliveryCounts());
   return 0;
 }
