@@ -36,7 +36,8 @@ std::string JackServer::UniqueClientName(const std::string& base) { return base 
 
 bool JackServer::Installed() { return std::system("command -v jackd >/dev/null 2>&1") == 0; }
 
-JackServer::JackServer() : name_("quill-test-" + std::to_string(::getpid()) + "-" + std::to_string(serverCount++)) {}
+JackServer::JackServer(int period)
+    : name_("quill-test-" + std::to_string(::getpid()) + "-" + std::to_string(serverCount++)), period_(period) {}
 
 JackServer::~JackServer() { Stop(); }
 
@@ -47,7 +48,7 @@ bool JackServer::Start() {
   jack_set_info_function(Silent);
 
   const std::string rate = std::to_string(kSampleRate);
-  const std::string period = std::to_string(kPeriod);
+  const std::string period = std::to_string(period_);
   // Synchronous: each cycle waits for every client, so a client that the busy
   // machine schedules late delays the cycle instead of losing or repeating
   // its MIDI events (which would fail the tests for the scheduler's sake).

@@ -19,7 +19,8 @@ class JackServer {
   /// True when jackd is on the PATH.
   static bool Installed();
 
-  JackServer();
+  /// A server whose period is `period` frames.
+  explicit JackServer(int period = kPeriod);
   ~JackServer();
   JackServer(const JackServer&) = delete;
   JackServer& operator=(const JackServer&) = delete;
@@ -46,5 +47,6 @@ class JackServer {
 
  private:
   std::string name_;
+  int period_;
   pid_t pid_ = -1;
 };
