@@ -83,6 +83,14 @@ void JackServer::Resume() {
   if (pid_ > 0) ::kill(pid_, SIGCONT);
 }
 
+void JackServer::Kill() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGKILL);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  pid_ = -1;
+}
+
 void JackServer::Stop() {
   if (pid_ <= 0) return;
   ::kill(pid_, SIGCONT);

@@ -31,6 +31,8 @@ class JackServer {
   void Pause();
   void Resume();
   void Stop();
+  /// SIGKILL: the server dies at once, as it does when it crashes.
+  void Kill();
 
   /// A client name that no other test process uses: JACK 2 names a client's
   /// socket after the client alone, so equal names on two servers collide.
