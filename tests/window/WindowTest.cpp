@@ -120,6 +120,32 @@ TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
   EXPECT_EQ(midi.packed, std::vector<uint32_t>{0x6BC0});
 }
 
+TEST_F(WindowTest, APresetWhoseDestinationIsAbsentShowsItAndWaitsForIt) {
+  midi.followsNames = true;
+  Choose(kPort, 1);  // "Device 1"
+  PressKey(List(kScale), Qt::Key_F2);
+  Choose(kPort, 0);
+  // The synthesiser of slot 1 quits: its name stays chosen, marked absent,
+  // and no other entry stands in for it.
+  midi.Announce({"Device 0", "Stand-in"});
+  QCoreApplication::sendPostedEvents();
+  PressKey(List(kScale), Qt::Key_F1);
+  ASSERT_EQ(List(kPort)->count(), 3);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1 (absent)");
+  EXPECT_EQ(midi.openName, "Device 1");
+  Choose(kPort, 2);  // choosing the absent entry changes nothing
+  EXPECT_EQ(midi.openName, "Device 1");
+  PressKey(List(kScale), Qt::Key_F2);
+  EXPECT_EQ(List(kPort)->count(), 2);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 0");
+  // It comes back: listed, chosen, nothing absent.
+  PressKey(List(kScale), Qt::Key_F1);
+  midi.Announce({"Device 0", "Stand-in", "Device 1"});
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(List(kPort)->count(), 3);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1");
+}
+
 TEST_F(WindowTest, SwitchingSlotsRefreshesThePanel) {
   Choose(kScale, 269);
   Choose(kControllerBoxes[0], 7);
