@@ -4,6 +4,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -23,6 +24,16 @@ using std::chrono::milliseconds;
 // until then instead of going nowhere.
 constexpr uint64_t kCyclesUntilConnected = 2;
 constexpr milliseconds kConnectionWait{200};
+// A server that ran no cycle for this long (or four periods, if longer) has
+// stalled. What is written in the first cycles after it runs again can be
+// lost on the way to the destinations (PipeWire loses it every time), so
+// delivery waits a moment (or two periods, if longer) once it runs again.
+constexpr int64_t kStallGap = 50'000'000;
+// More events in one cycle than this, and PipeWire loses the whole cycle's
+// output (from about a thousand); far more than any playing needs, and more
+// than jackd's buffer takes at the usual periods.
+constexpr int kMostEventsPerCycle = 256;
+constexpr int64_t kWaitAfterStall = 20'000'000;
 // A busy server may turn a new client away; it usually takes it on another try.
 constexpr int kOpenAttempts = 3;
 
@@ -51,6 +62,8 @@ struct JackClient::Shared {
   std::atomic<uint32_t> rate{48000};
   std::atomic<uint64_t> cycles{0};
   std::atomic<uint64_t> resumeCycle{0};  ///< delivery waits until this cycle
+  int64_t lastCycleStart = 0;            ///< the process thread's
+  int64_t resumeAt = 0;                  ///< the process thread's: no delivery before
   std::atomic<bool> gone{false};
   std::atomic<bool> stopped{false};
 
@@ -82,9 +95,17 @@ struct JackClient::Shared {
     jack_midi_clear_buffer(buffer);
     const uint64_t cycle = self->cycles.load(std::memory_order_relaxed) + 1;
     const int64_t now = Now();
-    if (cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
+    const uint32_t sampleRate = self->rate.load(std::memory_order_relaxed);
+    const int64_t period = sampleRate > 0 ? int64_t{frames} * 1'000'000'000 / sampleRate : 0;
+    if (self->lastCycleStart != 0 && now - self->lastCycleStart > std::max(kStallGap, 4 * period)) {
+      self->resumeAt = now + std::max(kWaitAfterStall, 2 * period);
+    }
+    self->lastCycleStart = now;
+    if (now >= self->resumeAt && cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
       // Whatever does not fit in this cycle's buffer waits for the next.
-      self->outbox->FillCycle(self->Cycle(frames, now), [buffer](uint32_t frame, const uint8_t* bytes, size_t length) {
+      int events = 0;
+      self->outbox->FillCycle(self->Cycle(frames, now), [&](uint32_t frame, const uint8_t* bytes, size_t length) {
+        if (++events > kMostEventsPerCycle) return false;
         jack_midi_data_t* data = jack_midi_event_reserve(buffer, frame, length);
         if (!data) return false;
         std::memcpy(data, bytes, length);

@@ -13,6 +13,7 @@
 #include "JackReceiver.h"
 #include "JackReplay.h"
 #include "midi/MidiSystem.h"
+#include "tablet/EventTime.h"
 #include "tests/support/JackServer.h"
 #include "tools/replay/ReplayRunner.h"
 
@@ -128,5 +129,29 @@ TEST_F(JackOutputTest, StalledOrVanishedServerIsWaitedForAndJoinedAgainByItself)
     ASSERT_TRUE(service->SendShortMsg(0x003C80));
     EXPECT_TRUE(receiver_->WaitForLast({0x80, 0x3C, 0x00}, 10s));
   }
+}
+
+TEST_F(JackOutputTest, ABufferSizeChangeWhilePlayingLosesAndReordersNothing) {
+  auto service = CreateMidiOutService(MidiSystem::Jack, JackServer::UniqueClientName("Quill"));
+  const auto device = FindDevice(*service, receiver_->PortName());
+  ASSERT_TRUE(device);
+  ASSERT_TRUE(service->Open(*device));
+  // The server's period changes three times while the pen plays a message
+  // every millisecond, each placed by its time.
+  std::thread changes([] {
+    for (int frames : {512, 128, JackServer::kPeriod}) {
+      std::this_thread::sleep_for(150ms);
+      EXPECT_TRUE(JackServer::SetBufferSize(frames)) << frames;
+    }
+  });
+  std::vector<Message> expected;
+  for (int i = 0; i < 600; ++i) {
+    const uint8_t controller = uint8_t(i / 128), value = uint8_t(i % 128);
+    expected.push_back({0xB3, controller, value});
+    ASSERT_TRUE(service->SendShortMsgAt(0xB3u | controller << 8 | uint32_t(value) << 16, MonotonicNow()));
+    std::this_thread::sleep_for(1ms);
+  }
+  changes.join();
+  EXPECT_EQ(receiver_->WaitFor(expected.size(), 20s), expected);
 }
 }  // namespace
