@@ -58,4 +58,5 @@ class JackServer {
   std::string runtimeFolder_;  ///< PipeWire's, made at the first start
   int period_;
   pid_t pid_ = -1;
+  bool killed_ = false;  ///< killed and not started again since
 };
