@@ -52,7 +52,7 @@ std::string CommandLineHelp() {
          "                  Quills keep apart in a patchbay\n"
          "  --midi-latency=MS\n"
          "                  every message goes out this many milliseconds after the pen did it\n"
-         "                  (default on JACK: one period and 1.5 ms; ALSA sends at once)\n"
+         "                  (default on JACK: one period and 3 ms; ALSA sends at once)\n"
          "  --help          show this help and end\n"
          "  --version       show the version and end\n"
          "  FILE.qcf        presets to load at start, as Load... does\n";

@@ -48,7 +48,7 @@ class MidiOutbox {
  public:
   /// Time for a pen event to reach the outbox before the cycle it is due in
   /// is filled: the GUI thread's delay and the process thread's wake-up.
-  static constexpr int64_t kLatencyMargin = 1'500'000;
+  static constexpr int64_t kLatencyMargin = 3'000'000;
 
   explicit MidiOutbox(size_t capacity, MidiOutTiming timing = MidiOutTiming{});
   MidiOutbox(const MidiOutbox&) = delete;
