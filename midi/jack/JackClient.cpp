@@ -26,14 +26,15 @@ constexpr uint64_t kCyclesUntilConnected = 2;
 constexpr milliseconds kConnectionWait{200};
 // A server that ran no cycle for this long (or four periods, if longer) has
 // stalled. What is written in the first cycles after it runs again can be
-// lost on the way to the destinations (PipeWire loses it every time), so
-// delivery waits a moment (or two periods, if longer) once it runs again.
+// lost on the way to the destinations (PipeWire loses it every time, for up
+// to some tens of milliseconds after a stall of seconds), so delivery waits
+// a moment (or four periods, if longer) once it runs again.
 constexpr int64_t kStallGap = 50'000'000;
 // More events in one cycle than this, and PipeWire loses the whole cycle's
 // output (from about a thousand); far more than any playing needs, and more
 // than jackd's buffer takes at the usual periods.
 constexpr int kMostEventsPerCycle = 256;
-constexpr int64_t kWaitAfterStall = 20'000'000;
+constexpr int64_t kWaitAfterStall = 100'000'000;
 // A busy server may turn a new client away; it usually takes it on another try.
 constexpr int kOpenAttempts = 3;
 
@@ -98,7 +99,7 @@ struct JackClient::Shared {
     const uint32_t sampleRate = self->rate.load(std::memory_order_relaxed);
     const int64_t period = sampleRate > 0 ? int64_t{frames} * 1'000'000'000 / sampleRate : 0;
     if (self->lastCycleStart != 0 && now - self->lastCycleStart > std::max(kStallGap, 4 * period)) {
-      self->resumeAt = now + std::max(kWaitAfterStall, 2 * period);
+      self->resumeAt = now + std::max(kWaitAfterStall, 4 * period);
     }
     self->lastCycleStart = now;
     if (now >= self->resumeAt && cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
