@@ -1,12 +1,35 @@
 // SPDX-License-Identifier: MIT
 #include "app/CommandLine.h"
 
+#include <charconv>
+#include <cmath>
 #include <optional>
 #include <string_view>
 
+namespace {
+// JACK keeps client names to 63 characters and uses ':' between a client's
+// name and its port's.
+constexpr size_t kLongestClientName = 63;
+// A second of latency is far beyond any use; a value that large is a mistake.
+constexpr double kLongestLatencyMs = 1000.0;
+
+std::optional<std::chrono::microseconds> ParseLatency(std::string_view text) {
+  double ms = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), ms);
+  if (error != std::errc() || end != text.data() + text.size() || !(ms > 0 && ms <= kLongestLatencyMs)) {
+    return std::nullopt;
+  }
+  return std::chrono::microseconds(std::llround(ms * 1000));
+}
+
+bool ValidClientName(std::string_view name) {
+  return !name.empty() && name.size() <= kLongestClientName && name.find(':') == std::string_view::npos;
+}
+}  // namespace
+
 std::string CommandLineUsage() {
-  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack] [--fresh] "
-         "[FILE.qcf]";
+  return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack]\n"
+         "             [--client-name NAME] [--midi-latency=MS] [--fresh] [FILE.qcf]";
 }
 
 std::string CommandLineHelp() {
@@ -24,6 +47,12 @@ std::string CommandLineHelp() {
          "                  without the option: evdev when a tablet device can be read, else qt\n"
          "  --any-tablet    take a tablet pen of any maker, not only Wacom's\n"
          "  --midi=SYSTEM   alsa or jack (default: ALSA when its sequencer runs, else JACK)\n"
+         "  --client-name NAME\n"
+         "                  the name of Quill's MIDI client (default: Quill), so that several\n"
+         "                  Quills keep apart in a patchbay\n"
+         "  --midi-latency=MS\n"
+         "                  every message goes out this many milliseconds after the pen did it\n"
+         "                  (default on JACK: one period and 3 ms; ALSA sends at once)\n"
          "  --fresh         start with the default presets instead of those Quill had when it\n"
          "                  last closed (kept in the user's data folder as last-session.qcf)\n"
          "  --help          show this help and end\n"
@@ -57,6 +86,26 @@ bool ParseCommandLine(int argc, char** argv, CommandLine& options) {
       options.anyTablet = true;
     } else if (arg == "--fresh") {
       options.fresh = true;
+    } else if (arg == "--client-name" || arg.starts_with("--client-name=")) {
+      std::string_view name;
+      if (arg == "--client-name") {
+        if (i + 1 >= argc) return false;
+        name = argv[++i];
+      } else {
+        name = arg.substr(14);
+      }
+      if (!ValidClientName(name)) {
+        options.problem = "a client name has 1 to 63 characters and no ':'";
+        return false;
+      }
+      options.clientName = name;
+    } else if (arg.starts_with("--midi-latency=")) {
+      const std::optional<std::chrono::microseconds> latency = ParseLatency(arg.substr(15));
+      if (!latency) {
+        options.problem = "--midi-latency takes milliseconds above 0, up to 1000";
+        return false;
+      }
+      options.midiLatency = *latency;
     } else if (arg.starts_with("--midi=")) {
       const std::optional<MidiSystem> system = ParseMidiSystem(arg.substr(7));
       if (!system) return false;

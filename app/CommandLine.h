@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,12 @@ struct CommandLine {
   bool anyTablet = false;       ///< --any-tablet: a tablet of any maker is taken
   bool fresh = false;           ///< --fresh: start with the default presets, not the last run's
   MidiSystem midi = MidiSystem::Automatic;
-  bool help = false;               ///< --help: list the options and end
-  bool version = false;            ///< --version: print the version and end
-  std::vector<std::string> files;  ///< the words that are no option: a configuration file to load
-  std::string problem;             ///< why a command line was refused, when more than the usage says
+  std::string clientName = "Quill";          ///< --client-name NAME: the MIDI client's name
+  std::chrono::microseconds midiLatency{0};  ///< --midi-latency=MS; 0: the MIDI system's own choice
+  bool help = false;                         ///< --help: list the options and end
+  bool version = false;                      ///< --version: print the version and end
+  std::vector<std::string> files;            ///< the words that are no option: a configuration file to load
+  std::string problem;                       ///< why a command line was refused, when more than the usage says
 };
 
 /// The usage line printed for a command line Quill does not understand.

@@ -20,6 +20,9 @@ PerformanceEngine::PerformanceEngine(MidiOutService& midi, MessageSink& messages
       port_(midi, messages, display),
       channels_(port_),
       notes_(port_, channels_, display) {
+  // A destination that comes (back) gets the current preset's sound and, for
+  // glide and per-note channels, its set-up.
+  port_.SetDestinationArrivedHandler([this] { SendPresetStart(); });
   ResetConfigurations();
 }
 
@@ -97,7 +100,7 @@ void PerformanceEngine::OnReset() {
 
 void PerformanceEngine::ShowConfiguration() {
   const Call call(*this);
-  port_.UseMidiOut(Current().midiOutPort);
+  port_.UseMidiOut(Current().midiOutPort, Current().midiOutPortName);
   display_.ShowPortAndChannel(Current());
   SendPresetStart();
   RebuildNoteList();
@@ -122,7 +125,7 @@ void PerformanceEngine::SelectPort(int index) {
   Current().midiOutPortName = port_.PortName(Current().midiOutPort);
   // The box shows a patch that the new destination has not heard yet, nor
   // the preset's glide and channels.
-  if (port_.OpenMidiOut(Current().midiOutPort, false)) SendPresetStart();
+  if (port_.OpenMidiOut(Current().midiOutPort, Current().midiOutPortName, false)) SendPresetStart();
 }
 
 void PerformanceEngine::SelectPortByName(const std::string& name) {
@@ -132,6 +135,8 @@ void PerformanceEngine::SelectPortByName(const std::string& name) {
 // --- The port list
 
 void PerformanceEngine::RefreshPorts() {
+  // What the service learnt of the connection may be trouble to report.
+  const Call call(*this);
   // A preset that names its port by number only is pinned to the entry that
   // number stands for now, before the entries move.
   for (Configuration& config : configs_) {
@@ -140,6 +145,8 @@ void PerformanceEngine::RefreshPorts() {
   port_.RefreshPorts();
   for (Configuration& config : configs_) FollowPortName(config);
 }
+
+bool PerformanceEngine::PortAbsent() const { return port_.PortAbsent(configs_[currentConfig_].midiOutPortName); }
 
 void PerformanceEngine::FollowPortName(Configuration& config) const {
   if (config.midiOutPortName.empty()) return;

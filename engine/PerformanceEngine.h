@@ -166,8 +166,12 @@ class PerformanceEngine {
   const NoteGenerator& Notes() const { return notes_; }
   bool PortOpen() const { return port_.IsOpen(); }
   size_t SoundingNoteCount() const { return port_.SoundingNoteCount(); }
-  /// Messages the port's service accepted so far (the activity light reads it).
+  /// Messages the MIDI service accepted since the start (an activity light
+  /// polls it; GUI thread only).
   uint64_t MidiMessagesSent() const { return port_.MessagesSent(); }
+  /// True when the current preset names a destination the MIDI system does
+  /// not list now: it is wanted, unconnected, and connects when it appears.
+  bool PortAbsent() const;
 
  private:
   /// Marks a call that may open a message box. Its nested loop may deliver

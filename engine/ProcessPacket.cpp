@@ -65,6 +65,13 @@ void PerformanceEngine::ProcessPacket(const TabletPacket& packet, const PacketGe
 }
 
 void PerformanceEngine::RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry) {
+  // Every message of this step stands for this pen event and goes out at its
+  // time; whatever is sent outside a step, at once.
+  struct EventTimeScope {
+    MidiPort& port;
+    EventTimeScope(MidiPort& p, int64_t time) : port(p) { port.SetEventTime(time); }
+    ~EventTimeScope() { port.SetEventTime(0); }
+  } const timing(port_, packet.eventTime);
   ++packetCount_;
   char buffer[16];
   display_.SetDisplayText(Readout::PacketCount, FormatNumber(buffer, packetCount_));

@@ -17,6 +17,8 @@ struct DeadlineWorker::State {
   std::condition_variable wake;
   std::condition_variable done;
   std::deque<std::shared_ptr<Job>> queue;
+  Task idle;
+  std::chrono::milliseconds idleEvery{0};
   int abandonedUnfinished = 0;  ///< Jobs given up on and not finished yet
   bool stopping = false;
   bool ended = false;
@@ -42,12 +44,28 @@ DeadlineWorker::~DeadlineWorker() { Stop(kDefaultStopDeadline); }
 void DeadlineWorker::Run(const std::shared_ptr<State>& state) {
   for (;;) {
     std::shared_ptr<State::Job> job;
+    Task idle;
     {
       std::unique_lock lock(state->mutex);
-      state->wake.wait(lock, [&] { return state->stopping || !state->queue.empty(); });
-      if (state->queue.empty()) break;
-      job = std::move(state->queue.front());
-      state->queue.pop_front();
+      const auto ready = [&] { return state->stopping || !state->queue.empty(); };
+      if (state->idle && state->idleEvery.count() > 0) {
+        if (!state->wake.wait_for(lock, state->idleEvery, ready)) idle = state->idle;
+      } else {
+        state->wake.wait(lock, ready);
+      }
+      if (!idle) {
+        if (state->queue.empty()) break;
+        job = std::move(state->queue.front());
+        state->queue.pop_front();
+      }
+    }
+    if (idle) {
+      try {
+        idle();
+      } catch (const std::exception&) {
+        // Watching goes on at the next turn.
+      }
+      continue;
     }
     try {
       job->task();
@@ -68,6 +86,13 @@ void DeadlineWorker::Run(const std::shared_ptr<State>& state) {
 }
 
 void DeadlineWorker::Post(Task task) { state_->Queue(std::move(task)); }
+
+void DeadlineWorker::SetIdleTask(Task task, std::chrono::milliseconds every) {
+  std::lock_guard lock(state_->mutex);
+  state_->idle = std::move(task);
+  state_->idleEvery = every;
+  state_->wake.notify_all();
+}
 
 bool DeadlineWorker::Call(Task task, std::chrono::milliseconds deadline) {
   const std::shared_ptr<State::Job> job = state_->Queue(std::move(task));

@@ -31,6 +31,9 @@ class DeadlineWorker {
 
   /// Queues `task` after everything queued before and returns at once.
   void Post(Task task);
+  /// Runs `task` whenever the queue has been empty for `every`: watching a
+  /// system that may go away or stall. An empty task stops it.
+  void SetIdleTask(Task task, std::chrono::milliseconds every);
   /// Queues `task` and waits until it ran; false when it did not finish within
   /// `deadline` (it still runs, later) or the worker is stopping.
   bool Call(Task task, std::chrono::milliseconds deadline);

@@ -17,6 +17,10 @@ size_t RecordCount(size_t capacity) {
 }
 
 bool ValidLength(size_t length) { return length >= 1 && length <= 3; }
+
+bool ValidRecord(const MessageRing::Message& record) {
+  return record.IsGate() ? record.length == 0 : ValidLength(record.length);
+}
 }  // namespace
 
 MessageRing::MessageRing(size_t capacity)
@@ -40,9 +44,21 @@ bool MessageRing::Push(int64_t time, const uint8_t* bytes, size_t length) {
   if (head - tail_.load(std::memory_order_acquire) > mask_) return false;
   Message& message = records_[head & mask_];
   message.time = time;
+  message.gate = 0;
   message.length = static_cast<uint8_t>(length);
   message.bytes = {};
   std::copy_n(bytes, length, message.bytes.begin());
+  head_.store(head + 1, std::memory_order_release);
+  return true;
+}
+
+bool MessageRing::PushGate(uint32_t gate) {
+  if (gate == 0) return false;
+  const uint64_t head = head_.load(std::memory_order_relaxed);
+  if (head - tail_.load(std::memory_order_acquire) > mask_) return false;
+  Message& record = records_[head & mask_];
+  record = Message{};
+  record.gate = gate;
   head_.store(head + 1, std::memory_order_release);
   return true;
 }
@@ -51,7 +67,7 @@ const MessageRing::Message* MessageRing::Front() {
   uint64_t tail = tail_.load(std::memory_order_relaxed);
   while (tail != head_.load(std::memory_order_acquire)) {
     const Message& message = records_[tail & mask_];
-    if (ValidLength(message.length)) return &message;
+    if (ValidRecord(message)) return &message;
     // Push writes no such record; should one appear all the same, it is
     // dropped rather than handed on with a length nobody checked.
     tail_.store(++tail, std::memory_order_release);

@@ -8,7 +8,8 @@
 #include <memory>
 
 /// Complete MIDI messages on their way from the thread that sends to the
-/// thread that delivers them (JACK's process callback): one writer, one
+/// thread that delivers them (JACK's process callback), with gates among them
+/// where the connection changes: one writer, one
 /// reader, no lock and no waiting on either side. The writer fills a record,
 /// then publishes it by moving the head on with release ordering; the reader
 /// loads the head with acquire ordering before it reads a record, so it never
@@ -16,11 +17,14 @@
 /// the writer fills a record again only after the reader has let it go.
 class MessageRing {
  public:
-  /// One message and when it is due.
+  /// One message and when it is due, or a gate.
   struct Message {
     int64_t time = 0;    ///< nanoseconds on CLOCK_MONOTONIC; 0: as soon as possible
-    uint8_t length = 0;  ///< 1 to 3
+    uint32_t gate = 0;   ///< a gate's number (then no bytes); 0 for a message
+    uint8_t length = 0;  ///< 1 to 3 for a message
     std::array<uint8_t, 3> bytes{};
+
+    bool IsGate() const { return gate != 0; }
   };
 
   /// Room for `capacity` messages, rounded up to a power of two; the memory is
@@ -34,10 +38,13 @@ class MessageRing {
   /// Writer: queues a message of 1 to 3 bytes; false, and nothing queued, when
   /// the ring is full or the length is not that of a short message.
   bool Push(int64_t time, const uint8_t* bytes, size_t length);
+  /// Writer: queues gate number `gate` (not 0); false when the ring is full.
+  bool PushGate(uint32_t gate);
 
-  /// Reader: the oldest message, left in the ring (a message due in a later
-  /// cycle stays first); null when there is none. It stays valid until Pop.
-  /// A record of another length than 1 to 3 is never returned: it is dropped.
+  /// Reader: the oldest message or gate, left in the ring (a message due in a
+  /// later cycle, or a gate still closed, stays first); null when there is
+  /// none. It stays valid until Pop. A message of another length than 1 to 3
+  /// is never returned: it is dropped.
   const Message* Front();
   /// Reader: takes the message that Front returned.
   void Pop();

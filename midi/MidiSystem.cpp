@@ -34,18 +34,23 @@ std::string MidiSystemAbsence(MidiSystem system) {
          "nothing can be sent";
 }
 
-std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName) {
+std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName,
+                                                     std::chrono::microseconds latency) {
   if (system == MidiSystem::Automatic) {
     // JACK is asked for only where there is no sequencer: with one, a JACK
     // setup reaches ALSA's ports through its bridge anyway.
     system = AlsaClient::SequencerPresent() || !JackBuiltIn() ? MidiSystem::Alsa : MidiSystem::Jack;
   }
+  MidiOutTiming timing;
+  timing.latency = latency;
   try {
     if (system == MidiSystem::Alsa && AlsaClient::SequencerPresent()) {
-      return std::make_unique<OwnPortService>([clientName] { return std::make_unique<AlsaClient>(clientName); });
+      return std::make_unique<OwnPortService>([clientName] { return std::make_unique<AlsaClient>(clientName); },
+                                              MidiWaitLimits{}, timing);
     }
     if (system == MidiSystem::Jack && JackBuiltIn()) {
-      return std::make_unique<OwnPortService>([clientName] { return CreateJackClient(clientName); });
+      return std::make_unique<OwnPortService>([clientName] { return CreateJackClient(clientName); }, MidiWaitLimits{},
+                                              timing);
     }
   } catch (const std::exception&) {
     // Out of memory or threads: carry on without MIDI rather than fail.

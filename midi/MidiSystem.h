@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,7 +27,10 @@ bool MidiSystemBuiltIn(MidiSystem system);
 std::string MidiSystemAbsence(MidiSystem system);
 
 /// The output service of a system, its client there named `clientName` and
-/// its port "out". Never throws: a system that is not there gives a service
-/// with no devices, which fails every open and every send (a JACK service
-/// still joins a server that starts later).
-std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName = "Quill");
+/// its port "out". Messages with a pen time go out at that time plus
+/// `latency` (0: the system's own choice: for JACK one period and a small
+/// margin; ALSA sends at once). Never throws: a system that is not there
+/// gives a service with no devices, which fails every open and every send (a
+/// JACK service still joins a server that starts later).
+std::unique_ptr<MidiOutService> CreateMidiOutService(MidiSystem system, const std::string& clientName = "Quill",
+                                                     std::chrono::microseconds latency = {});

@@ -5,8 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "midi/MidiOutbox.h"
 
 /// A place Quill's port can send to, as one MIDI system names it.
 struct MidiDestination {
@@ -17,10 +20,11 @@ struct MidiDestination {
   bool operator==(const MidiDestination&) const = default;
 };
 
-/// Quill's client on one MIDI system, with its one output port for the whole
-/// run. OwnPortService calls the "waiting" operations on its worker thread
-/// only, where they may wait for the system; the others on the thread that
-/// sends, where they never wait.
+/// Quill's client on one MIDI system, with its one output port. Messages do
+/// not pass through it: the service pushes them into its MidiOutbox, and the
+/// client delivers them from there on a thread of its own (JACK's process
+/// callback). OwnPortService calls the other operations on its worker thread
+/// only, where they may wait for the system.
 class MidiSystemClient {
  public:
   /// What connecting the port to a destination did.
@@ -32,27 +36,24 @@ class MidiSystemClient {
 
   virtual ~MidiSystemClient() = default;
 
-  // Waiting operations.
-  /// Joins the system and registers the port; false when the system is not
-  /// there. `destinationsChanged` may run on any thread until Stop.
-  virtual bool Start(std::function<void()> destinationsChanged) = 0;
+  /// Joins the system, registers the port and starts delivering what
+  /// `outbox` holds; false when the system is not there.
+  /// `destinationsChanged` may run on any thread until Stop.
+  virtual bool Start(std::function<void()> destinationsChanged, std::shared_ptr<MidiOutbox> outbox) = 0;
   /// Leaves the system.
   virtual void Stop() = 0;
   /// The destinations in the system's order.
   virtual std::vector<MidiDestination> Destinations() = 0;
-  /// True when the system is running, waiting up to `limit` for it to show it.
-  virtual bool WaitUntilRunning(std::chrono::milliseconds limit) = 0;
-  /// Waits, up to `limit`, until everything written has left the port.
-  virtual void WaitUntilDelivered(std::chrono::milliseconds limit) = 0;
+  /// Waits, up to `limit`, until what was pushed into the outbox before
+  /// `position` has reached the destinations connected now; false when it
+  /// has not by then (a stalled or vanished system).
+  virtual bool WaitUntilDelivered(uint64_t position, std::chrono::milliseconds limit) = 0;
   virtual Link Connect(const MidiDestination& destination) = 0;
   virtual bool Disconnect(const MidiDestination& destination) = 0;
-
-  // Operations that never wait.
-  /// Queues one complete message for the port; false when it cannot be taken.
-  virtual bool Write(const uint8_t* bytes, size_t length) = 0;
-  /// True when the system has done nothing for `limit` (or is gone): what is
-  /// written now would not be delivered.
-  virtual bool Stalled(std::chrono::milliseconds limit) const = 0;
+  /// True while the port is connected to `destination`: a destination that
+  /// left and came back under the same name has lost its connections.
+  virtual bool IsConnected(const MidiDestination& destination) = 0;
   /// True when the system went away: nothing of this client works again.
+  /// Any thread may ask.
   virtual bool Gone() const = 0;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "midi/OwnPortService.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -8,64 +9,107 @@
 
 #include "midi/ShortMessage.h"
 
+namespace {
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+/// How often the worker looks at the system when it has nothing else to do.
+constexpr milliseconds kWatchInterval{100};
+/// The slices in which the worker waits for what was sent to go out, so a
+/// system that went away is noticed in between.
+constexpr milliseconds kDeliveryWaitSlice{100};
+
+int64_t Now() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
+
+// The worker's answer for one open: the open's number and how it went.
+uint64_t PackLink(uint64_t request, MidiLink link) { return request << 3 | static_cast<uint64_t>(link); }
+}  // namespace
+
 /// Reports from the clients' threads reach the service only while it exists.
 struct OwnPortService::ChangeRelay {
   std::mutex mutex;
   std::function<void()> systemChanged;  ///< the service: read the list again
-  std::function<void()> listChanged;    ///< the owner's handler
+  std::function<void()> newsHandler;    ///< the owner's handler
 
   void SystemChanged() {
     std::lock_guard lock(mutex);
     if (systemChanged) systemChanged();
   }
-  void ListChanged() {
+  void News() {
     std::lock_guard lock(mutex);
-    if (listChanged) listChanged();
+    if (newsHandler) newsHandler();
   }
 };
 
 struct OwnPortService::Shared {
-  /// What an Open left for the sending thread.
-  struct Opened {
-    std::shared_ptr<MidiSystemClient> client;
-    uint64_t linkEpoch = 0;
-  };
-
-  Shared(ClientFactory factory, MidiWaitLimits limits)
-      : factory(std::move(factory)), limits(limits), relay(std::make_shared<ChangeRelay>()) {}
+  Shared(ClientFactory factory, MidiWaitLimits limits, MidiOutTiming timing)
+      : factory(std::move(factory)),
+        limits(limits),
+        relay(std::make_shared<ChangeRelay>()),
+        outbox(std::make_shared<MidiOutbox>(kOutboxCapacity, timing)) {}
 
   // Set at the start, then only read.
   const ClientFactory factory;
   const MidiWaitLimits limits;
   const std::shared_ptr<ChangeRelay> relay;
+  const std::shared_ptr<MidiOutbox> outbox;
 
   // The worker thread alone.
   std::shared_ptr<MidiSystemClient> client;
+  std::optional<Target> wanted;           ///< the destination asked for, while a device is open
+  uint64_t wantedRequest = 0;             ///< the open that asked for it
   std::optional<MidiDestination> linked;  ///< the destination the port is connected to
   bool madeByUs = false;                  ///< the connection is Quill's to take away
+  Clock::time_point nextJoin{};
+  bool stalledSeen = false;
 
   // The worker and the calling thread.
   std::mutex listMutex;
   std::vector<MidiDestination> latest;  ///< as the worker last read it
   bool readPending = false;             ///< a list reading is queued
-  std::atomic<uint64_t> linkEpoch{0};   ///< counts connections lost or replaced
+  std::atomic<uint64_t> linkState{0};   ///< PackLink of the latest answer
+  std::atomic<bool> abandoned{false};   ///< the service is gone and let the worker go
 
   // Worker thread.
-  bool EnsureClient();
+  bool EnsureClient(bool now);
   void ReadDestinations();
-  std::optional<Opened> Link(const MidiDestination& destination);
-  void Unlink();
+  void Link(const Target& target, uint64_t request, uint32_t gate, uint64_t position);
+  void Unlink(uint64_t position);
+  void Reconcile(const std::vector<MidiDestination>& list);
+  void Watch();
   void StopClient();
+  bool WaitDelivered(uint64_t position);
+  void Disconnect();
+  void Answer(MidiLink link);
+  bool Running() const { return client && !client->Gone(); }
 };
 
-OwnPortService::OwnPortService(ClientFactory factory, MidiWaitLimits limits)
-    : shared_(std::make_shared<Shared>(std::move(factory), limits)) {
+namespace {
+// The entry the target stands for: the one chosen when it is still listed,
+// else the first with its name.
+std::optional<MidiDestination> Find(const std::optional<MidiDestination>& chosen, const std::string& stableName,
+                                    const std::vector<MidiDestination>& list) {
+  if (chosen) {
+    for (const MidiDestination& d : list) {
+      if (d == *chosen) return d;
+    }
+  }
+  for (const MidiDestination& d : list) {
+    if (d.stableName == stableName) return d;
+  }
+  return std::nullopt;
+}
+}  // namespace
+
+OwnPortService::OwnPortService(ClientFactory factory, MidiWaitLimits limits, MidiOutTiming timing)
+    : shared_(std::make_shared<Shared>(std::move(factory), limits, timing)) {
   // Cleared before the service goes, under the relay's lock.
   shared_->relay->systemChanged = [this] { PostListReading(); };
   auto started = std::make_shared<bool>(false);
-  available_ = worker_.Call([shared = shared_, started] { *started = shared->EnsureClient(); },
+  available_ = worker_.Call([shared = shared_, started] { *started = shared->EnsureClient(true); },
                             shared_->limits.commandDeadline) &&
                *started;
+  worker_.SetIdleTask([shared = shared_] { shared->Watch(); }, kWatchInterval);
   std::lock_guard lock(shared_->listMutex);
   shown_ = shared_->latest;
 }
@@ -74,14 +118,14 @@ OwnPortService::~OwnPortService() {
   {
     std::lock_guard lock(shared_->relay->mutex);
     shared_->relay->systemChanged = nullptr;
-    shared_->relay->listChanged = nullptr;
+    shared_->relay->newsHandler = nullptr;
   }
+  worker_.SetIdleTask(nullptr, milliseconds(0));
   // The client goes on the worker, after everything queued before: if the
   // worker is let go, the client stays with it and is stopped there should
-  // the system ever answer. The sending thread's reference goes now.
-  sender_.reset();
+  // the system ever answer.
   worker_.Post([shared = shared_] { shared->StopClient(); });
-  worker_.Stop(2 * shared_->limits.commandDeadline);
+  if (!worker_.Stop(2 * shared_->limits.commandDeadline)) shared_->abandoned.store(true);
 }
 
 void OwnPortService::PostListReading() {
@@ -95,20 +139,38 @@ void OwnPortService::PostListReading() {
 
 // ---- Worker thread
 
-bool OwnPortService::Shared::EnsureClient() {
+bool OwnPortService::Shared::EnsureClient(bool now) {
   if (client && client->Gone()) {
-    // The system went away; its connections went with it.
+    // The system went away, its connections with it. What waits in the
+    // outbox waits for the next system.
     client->Stop();
     client.reset();
-    if (linked) ++linkEpoch;
     linked.reset();
+    madeByUs = false;
+    if (wanted) Answer(MidiLink::Unconnected);
+    {
+      std::lock_guard lock(listMutex);
+      latest.clear();
+    }
+    relay->News();
   }
   if (client) return true;
+  if (!now && Clock::now() < nextJoin) return false;
+  nextJoin = Clock::now() + limits.rejoinInterval;
   std::unique_ptr<MidiSystemClient> fresh = factory ? factory() : nullptr;
   if (!fresh) return false;
-  if (!fresh->Start([relay = relay] { relay->SystemChanged(); })) return false;
+  // Nothing goes out until the connection wanted is made again.
+  outbox->Hold(true);
+  if (!fresh->Start([relay = relay] { relay->SystemChanged(); }, outbox)) {
+    outbox->Hold(false);
+    return false;
+  }
   client = std::move(fresh);
   ReadDestinations();
+  // Every change of destination asked for meanwhile comes down to the one
+  // wanted now, connected (or not) above.
+  outbox->OpenGate(outbox->LastGate());
+  outbox->Hold(false);
   return true;
 }
 
@@ -118,62 +180,111 @@ void OwnPortService::Shared::ReadDestinations() {
     readPending = false;
   }
   std::vector<MidiDestination> list;
-  if (client && !client->Gone()) list = client->Destinations();
-  if (linked) {
-    bool present = false;
-    for (const MidiDestination& d : list) present = present || d.address == linked->address;
-    if (!present) {
-      // The destination went (and its connections with it).
-      linked.reset();
-      ++linkEpoch;
-    }
+  if (Running()) list = client->Destinations();
+  const auto listed = [&](const MidiDestination& d) { return std::find(list.begin(), list.end(), d) != list.end(); };
+  if (linked && (!listed(*linked) || !client->IsConnected(*linked))) {
+    // The destination went (perhaps to come back at once), and its
+    // connections with it.
+    linked.reset();
+    madeByUs = false;
+    if (wanted) Answer(MidiLink::Unconnected);
   }
+  Reconcile(list);
   bool changed = false;
   {
     std::lock_guard lock(listMutex);
     changed = list != latest;
     latest = std::move(list);
   }
-  if (changed) relay->ListChanged();
+  if (changed) relay->News();
 }
 
-std::optional<OwnPortService::Shared::Opened> OwnPortService::Shared::Link(const MidiDestination& destination) {
-  if (!EnsureClient()) return std::nullopt;
-  if (!client->WaitUntilRunning(limits.runningWait)) return std::nullopt;
-  if (!linked || linked->address != destination.address) {
-    Unlink();
-    switch (client->Connect(destination)) {
-      case MidiSystemClient::Link::Made: madeByUs = true; break;
-      case MidiSystemClient::Link::AlreadyThere: madeByUs = false; break;
-      case MidiSystemClient::Link::Failed: return std::nullopt;
-    }
-    linked = destination;
+void OwnPortService::Shared::Reconcile(const std::vector<MidiDestination>& list) {
+  if (!wanted || linked || !Running() || outbox->Stalled(Now(), std::chrono::nanoseconds(limits.stallLimit).count()))
+    return;
+  const std::optional<MidiDestination> found = Find(wanted->chosen, wanted->stableName, list);
+  if (!found) return;
+  switch (client->Connect(*found)) {
+    case MidiSystemClient::Link::Made: madeByUs = true; break;
+    case MidiSystemClient::Link::AlreadyThere: madeByUs = false; break;
+    case MidiSystemClient::Link::Failed: return;
   }
-  return Opened{client, linkEpoch.load()};
+  linked = found;
+  Answer(MidiLink::Connected);
 }
 
-void OwnPortService::Shared::Unlink() {
-  if (!linked) return;
-  if (madeByUs && client && !client->Gone()) {
-    // A system that does not run cannot take the connection away now; it
-    // stays noted, and the next Link or Unlink tries again.
-    if (!client->WaitUntilRunning(limits.runningWait)) return;
-    // What was sent last (the note-offs of a preset change) reaches the
-    // destination before the connection goes.
-    client->WaitUntilDelivered(limits.runningWait);
-    client->Disconnect(*linked);
+void OwnPortService::Shared::Link(const Target& target, uint64_t request, uint32_t gate, uint64_t position) {
+  wanted = target;
+  wantedRequest = request;
+  // Without a system the gate stays closed: what follows it waits for the
+  // next one, joined by the watch.
+  if (!EnsureClient(false) || !WaitDelivered(position)) {
+    Answer(MidiLink::Unconnected);
+    return;
   }
+  // The old destination has everything sent before the change: the
+  // connection may change now.
+  const std::vector<MidiDestination> list = client->Destinations();
+  const std::optional<MidiDestination> found = Find(target.chosen, target.stableName, list);
+  if (!linked || !found || linked->address != found->address) {
+    Disconnect();
+    Reconcile(list);
+  }
+  outbox->OpenGate(gate);
+  Answer(linked ? MidiLink::Connected : MidiLink::Unconnected);
+}
+
+void OwnPortService::Shared::Unlink(uint64_t position) {
+  wanted.reset();
+  if (Running() && WaitDelivered(position)) Disconnect();
   linked.reset();
   madeByUs = false;
-  ++linkEpoch;
+}
+
+void OwnPortService::Shared::Disconnect() {
+  if (linked && madeByUs && Running()) client->Disconnect(*linked);
+  linked.reset();
+  madeByUs = false;
+}
+
+bool OwnPortService::Shared::WaitDelivered(uint64_t position) {
+  // However long the system stalls: giving up would send the old
+  // destination's last messages to the new one.
+  while (!client->WaitUntilDelivered(position, kDeliveryWaitSlice)) {
+    if (client->Gone() || abandoned.load()) return false;
+  }
+  return true;
+}
+
+void OwnPortService::Shared::Watch() {
+  if (!EnsureClient(false)) return;
+  const bool stalled = outbox->Stalled(Now(), std::chrono::nanoseconds(limits.stallLimit).count());
+  if (stalled != stalledSeen) {
+    stalledSeen = stalled;
+    relay->News();
+  }
+  // A connection that failed is tried again while its destination is listed.
+  if (wanted && !linked && !stalled) {
+    std::vector<MidiDestination> list;
+    {
+      std::lock_guard lock(listMutex);
+      list = latest;
+    }
+    Reconcile(list);
+  }
 }
 
 void OwnPortService::Shared::StopClient() {
   if (!client) return;
   // The last note-offs of the program: worth a longer wait for a busy system.
-  if (!client->Gone()) client->WaitUntilDelivered(limits.commandDeadline);
+  if (!client->Gone()) client->WaitUntilDelivered(outbox->Pushed(), limits.commandDeadline);
   client->Stop();
   client.reset();
+}
+
+void OwnPortService::Shared::Answer(MidiLink link) {
+  linkState.store(PackLink(wantedRequest, link), std::memory_order_release);
+  relay->News();
 }
 
 // ---- The calling thread
@@ -189,49 +300,72 @@ std::string OwnPortService::GetStableDeviceName(unsigned device) {
 }
 
 bool OwnPortService::Open(unsigned device) {
-  Close();
-  if (device >= shown_.size()) return false;
-  // An earlier call still waits for a stalled system: this one would too.
-  if (worker_.Busy()) return false;
-  const MidiDestination destination = shown_[device];
-  auto opened = std::make_shared<std::optional<Shared::Opened>>();
-  if (!worker_.Call([shared = shared_, destination, opened] { *opened = shared->Link(destination); },
-                    shared_->limits.commandDeadline)) {
-    worker_.Post([shared = shared_] { shared->Unlink(); });  // a connection made late is taken back
+  if (device >= shown_.size()) {
+    Close();
     return false;
   }
-  if (!*opened) return false;
-  sender_ = (*opened)->client;
-  openEpoch_ = (*opened)->linkEpoch;
-  openAddress_ = destination.address;
-  stalled_ = false;
+  return OpenTarget({shown_[device].stableName, shown_[device]});
+}
+
+bool OwnPortService::OpenNamed(const std::string& stableName, unsigned device) {
+  if (stableName.empty()) return Open(device);
+  return OpenTarget({stableName, Find(std::nullopt, stableName, shown_)});
+}
+
+bool OwnPortService::OpenTarget(Target target) {
+  Close();
+  // What is sent from here on belongs to the new destination: it waits
+  // behind the gate until the worker has made the connection.
+  uint64_t position = 0;
+  const uint32_t gate = shared_->outbox->PushGate(position);
+  if (gate == 0) return false;  // the outbox is full: the system has stalled for long
+  open_ = target;
+  const uint64_t request = ++request_;
+  worker_.Post([shared = shared_, target = std::move(target), request, gate, position] {
+    shared->Link(target, request, gate, position);
+  });
   return true;
 }
 
 bool OwnPortService::Close() {
-  if (!openAddress_) return true;
-  openAddress_.reset();
-  worker_.Post([shared = shared_] { shared->Unlink(); });
+  if (!open_) return true;
+  open_.reset();
+  ++request_;
+  worker_.Post([shared = shared_, position = shared_->outbox->Pushed()] { shared->Unlink(position); });
   return true;
 }
 
-bool OwnPortService::SendShortMsg(uint32_t packed) {
-  if (!openAddress_ || stalled_ || !sender_) return false;
+bool OwnPortService::SendShortMsgAt(uint32_t packed, int64_t time) {
+  if (!open_) return false;
   std::array<uint8_t, 3> bytes{};
   const size_t length = ShortMessageBytes(packed, bytes);
-  if (length == 0) return false;
-  if (sender_->Stalled(shared_->limits.stallLimit)) {
-    // Nothing written now would arrive in time.
-    stalled_ = true;
-    return false;
-  }
-  return sender_->Write(bytes.data(), length);
+  return length != 0 && shared_->outbox->Push(time, bytes.data(), length);
 }
 
 bool OwnPortService::IsConnectedTo(unsigned device) {
-  return openAddress_ && !stalled_ && sender_ && device < shown_.size() && shown_[device].address == *openAddress_ &&
-         shared_->linkEpoch.load() == openEpoch_ && !sender_->Stalled(shared_->limits.stallLimit);
+  if (!open_ || device >= shown_.size()) return false;
+  const MidiDestination& entry = shown_[device];
+  return open_->chosen ? open_->chosen->address == entry.address : open_->stableName == entry.stableName;
 }
+
+bool OwnPortService::IsOpenOn(const std::string& stableName, unsigned device) {
+  if (stableName.empty()) return IsConnectedTo(device);
+  return open_ && open_->stableName == stableName;
+}
+
+MidiLink OwnPortService::Link() {
+  if (!open_) return MidiLink::Closed;
+  const uint64_t state = shared_->linkState.load(std::memory_order_acquire);
+  // An answer to an earlier open says nothing about this one.
+  const MidiLink link = state >> 3 == request_ ? static_cast<MidiLink>(state & 7) : MidiLink::Connecting;
+  if (link != MidiLink::Unconnected &&
+      shared_->outbox->Stalled(Now(), std::chrono::nanoseconds(shared_->limits.stallLimit).count())) {
+    return MidiLink::Stalled;
+  }
+  return link;
+}
+
+MidiDeliveryCounts OwnPortService::DeliveryCounts() const { return shared_->outbox->Counts(); }
 
 void OwnPortService::RefreshDevices() {
   {
@@ -241,12 +375,12 @@ void OwnPortService::RefreshDevices() {
   // The list follows the system through its reports; reading it once more
   // also joins a system that was not there before.
   worker_.Post([shared = shared_] {
-    shared->EnsureClient();
+    shared->EnsureClient(true);
     shared->ReadDestinations();
   });
 }
 
 void OwnPortService::SetDevicesChangedHandler(std::function<void()> handler) {
   std::lock_guard lock(shared_->relay->mutex);
-  shared_->relay->listChanged = std::move(handler);
+  shared_->relay->newsHandler = std::move(handler);
 }

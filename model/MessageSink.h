@@ -19,9 +19,12 @@ class MessageSink {
   virtual void ShowMessage(std::string_view text, MessageIcon icon = MessageIcon::Warning) = 0;
   /// A modal Yes/No question; true for Yes.
   virtual bool AskYesNo(std::string_view text) = 0;
-  /// MIDI trouble while playing, shown without stopping the performance (no modal box in
-  /// the window); by default a message box, as quill-replay prints every one.
+
+  /// MIDI trouble while playing ("MIDI error", a destination that cannot be
+  /// connected), reported for every failure: a sink that shows it while the
+  /// pen plays shows it without a modal box, once per episode. By default a
+  /// box, as quill-replay prints every one.
   virtual void ReportTrouble(std::string_view text) { ShowMessage(text); }
-  /// MIDI works again: an episode of trouble is over.
+  /// MIDI works again: the episode of trouble is over.
   virtual void TroubleResolved() {}
 };

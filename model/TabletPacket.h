@@ -38,6 +38,7 @@ struct TabletPacket {
   int32_t azimuth = 0;          ///< 0..3599 clockwise, 0 = leaning towards the top
   int32_t altitude = 0;         ///< 900 upright, falling as the pen tilts
   int32_t twist = 0;            ///< compared for change, never sent
+  int64_t eventTime = 0;        ///< when the pen did this: nanoseconds on CLOCK_MONOTONIC; 0 = no time
 
   bool operator==(const TabletPacket&) const = default;
 };

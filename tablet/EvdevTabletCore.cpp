@@ -20,13 +20,13 @@ void EvdevTabletCore::DeviceLost(int32_t screenWidth, int32_t screenHeight) {
   decoder_->SetScreenSize(screenWidth, screenHeight);
   const std::optional<TabletPacket> lift = decoder_->DeviceLost();
   decoder_.reset();
-  Deliver(lift, screenWidth, screenHeight);
+  Deliver(lift, screenWidth, screenHeight, 0);
 }
 
-void EvdevTabletCore::Feed(const input_event& event, int32_t screenWidth, int32_t screenHeight) {
+void EvdevTabletCore::Feed(const input_event& event, int32_t screenWidth, int32_t screenHeight, int64_t eventTime) {
   if (!decoder_) return;
   decoder_->SetScreenSize(screenWidth, screenHeight);
-  Deliver(decoder_->Feed(event), screenWidth, screenHeight);
+  Deliver(decoder_->Feed(event), screenWidth, screenHeight, eventTime);
 }
 
 std::string EvdevTabletCore::ToolName(uint32_t cursor) const { return StandardToolName(cursor); }
@@ -41,6 +41,9 @@ bool EvdevTabletCore::OpenContext(PacketHandler handler) {
   return true;
 }
 
-void EvdevTabletCore::Deliver(const std::optional<TabletPacket>& packet, int32_t screenWidth, int32_t screenHeight) {
-  if (packet) delivery_.Deliver(*packet, screenWidth, screenHeight);
+void EvdevTabletCore::Deliver(std::optional<TabletPacket> packet, int32_t screenWidth, int32_t screenHeight,
+                              int64_t eventTime) {
+  if (!packet) return;
+  packet->eventTime = eventTime;
+  delivery_.Deliver(*packet, screenWidth, screenHeight);
 }

@@ -23,10 +23,12 @@ class EvdevTabletCore : public TabletService {
   /// DeviceLost first when it went away.
   bool SetDevice(const EvdevDeviceInfo& device);
   /// The device went away: a pen that was pressing or holding a button is
-  /// lifted where it was, and its events are no longer expected.
+  /// lifted where it was (at once: no pen event is behind it), and its
+  /// events are no longer expected.
   void DeviceLost(int32_t screenWidth, int32_t screenHeight);
-  /// One event of the device; a packet it completes goes to the context.
-  void Feed(const input_event& event, int32_t screenWidth, int32_t screenHeight);
+  /// One event of the device; a packet it completes goes to the context with
+  /// `eventTime`, when the event happened (0: no time, as quill-replay plays).
+  void Feed(const input_event& event, int32_t screenWidth, int32_t screenHeight, int64_t eventTime = 0);
 
   /// Whether a device is taken now (ServicesPresent stays true once one was).
   bool HasDevice() const { return decoder_ != nullptr; }
@@ -47,7 +49,7 @@ class EvdevTabletCore : public TabletService {
   void Close() override { delivery_.Close(); }
 
  private:
-  void Deliver(const std::optional<TabletPacket>& packet, int32_t screenWidth, int32_t screenHeight);
+  void Deliver(std::optional<TabletPacket> packet, int32_t screenWidth, int32_t screenHeight, int64_t eventTime);
 
   bool present_ = false;
   std::string name_;

@@ -18,6 +18,7 @@ void PacketDelivery::Enable(bool enable) {
     TabletPacket lift = *last_;
     lift.normalPressure = 0;
     lift.buttons = 0;
+    lift.eventTime = 0;  // no pen event behind it: at once
     Deliver(lift, lastScreenWidth_, lastScreenHeight_);
   }
   enabled_ = enable;

@@ -5,7 +5,9 @@
 // the packet's arrival until the last send of the port returned, once with a
 // sink that records the messages and once with the real JACK service connected
 // to a receiver; then, for single messages, the time from the send to their
-// arrival in a JACK receiver, given with the server's period.
+// arrival in a JACK receiver, given with the server's period. Last, the
+// longest the GUI thread is held up by 100 changes of destination while the
+// pen plays, on a MIDI system that takes half a second to make a connection.
 #include <RtMidi.h>
 
 #include <algorithm>
@@ -21,6 +23,7 @@
 
 #include "engine/PerformanceEngine.h"
 #include "midi/MidiSystem.h"
+#include "midi/OwnPortService.h"
 #include "tests/support/JackServer.h"
 
 namespace {
@@ -159,6 +162,99 @@ class TimedReceiver {
   std::atomic<int> count_{0};
 };
 
+// A MIDI system that takes half a second over every connection (as a server
+// that is busy, or swapping): it delivers the outbox every millisecond into
+// nowhere. Everything it uses is its own, since a service's worker may still
+// hold it when the measurement is over.
+class SlowSystemClient : public MidiSystemClient {
+ public:
+  static constexpr auto kAnswer = std::chrono::milliseconds(500);
+  static inline std::atomic<bool> hurry{false};  ///< the measurement is over: answer at once
+
+  ~SlowSystemClient() override { Stop(); }
+  bool Start(std::function<void()>, std::shared_ptr<MidiOutbox> outbox) override {
+    outbox_ = std::move(outbox);
+    reader_ = std::thread([this] {
+      while (!stop_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const int64_t now = Clock::now().time_since_epoch().count();
+        outbox_->FillCycle({now, now + 1'000'000, 48, outbox_->LatencyFor(48, 48000)},
+                           [](uint32_t, const uint8_t*, size_t) { return true; });
+        outbox_->Beat(now);
+        ++cycles_;
+      }
+    });
+    return true;
+  }
+  void Stop() override {
+    stop_ = true;
+    if (reader_.joinable()) reader_.join();
+  }
+  std::vector<MidiDestination> Destinations() override { return {{"A", "A", "A"}, {"B", "B", "B"}}; }
+  bool WaitUntilDelivered(uint64_t position, std::chrono::milliseconds limit) override {
+    const auto until = Clock::now() + limit;
+    while (outbox_->Taken() < position && Clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const uint64_t seen = cycles_;
+    while (cycles_ < seen + 2 && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return cycles_ >= seen + 2;
+  }
+  Link Connect(const MidiDestination&) override {
+    Answer();
+    return Link::Made;
+  }
+  bool Disconnect(const MidiDestination&) override {
+    Answer();
+    return true;
+  }
+  bool IsConnected(const MidiDestination&) override { return true; }
+  bool Gone() const override { return false; }
+
+ private:
+  static void Answer() {
+    for (auto until = Clock::now() + kAnswer; Clock::now() < until && !hurry;) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+
+  std::shared_ptr<MidiOutbox> outbox_;
+  std::atomic<bool> stop_{false};
+  std::atomic<uint64_t> cycles_{0};
+  std::thread reader_;
+};
+
+// The longest time, in ms, that one call on the GUI thread took while the
+// destination changed 100 times, a pen packet between every two changes.
+double LongestStallOverPresetChanges() {
+  OwnPortService service([] { return std::make_unique<SlowSystemClient>(); });
+  CountingMessages messages;
+  NoDisplay display;
+  PenTools tools;
+  CopyBuffer copyBuffer;
+  PerformanceEngine engine(service, messages, display, tools, copyBuffer);
+  engine.Start();
+  engine.MarkInitialised();
+  PacketGeometry geometry;
+  TabletPacket packet;
+  packet.cursor = 1;
+  packet.buttons = 1;
+  packet.normalPressure = 600;
+  double longest = 0;
+  auto timed = [&](auto&& call) {
+    const auto start = Clock::now();
+    call();
+    longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  };
+  for (int change = 0; change < 100; ++change) {
+    timed([&] { engine.SelectPort(change % 2); });
+    packet.y = (change & 1) ? 100 : 1000;
+    timed([&] { engine.ProcessPacket(packet, geometry); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  SlowSystemClient::hurry = true;
+  return longest;
+}
+
 void Print(const char* sink, const char* pattern, const std::vector<double>& times, uint64_t boxes) {
   const Figures f = Summarise(times);
   std::printf("%-10s %-12s %8zu %10.2f %8.2f %9.1f %6llu\n", sink, pattern, times.size(), f.median, f.p99, f.max,
@@ -184,6 +280,9 @@ int main(int argc, char** argv) {
     const auto times = TimePackets(recorder, pattern, events, interval, boxes);
     Print("recording", pattern == Pattern::Controllers ? "controllers" : "notes", times, boxes);
   }
+
+  std::printf("longest GUI-thread call over 100 destination changes, each connection taking %lld ms: %.2f ms\n",
+              static_cast<long long>(SlowSystemClient::kAnswer.count()), LongestStallOverPresetChanges());
 
   if (!JackServer::Installed()) {
     std::printf("jackd is not installed: no JACK figures\n");

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "midi/alsa/AlsaFormats.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace {
@@ -56,4 +57,18 @@ bool EncodeSequencerEvent(snd_midi_event_t* encoder, const uint8_t* bytes, size_
   snd_seq_ev_clear(&event);
   const long used = snd_midi_event_encode(encoder, bytes, static_cast<long>(length), &event);
   return used == static_cast<long>(length) && event.type != SND_SEQ_EVENT_NONE;
+}
+
+int64_t QueueTime(int64_t due, int64_t now, int64_t epoch, int64_t& last) {
+  const int64_t at = std::max(std::max(due, now) - epoch, last);
+  last = at;
+  return at;
+}
+
+snd_seq_real_time_t ToRealTime(int64_t nanoseconds) {
+  const int64_t kept = std::max<int64_t>(nanoseconds, 0);
+  snd_seq_real_time_t time;
+  time.tv_sec = static_cast<unsigned int>(kept / 1'000'000'000);
+  time.tv_nsec = static_cast<unsigned int>(kept % 1'000'000'000);
+  return time;
 }

@@ -30,3 +30,13 @@ std::string WithoutRunNumbers(std::string_view name);
 /// Turns one complete message into a sequencer event (source and destination
 /// still to be set); false when the bytes are not exactly one message.
 bool EncodeSequencerEvent(snd_midi_event_t* encoder, const uint8_t* bytes, size_t length, snd_seq_event_t& event);
+
+/// The time on a sequencer queue, in nanoseconds since the queue started at
+/// `epoch` (CLOCK_MONOTONIC), for an event due at `due` (0: at once) and
+/// handed over at `now`: never in the past, and never before the event
+/// scheduled before it (`last`, which it moves on), so the queue keeps the
+/// order the events were sent in.
+int64_t QueueTime(int64_t due, int64_t now, int64_t epoch, int64_t& last);
+
+/// Nanoseconds as the sequencer's real time.
+snd_seq_real_time_t ToRealTime(int64_t nanoseconds);

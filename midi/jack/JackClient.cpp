@@ -4,6 +4,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -13,25 +14,33 @@
 #include <vector>
 
 #include "midi/JackSupport.h"
-#include "midi/MessageRing.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Room for 16384 messages: several seconds of the densest playing, and far
-// more than a server drains in a cycle, so a burst (packets that queued up
-// while the window was busy) is delivered over a few cycles, not refused.
-constexpr size_t kRingCapacity = 16384;
 // A new connection is in place in the server's graph from the cycle after
 // the one that was running when it was made; the messages that follow it wait
 // until then instead of going nowhere.
 constexpr uint64_t kCyclesUntilConnected = 2;
 constexpr milliseconds kConnectionWait{200};
+// A server that ran no cycle for this long (or four periods, if longer) has
+// stalled. What is written in the first cycles after it runs again can be
+// lost on the way to the destinations (PipeWire loses it every time, for up
+// to some tens of milliseconds after a stall of seconds), so delivery waits
+// a moment (or four periods, if longer) once it runs again.
+constexpr int64_t kStallGap = 50'000'000;
+// More events in one cycle than this, and PipeWire loses the whole cycle's
+// output (from about a thousand); far more than any playing needs, and more
+// than jackd's buffer takes at the usual periods.
+constexpr int kMostEventsPerCycle = 256;
+constexpr int64_t kWaitAfterStall = 100'000'000;
 // A busy server may turn a new client away; it usually takes it on another try.
 constexpr int kOpenAttempts = 3;
 
-int64_t NowTicks() { return Clock::now().time_since_epoch().count(); }
+// The monotonic clock, which pen events are timed on (steady_clock is
+// CLOCK_MONOTONIC on Linux).
+int64_t Now() { return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count(); }
 
 void Silent(const char*) {}
 
@@ -49,30 +58,68 @@ void SilenceJack() {
 struct JackClient::Shared {
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
-  MessageRing ring{kRingCapacity};
-  std::function<void()> changed;  ///< set before activation, then only read
+  std::shared_ptr<MidiOutbox> outbox;  ///< set before activation, then only read
+  std::function<void()> changed;       ///< set before activation, then only read
+  std::atomic<uint32_t> rate{48000};
   std::atomic<uint64_t> cycles{0};
-  std::atomic<int64_t> lastCycleTicks{0};
-  std::atomic<uint64_t> resumeCycle{0};  ///< the ring is held until this cycle
+  std::atomic<uint64_t> resumeCycle{0};  ///< delivery waits until this cycle
+  int64_t lastCycleStart = 0;            ///< the process thread's
+  int64_t resumeAt = 0;                  ///< the process thread's: no delivery before
   std::atomic<bool> gone{false};
   std::atomic<bool> stopped{false};
+
+  // The cycle on the monotonic clock. The server's own times are on its
+  // clock (the monotonic one on Linux, but nothing needs to rely on it):
+  // they are moved over by the difference of the two clocks read now.
+  MidiCycle Cycle(jack_nframes_t frames, int64_t now) const {
+    MidiCycle cycle;
+    cycle.frames = frames;
+    const uint32_t sampleRate = rate.load(std::memory_order_relaxed);
+    cycle.latency = outbox->LatencyFor(frames, sampleRate);
+    jack_nframes_t firstFrame = 0;
+    jack_time_t start = 0, next = 0;
+    float period = 0;
+    if (jack_get_cycle_times(client, &firstFrame, &start, &next, &period) == 0 && next > start) {
+      const int64_t clockDifference = now - static_cast<int64_t>(jack_get_time()) * 1000;
+      cycle.start = static_cast<int64_t>(start) * 1000 + clockDifference;
+      cycle.end = static_cast<int64_t>(next) * 1000 + clockDifference;
+    } else {
+      cycle.start = now;
+      cycle.end = now + (sampleRate > 0 ? int64_t{frames} * 1'000'000'000 / sampleRate : 1);
+    }
+    return cycle;
+  }
 
   static int Process(jack_nframes_t frames, void* arg) {
     auto* self = static_cast<Shared*>(arg);
     void* buffer = jack_port_get_buffer(self->port, frames);
     jack_midi_clear_buffer(buffer);
     const uint64_t cycle = self->cycles.load(std::memory_order_relaxed) + 1;
-    if (cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
-      // Whatever does not fit in this cycle's buffer waits for the next.
-      while (const MessageRing::Message* message = self->ring.Front()) {
-        jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, message->length);
-        if (!data) break;
-        std::memcpy(data, message->bytes.data(), message->length);
-        self->ring.Pop();
-      }
+    const int64_t now = Now();
+    const uint32_t sampleRate = self->rate.load(std::memory_order_relaxed);
+    const int64_t period = sampleRate > 0 ? int64_t{frames} * 1'000'000'000 / sampleRate : 0;
+    if (self->lastCycleStart != 0 && now - self->lastCycleStart > std::max(kStallGap, 4 * period)) {
+      self->resumeAt = now + std::max(kWaitAfterStall, 4 * period);
     }
-    self->lastCycleTicks.store(NowTicks(), std::memory_order_release);
+    self->lastCycleStart = now;
+    if (now >= self->resumeAt && cycle >= self->resumeCycle.load(std::memory_order_acquire)) {
+      // Whatever does not fit in this cycle's buffer waits for the next.
+      int events = 0;
+      self->outbox->FillCycle(self->Cycle(frames, now), [&](uint32_t frame, const uint8_t* bytes, size_t length) {
+        if (++events > kMostEventsPerCycle) return false;
+        jack_midi_data_t* data = jack_midi_event_reserve(buffer, frame, length);
+        if (!data) return false;
+        std::memcpy(data, bytes, length);
+        return true;
+      });
+    }
+    self->outbox->Beat(now);
     self->cycles.store(cycle, std::memory_order_release);
+    return 0;
+  }
+
+  static int SampleRateChanged(jack_nframes_t rate, void* arg) {
+    static_cast<Shared*>(arg)->rate.store(rate, std::memory_order_relaxed);
     return 0;
   }
 
@@ -105,10 +152,11 @@ JackClient::~JackClient() {
   delete shared_;
 }
 
-bool JackClient::Start(std::function<void()> destinationsChanged) {
-  if (started_) return false;
+bool JackClient::Start(std::function<void()> destinationsChanged, std::shared_ptr<MidiOutbox> outbox) {
+  if (started_ || !outbox) return false;
   SilenceJack();
   shared_->changed = std::move(destinationsChanged);
+  shared_->outbox = std::move(outbox);
   for (int attempt = 0; attempt < kOpenAttempts && !shared_->client; ++attempt) {
     jack_status_t status{};
     shared_->client = jack_client_open(clientName_.c_str(), JackNoStartServer, &status);
@@ -117,9 +165,12 @@ bool JackClient::Start(std::function<void()> destinationsChanged) {
   jack_client_t* client = shared_->client;
   if (!client) return false;
   jack_on_shutdown(client, &Shared::ServerShutDown, shared_);
+  shared_->rate.store(jack_get_sample_rate(client));
   shared_->port = jack_port_register(client, portName_.c_str(), JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-  shared_->lastCycleTicks.store(NowTicks());
+  // Counts as alive from now on: a server that never runs a cycle is stalled.
+  shared_->outbox->Beat(Now());
   if (!shared_->port || jack_set_process_callback(client, &Shared::Process, shared_) != 0 ||
+      jack_set_sample_rate_callback(client, &Shared::SampleRateChanged, shared_) != 0 ||
       jack_set_port_registration_callback(client, &Shared::PortRegistered, shared_) != 0 ||
       jack_set_port_rename_callback(client, &Shared::PortRenamed, shared_) != 0 || jack_activate(client) != 0) {
     jack_client_close(client);
@@ -149,34 +200,30 @@ std::vector<MidiDestination> JackClient::Destinations() {
   return destinations;
 }
 
-bool JackClient::WaitUntilRunning(milliseconds limit) {
-  if (!started_ || stopped_ || shared_->gone.load()) return false;
-  if (!Stalled(limit)) return true;
-  const uint64_t before = shared_->cycles.load(std::memory_order_acquire);
-  const auto until = Clock::now() + limit;
-  while (Clock::now() < until && !shared_->gone.load()) {
-    if (shared_->cycles.load(std::memory_order_acquire) != before) return true;
-    std::this_thread::sleep_for(milliseconds(1));
-  }
-  return false;
-}
-
-void JackClient::WaitUntilDelivered(milliseconds limit) {
-  // A message drained in a cycle is read by its destinations later in that
-  // same cycle; once the next cycle has begun, that one is over, and a
-  // connection taken away or the client closed can no longer cut it off.
-  const uint64_t written = shared_->ring.Pushed();
+bool JackClient::WaitUntilDelivered(uint64_t position, milliseconds limit) {
+  if (!started_ || stopped_) return false;
   const auto until = Clock::now() + limit;
   auto waitFor = [&](auto done) {
-    while (!done() && Clock::now() < until && !Stalled(limit)) std::this_thread::sleep_for(milliseconds(1));
+    while (!done()) {
+      if (shared_->gone.load() || Clock::now() >= until) return false;
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+    return true;
   };
-  waitFor([&] { return shared_->ring.Drained() >= written; });
-  const uint64_t drainedBy = shared_->cycles.load(std::memory_order_acquire);
-  waitFor([&] { return shared_->cycles.load(std::memory_order_acquire) > drainedBy; });
+  // A message is written into the port in a cycle and read by its
+  // destinations later in that same cycle. Once the reader has taken
+  // everything before `position`, the cycle after the one running then has
+  // begun when two more have ended: that one is over, and a connection taken
+  // away or the client closed can no longer cut it off.
+  if (!waitFor([&] { return shared_->outbox->Taken() >= position; })) return false;
+  const uint64_t takenBy = shared_->cycles.load(std::memory_order_acquire);
+  return waitFor([&] { return shared_->cycles.load(std::memory_order_acquire) >= takenBy + 2; });
 }
 
 MidiSystemClient::Link JackClient::Connect(const MidiDestination& destination) {
   if (!started_ || stopped_ || shared_->gone.load()) return Link::Failed;
+  // The port's own name: a server may have renamed this client for the
+  // others (PipeWire does, for a second client of the same name).
   const int result = jack_connect(shared_->client, jack_port_name(shared_->port), destination.address.c_str());
   if (result == EEXIST) return Link::AlreadyThere;
   if (result != 0) return Link::Failed;
@@ -196,15 +243,9 @@ bool JackClient::Disconnect(const MidiDestination& destination) {
   return jack_disconnect(shared_->client, jack_port_name(shared_->port), destination.address.c_str()) == 0;
 }
 
-bool JackClient::Write(const uint8_t* bytes, size_t length) {
-  // Time 0: at the start of the next cycle.
-  return started_ && !shared_->stopped.load(std::memory_order_relaxed) && shared_->ring.Push(0, bytes, length);
-}
-
-bool JackClient::Stalled(milliseconds limit) const {
-  if (shared_->gone.load() || shared_->stopped.load()) return true;
-  const int64_t last = shared_->lastCycleTicks.load(std::memory_order_acquire);
-  return Clock::now().time_since_epoch().count() - last > Clock::duration(limit).count();
+bool JackClient::IsConnected(const MidiDestination& destination) {
+  if (!started_ || stopped_ || shared_->gone.load()) return false;
+  return jack_port_connected_to(shared_->port, destination.address.c_str()) != 0;
 }
 
 bool JackClient::Gone() const { return shared_->gone.load(); }

@@ -5,10 +5,12 @@
 
 #include "midi/MidiSystemClient.h"
 
-/// Quill's client on a JACK server, with one MIDI output port. Messages go
-/// through a lock-free ring that the server's process callback empties into
-/// the port at every cycle, so a send never waits, whatever the server does;
-/// the process callback also counts cycles, which tells a stalled server.
+/// Quill's client on a JACK server, with one MIDI output port. The server's
+/// process callback delivers the service's outbox into the port, each
+/// message at the frame of its pen time plus the latency (at the cycle's
+/// first free frame when it has no time), so a send never waits, whatever
+/// the server does; each cycle is also a heartbeat, which tells a stalled
+/// server.
 class JackClient : public MidiSystemClient {
  public:
   explicit JackClient(std::string clientName, std::string portName = "out");
@@ -16,15 +18,13 @@ class JackClient : public MidiSystemClient {
   JackClient(const JackClient&) = delete;
   JackClient& operator=(const JackClient&) = delete;
 
-  bool Start(std::function<void()> destinationsChanged) override;
+  bool Start(std::function<void()> destinationsChanged, std::shared_ptr<MidiOutbox> outbox) override;
   void Stop() override;
   std::vector<MidiDestination> Destinations() override;
-  bool WaitUntilRunning(std::chrono::milliseconds limit) override;
-  void WaitUntilDelivered(std::chrono::milliseconds limit) override;
+  bool WaitUntilDelivered(uint64_t position, std::chrono::milliseconds limit) override;
   Link Connect(const MidiDestination& destination) override;
   bool Disconnect(const MidiDestination& destination) override;
-  bool Write(const uint8_t* bytes, size_t length) override;
-  bool Stalled(std::chrono::milliseconds limit) const override;
+  bool IsConnected(const MidiDestination& destination) override;
   bool Gone() const override;
 
  private:

@@ -2,8 +2,10 @@
 #include "tablet/layers/AreaTabletService.h"
 
 #include <QCoreApplication>
+#include <QInputEvent>
 #include <utility>
 
+#include "tablet/EventTime.h"
 #include "tablet/TabletContext.h"
 #include "tablet/layers/ScreenSize.h"
 
@@ -38,6 +40,10 @@ void AreaTabletService::Close() {
 
 QSize AreaTabletService::ScreenSize() const {
   return TabletScreenSize(window_ ? window_.data() : (area_ ? area_->window() : nullptr));
+}
+
+int64_t AreaTabletService::EventTime(const QInputEvent& event) {
+  return eventClock_.Map(event.timestamp(), MonotonicNow());
 }
 
 void AreaTabletService::RemoveFilter() {

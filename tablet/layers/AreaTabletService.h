@@ -6,6 +6,9 @@
 #include <QSize>
 #include <QWidget>
 
+class QInputEvent;
+
+#include "tablet/EventTimeMapper.h"
 #include "tablet/PacketDelivery.h"
 #include "tablet/layers/WidgetTabletService.h"
 
@@ -31,11 +34,15 @@ class AreaTabletService : public QObject, public WidgetTabletService {
   virtual void PrepareArea(QWidget& area) = 0;
   /// The screen size the area is mapped onto, read afresh for every packet.
   QSize ScreenSize() const;
+  /// When `event` happened, on CLOCK_MONOTONIC (from its time stamp).
+  int64_t EventTime(const QInputEvent& event);
 
   QPointer<QWidget> window_;
   QPointer<QWidget> area_;
   PacketDelivery delivery_;
 
  private:
+  EventTimeMapper eventClock_;
+
   void RemoveFilter();
 };

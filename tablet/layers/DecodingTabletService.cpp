@@ -8,9 +8,9 @@ void DecodingTabletService::SetWindow(QWidget* window, QWidget* tabletArea) {
   area_ = tabletArea;
 }
 
-void DecodingTabletService::Feed(const input_event& event) {
+void DecodingTabletService::Feed(const input_event& event, int64_t eventTime) {
   const QSize screen = TabletScreenSize(window_);
-  core_.Feed(event, screen.width(), screen.height());
+  core_.Feed(event, screen.width(), screen.height(), eventTime);
 }
 
 void DecodingTabletService::DeviceLost() {

@@ -33,8 +33,9 @@ class DecodingTabletService : public QObject, public WidgetTabletService {
 
  protected:
   explicit DecodingTabletService(std::shared_ptr<const TabletModelDatabase> models) : models_(std::move(models)) {}
-  /// One event of the device, scaled to the window's screen of the moment.
-  void Feed(const input_event& event);
+  /// One event of the device, scaled to the window's screen of the moment;
+  /// `eventTime` is when it happened, on CLOCK_MONOTONIC.
+  void Feed(const input_event& event, int64_t eventTime);
   /// The device went away (or a recording ended): a pressing pen is lifted.
   void DeviceLost();
 

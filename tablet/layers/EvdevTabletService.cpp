@@ -8,7 +8,10 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <ctime>
 #include <utility>
+
+#include "tablet/EventTime.h"
 
 #include "tablet/layers/EvdevTabletFinder.h"
 #include "tablet/layers/LibevdevDevice.h"
@@ -46,6 +49,10 @@ bool EvdevTabletService::OpenDevice(const std::string& path) {
     return false;
   }
   model_ = models_ ? models_->ModelAtNode(path).value_or(std::string()) : std::string();
+  // The kernel stamps events with the wall clock unless told otherwise; on
+  // the monotonic clock a stamp says when the pen moved, whatever the clock
+  // on the wall does meanwhile.
+  monotonicStamps_ = libevdev_set_clock_id(device_, CLOCK_MONOTONIC) == 0;
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { ReadEvents(); });
   FeedCurrentState();
@@ -72,19 +79,26 @@ void EvdevTabletService::FeedCurrentState() {
     event.type = EV_ABS;
     event.code = static_cast<uint16_t>(code);
     event.value = libevdev_get_event_value(device_, EV_ABS, code);
-    Feed(event);
+    Feed(event, 0);
   }
   for (unsigned int code : kKeys) {
     if (!libevdev_has_event_code(device_, EV_KEY, code)) continue;
     event.type = EV_KEY;
     event.code = static_cast<uint16_t>(code);
     event.value = libevdev_get_event_value(device_, EV_KEY, code);
-    if (event.value != 0) Feed(event);
+    if (event.value != 0) Feed(event, 0);
   }
   event.type = EV_SYN;
   event.code = SYN_REPORT;
   event.value = 0;
-  Feed(event);
+  Feed(event, MonotonicNow());
+}
+
+int64_t EvdevTabletService::EventTime(const input_event& event) const {
+  const int64_t now = MonotonicNow();
+  if (!monotonicStamps_) return now;
+  const int64_t stamp = EvdevEventTime(event);
+  return stamp > 0 && stamp <= now ? stamp : now;
 }
 
 void EvdevTabletService::ReadEvents() {
@@ -94,12 +108,12 @@ void EvdevTabletService::ReadEvents() {
   while (device_) {
     status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_NORMAL, &event);
     if (status == LIBEVDEV_READ_STATUS_SUCCESS) {
-      Feed(event);
+      Feed(event, EventTime(event));
     } else if (status == LIBEVDEV_READ_STATUS_SYNC) {
       // Events were dropped: libevdev replays the differences to the device state.
-      Feed(event);
+      Feed(event, EventTime(event));
       while ((status = libevdev_next_event(device_, LIBEVDEV_READ_FLAG_SYNC, &event)) == LIBEVDEV_READ_STATUS_SYNC) {
-        Feed(event);
+        Feed(event, EventTime(event));
       }
     } else {
       break;

@@ -38,12 +38,16 @@ class EvdevTabletService : public DecodingTabletService {
   bool OpenDevice(const std::string& path);
   void CloseDevice();
   void ReadEvents();
+  /// When an event read now happened: its kernel time stamp when the node
+  /// stamps on CLOCK_MONOTONIC, else the moment it is read.
+  int64_t EventTime(const input_event& event) const;
   void FeedCurrentState();
   void LoseDevice();
   void LookForDevice();
 
   int fd_ = -1;
   libevdev* device_ = nullptr;
+  bool monotonicStamps_ = false;  ///< the node stamps its events on CLOCK_MONOTONIC
   std::unique_ptr<QSocketNotifier> notifier_;
   QTimer rescanTimer_;
 };

@@ -8,7 +8,7 @@
 
 #include "tablet/TabletScaling.h"
 
-void MouseTabletService::SendPen() {
+void MouseTabletService::SendPen(int64_t eventTime) {
   if (!area_ || !positionKnown_) return;
   const QSize screen = ScreenSize();
   TabletPacket packet;
@@ -19,7 +19,12 @@ void MouseTabletService::SendPen() {
   packet.normalPressure = tipDown_ ? pressureLevel_ : 0;
   // Shift seen again on its way through parent widgets changes nothing.
   const auto& last = delivery_.LastDelivered();
-  if (last && *last == packet) return;
+  if (last) {
+    TabletPacket same = *last;
+    same.eventTime = packet.eventTime;
+    if (same == packet) return;
+  }
+  packet.eventTime = eventTime;
   delivery_.Deliver(packet, screen.width(), screen.height());
 }
 
@@ -29,7 +34,7 @@ bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Shift && eraser_ != (type == QEvent::KeyPress)) {
       eraser_ = type == QEvent::KeyPress;
-      SendPen();
+      SendPen(EventTime(*key));
     }
     return QObject::eventFilter(watched, event);
   }
@@ -46,7 +51,7 @@ bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
       eraser_ = mouse->modifiers().testFlag(Qt::ShiftModifier);
       tipDown_ = mouse->buttons().testFlag(Qt::RightButton);
       barrelDown_ = mouse->buttons().testFlag(Qt::MiddleButton);
-      SendPen();
+      SendPen(EventTime(*mouse));
       // The right and middle buttons belong to the pen; the left one stays
       // the window's (it selects controller mode there).
       return type != QEvent::MouseMove && (mouse->button() == Qt::RightButton || mouse->button() == Qt::MiddleButton);
@@ -59,7 +64,7 @@ bool MouseTabletService::eventFilter(QObject* watched, QEvent* event) {
       wheelDelta_ %= 120;
       const int level = static_cast<int>(pressureLevel_) + notches * static_cast<int>(kPressureStep);
       pressureLevel_ = static_cast<uint32_t>(std::clamp(level, 1, static_cast<int>(kMaxPacketPressure)));
-      SendPen();
+      SendPen(EventTime(*wheel));
       return true;
     }
     case QEvent::ContextMenu: return true;  // the right button is the pen tip here

@@ -32,7 +32,8 @@ class MouseTabletService : public AreaTabletService {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void SendPen();
+  /// The pen as the mouse holds it now, moved at `eventTime`.
+  void SendPen(int64_t eventTime);
 
   QPointF position_;  ///< last mouse position in the area
   bool positionKnown_ = false;

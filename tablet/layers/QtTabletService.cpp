@@ -87,7 +87,9 @@ bool QtTabletService::eventFilter(QObject* watched, QEvent* event) {
       if (watched != area_) break;
       auto* tablet = static_cast<QTabletEvent*>(event);
       const QSize screen = ScreenSize();
-      delivery_.Deliver(MakePacket(*tablet, area_->size(), screen), screen.width(), screen.height());
+      TabletPacket packet = MakePacket(*tablet, area_->size(), screen);
+      packet.eventTime = EventTime(*tablet);
+      delivery_.Deliver(packet, screen.width(), screen.height());
       // Taken here, so Qt makes no mouse events of the pen over the area.
       tablet->accept();
       return true;
@@ -99,6 +101,7 @@ bool QtTabletService::eventFilter(QObject* watched, QEvent* event) {
         TabletPacket lift = *last;
         lift.normalPressure = 0;
         lift.buttons = 0;
+        lift.eventTime = EventTime(*static_cast<QInputEvent*>(event));
         const QSize screen = ScreenSize();
         delivery_.Deliver(lift, screen.width(), screen.height());
       }

@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <utility>
 
+#include "tablet/EventTime.h"
+
 namespace {
 constexpr int64_t kLongestPauseMilliseconds =
     kLongestRecordedPauseMicroseconds / 1000 + RecordingTabletService::kPauseMilliseconds;
-}
+constexpr int64_t kPauseNanoseconds = int64_t{RecordingTabletService::kPauseMilliseconds} * 1'000'000;
+}  // namespace
 
 RecordingTabletService::RecordingTabletService(TabletRecording recording,
                                                std::shared_ptr<const TabletModelDatabase> models)
@@ -20,14 +23,13 @@ RecordingTabletService::RecordingTabletService(TabletRecording recording,
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { PlayDueEvents(); });
-  clock_.start();
 }
 
 bool RecordingTabletService::OpenContext(PacketHandler handler) {
   if (!DecodingTabletService::OpenContext(std::move(handler))) return false;
   open_ = true;
   next_ = 0;
-  passStart_ = NowMicroseconds() + int64_t{kPauseMilliseconds} * 1000;
+  passStart_ = MonotonicNow() + kPauseNanoseconds;
   if (!events_.empty()) timer_.start(kPauseMilliseconds);
   return true;
 }
@@ -43,8 +45,11 @@ void RecordingTabletService::PlayDueEvents() {
   // the outer call goes on where the events are once the box has closed.
   if (playing_) return;
   playing_ = true;
-  int64_t now = NowMicroseconds();
-  while (next_ < events_.size() && offsets_[next_] <= now - passStart_) Feed(events_[next_++]);
+  int64_t now = MonotonicNow();
+  while (next_ < events_.size() && passStart_ + offsets_[next_] * 1000 <= now) {
+    Feed(events_[next_], passStart_ + offsets_[next_] * 1000);
+    ++next_;
+  }
   if (next_ == events_.size()) {
     // The pen is put away: a pressing one is lifted, and the next pass
     // starts with the device as it was described.
@@ -52,11 +57,11 @@ void RecordingTabletService::PlayDueEvents() {
     DeviceLost();
     core_.SetDevice(device);
     next_ = 0;
-    now = NowMicroseconds();
-    passStart_ = now + int64_t{kPauseMilliseconds} * 1000;
+    now = MonotonicNow();
+    passStart_ = now + kPauseNanoseconds;
   }
   playing_ = false;
   if (!open_) return;  // closed while a packet's message box was open
-  const int64_t waitMilliseconds = (offsets_[next_] - (now - passStart_) + 999) / 1000;
+  const int64_t waitMilliseconds = (passStart_ + offsets_[next_] * 1000 - now + 999'999) / 1'000'000;
   timer_.start(static_cast<int>(std::clamp<int64_t>(waitMilliseconds, 0, kLongestPauseMilliseconds)));
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <vector>
 
@@ -13,7 +12,10 @@
 /// over, from the moment the window's context opens until it closes. A demo
 /// for those without a tablet, and a way to watch the window take a real
 /// device's stream. The device is the recorded one, name included; `models`
-/// finds its model by the recorded name.
+/// finds its model by the recorded name. Each packet carries the time its
+/// event was due (the start of the pass and the event's place in it), not the
+/// moment the timer fired, so MIDI placed by pen time keeps the recording's
+/// rhythm exactly.
 class RecordingTabletService : public DecodingTabletService {
   Q_OBJECT
 
@@ -30,14 +32,12 @@ class RecordingTabletService : public DecodingTabletService {
 
  private:
   void PlayDueEvents();
-  int64_t NowMicroseconds() const { return clock_.nsecsElapsed() / 1000; }
 
   std::vector<input_event> events_;
   std::vector<int64_t> offsets_;  ///< when each event is due from the start of a pass
   size_t next_ = 0;               ///< the next event to play
-  int64_t passStart_ = 0;         ///< on clock_, in microseconds
+  int64_t passStart_ = 0;         ///< on CLOCK_MONOTONIC, in nanoseconds
   bool open_ = false;             ///< the window's context is open: the recording plays
   bool playing_ = false;          ///< inside PlayDueEvents (a message box may nest another)
-  QElapsedTimer clock_;
   QTimer timer_;
 };

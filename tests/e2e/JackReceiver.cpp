@@ -21,8 +21,16 @@ JackReceiver::JackReceiver(const std::string& client) : client_(client) {
 
 void JackReceiver::OnMessage(double, std::vector<unsigned char>* message, void* arg) {
   auto* self = static_cast<JackReceiver*>(arg);
+  std::vector<uint8_t> heard(message->begin(), message->end());
+  // PipeWire hands a note-on of velocity 0 on as a note-off of velocity 64;
+  // Quill sends its note-offs with velocity 0, so this one was sent as a
+  // note-on, and is given back as it was sent.
+  if (self->pipeWire_ && heard.size() == 3 && (heard[0] & 0xF0) == 0x80 && heard[2] == 0x40) {
+    heard[0] = static_cast<uint8_t>(0x90 | (heard[0] & 0x0F));
+    heard[2] = 0;
+  }
   std::lock_guard lock(self->mutex_);
-  self->messages_.emplace_back(message->begin(), message->end());
+  self->messages_.push_back(std::move(heard));
   self->arrived_.notify_all();
 }
 

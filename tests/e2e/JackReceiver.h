@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/JackServer.h"
+
 /// A real MIDI receiver on the JACK server: a virtual input port that keeps
 /// every message it is given, in order.
 class JackReceiver {
@@ -35,6 +37,7 @@ class JackReceiver {
   static void OnMessage(double, std::vector<unsigned char>* message, void* arg);
 
   std::string client_;
+  const bool pipeWire_ = JackServer::PipeWire();
   std::unique_ptr<RtMidiIn> in_;
   std::mutex mutex_;
   std::condition_variable arrived_;

@@ -70,7 +70,8 @@ TEST_F(NotesEndToEnd, AWindowClosedOrSignalledWhileAChordSoundsStopsIt) {
     posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&actions, fd);
-    char* argv[] = {const_cast<char*>(QUILL_PLAYING_WINDOW), const_cast<char*>(mode), nullptr};
+    std::string client = JackServer::UniqueClientName("Quill");
+    char* argv[] = {const_cast<char*>(QUILL_PLAYING_WINDOW), const_cast<char*>(mode), client.data(), nullptr};
     pid_t pid = -1;
     ASSERT_EQ(posix_spawn(&pid, QUILL_PLAYING_WINDOW, &actions, nullptr, argv, environ), 0);
     posix_spawn_file_actions_destroy(&actions);

@@ -30,6 +30,16 @@ class OwnPortTest : public JackTest {
     std::sort(names.begin(), names.end());
     return names;
   }
+  /// The connections of `port`, sorted, once they are `expected` (a
+  /// connection asked for is made on the MIDI worker) or ten seconds passed.
+  static Names ConnectionsOnceThey(const std::string& port, const Names& expected) {
+    Names now = Sorted(JackServer::ConnectionsOf(port));
+    for (int i = 0; i < 500 && now != expected; ++i) {
+      std::this_thread::sleep_for(20ms);
+      now = Sorted(JackServer::ConnectionsOf(port));
+    }
+    return now;
+  }
 
   /// Runs script lines through a replay runner on the server's ports (its
   /// client is client_); returns what it printed.
@@ -57,11 +67,11 @@ TEST_F(OwnPortTest, HandMadeConnectionSurvivesPresetChangesAndALoad) {
     std::string error;
     for (int change = 0; change < 10; ++change) {
       ASSERT_TRUE(runner.RunLine("slot " + std::to_string(change % 3 + 1), error));
-      EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after change " << change;
+      EXPECT_EQ(ConnectionsOnceThey(ownPort_, both), both) << "after change " << change;
     }
     ASSERT_TRUE(runner.RunLine("save " + file_, error));
     ASSERT_TRUE(runner.RunLine("load " + file_, error));
-    EXPECT_EQ(Sorted(JackServer::ConnectionsOf(ownPort_)), both) << "after Load";
+    EXPECT_EQ(ConnectionsOnceThey(ownPort_, both), both) << "after Load";
   });
   // The chosen receiver heard every programme change (the start's, ten
   // slot changes', Load's), the patched one every one after the start's
@@ -133,6 +143,34 @@ TEST_F(OwnPortTest, ReceiverThatStartsLaterIsListedAndCanBeChosen) {
   EXPECT_TRUE(late.WaitForLast({0xC2, 0x07}, 10s));
   EXPECT_TRUE(early.Messages().empty());
   service->SetDevicesChangedHandler({});
+}
+
+TEST_F(OwnPortTest, TwoQuillsOfOneNameEachConnectTheirOwnPortOnly) {
+  // The same client name twice: the server names the second one apart for
+  // the others (PipeWire still tells it the first name), so each service
+  // connects the port it holds, not one it builds a name for.
+  JackReceiver a(JackServer::UniqueClientName("a")), b(JackServer::UniqueClientName("b"));
+  ASSERT_TRUE(a.Ready() && b.Ready());
+  auto first = CreateMidiOutService(MidiSystem::Jack, client_);
+  auto second = CreateMidiOutService(MidiSystem::Jack, client_);
+  const auto toA = FindDevice(*first, a.PortName()), toB = FindDevice(*second, b.PortName());
+  ASSERT_TRUE(toA && toB);
+  ASSERT_TRUE(first->Open(*toA));
+  ASSERT_TRUE(second->Open(*toB));
+  ASSERT_TRUE(first->SendShortMsg(0x01C0));
+  ASSERT_TRUE(second->SendShortMsg(0x02C0));
+  EXPECT_TRUE(a.WaitForLast({0xC0, 0x01}, 10s));
+  EXPECT_TRUE(b.WaitForLast({0xC0, 0x02}, 10s));
+  const Names fromA = JackServer::ConnectionsOf(a.PortName()), fromB = JackServer::ConnectionsOf(b.PortName());
+  ASSERT_EQ(fromA.size(), 1u);
+  ASSERT_EQ(fromB.size(), 1u);
+  EXPECT_NE(fromA, fromB) << "two ports of their own";
+  for (const Message& m : a.Messages()) EXPECT_NE(m, (Message{0xC0, 0x02}));
+  for (const Message& m : b.Messages()) EXPECT_NE(m, (Message{0xC0, 0x01}));
+  // Each takes away its own connection only.
+  first->Close();
+  EXPECT_EQ(ConnectionsOnceThey(a.PortName(), {}), Names{});
+  EXPECT_EQ(JackServer::ConnectionsOf(b.PortName()), fromB);
 }
 
 }  // namespace

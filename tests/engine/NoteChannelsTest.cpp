@@ -94,7 +94,7 @@ TEST(MemberChannels, TheLongestEndedComesBackFirst) {
 TEST(NoteChannels, ASixteenthNoteTakesTheOldestNotesChannel) {
   EngineRig rig;
   MidiPort port(rig.midi, rig.messages, rig.display);
-  port.OpenMidiOut(0, false);
+  port.OpenMidiOut(0, "", false);
   NoteChannels channels(port);
   Configuration config = DefaultConfiguration();
   config.mpe = 1;

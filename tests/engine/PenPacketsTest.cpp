@@ -136,6 +136,37 @@ TEST(SoundingNotes, ARefusedNoteOnNeedsNoNoteOff) {
   EXPECT_EQ(rig.engine.SoundingNoteCount(), 0u);
 }
 
+TEST(SoundingNotes, ANoteOffThatCouldNotGoOutIsKeptUntilItCan) {
+  EngineRig rig;
+  rig.Packet(1, 1, 960, kBandOf61, 0);
+  rig.Packet(1, 1, 960, kBandOf62, 400);
+  rig.midi.TakeSent();
+  // The system takes nothing for a while: the lift's note-off is refused,
+  // and the note counts as sounding until it went out.
+  rig.midi.failSends = true;
+  rig.Packet(1, 0, 960, kBandOf62, 0);
+  EXPECT_EQ(rig.engine.SoundingNoteCount(), 1u);
+  EXPECT_FALSE(rig.messages.troubles.empty());
+  // It takes messages again: the note-off goes first, at the end of the
+  // performance as before any other message.
+  rig.midi.failSends = false;
+  rig.engine.EndPerformance();
+  EXPECT_EQ(rig.midi.TakeSent(), Strings{"80 3E 00"});
+  EXPECT_EQ(rig.engine.SoundingNoteCount(), 0u);
+
+  // Panic's messages too, in their order, before anything that follows.
+  rig.midi.refused = {"B0 7B 00"};
+  rig.engine.Panic();
+  EXPECT_TRUE(rig.midi.TakeSent().empty()) << "nothing may overtake the refused All Notes Off";
+  rig.midi.refused.clear();
+  rig.Packet(1, 1, 960, kBandOf61, 300);
+  const Strings sent = rig.midi.TakeSent();
+  ASSERT_EQ(sent.size(), 2u * 16 + 2);
+  EXPECT_EQ(sent[0], "B0 7B 00");
+  EXPECT_EQ(sent[1], "B0 78 00");
+  EXPECT_EQ(sent[32], "90 3D 25");
+}
+
 TEST(SoundingNotes, PacketsInsideABoxWaitForTheCallThatOpenedIt) {
   EngineRig rig;
   rig.engine.SelectController(kInputY, 11);
@@ -225,6 +256,60 @@ TEST(MidiPort, OneErrorBoxAtATime) {
   EXPECT_EQ(rig.messages.shown.size(), 2u);
 }
 
+TEST(MidiPort, EveryMessageOfAPenEventCarriesItsTimeAndTheRestGoesAtOnce) {
+  EngineRig rig(2);
+  rig.engine.SelectController(kInputPressure, kChannelPressureController);
+  rig.midi.times.clear();
+  const int64_t touched = 7'000'000'000, lifted = 7'012'000'000;
+  rig.engine.ProcessPacket(
+      {.cursor = 1, .buttons = 1, .x = 960, .y = kBandOf61, .normalPressure = 300, .eventTime = touched}, rig.geometry);
+  rig.engine.ProcessPacket({.cursor = 1, .x = 960, .y = kBandOf61, .eventTime = lifted}, rig.geometry);
+  EXPECT_EQ(rig.midi.TakeSent(), (Strings{"90 3D 25", "B0 0A 3F", "D0 25 00", "80 3D 00", "D0 00 00"}));
+  EXPECT_EQ(rig.midi.times, (std::vector<int64_t>{touched, touched, touched, lifted, lifted}));
+  rig.midi.times.clear();
+  // A preset change, a port chosen and panic have no pen event behind them.
+  rig.engine.SelectConfiguration(1);
+  rig.engine.SelectPort(1);
+  rig.engine.Panic();
+  ASSERT_FALSE(rig.midi.times.empty());
+  EXPECT_EQ(rig.midi.times, std::vector<int64_t>(rig.midi.times.size(), 0));
+}
+
+TEST(MidiPort, TroubleIsToldOncePerEpisodeAndADestinationThatComesGetsThePatch) {
+  EngineRig rig(2);
+  rig.engine.SelectPatch(5);
+  // The system answers later, and the answer is no.
+  rig.midi.link = MidiLink::Connecting;
+  rig.engine.SelectPort(1);
+  EXPECT_TRUE(rig.messages.troubles.empty());
+  rig.midi.link = MidiLink::Unconnected;
+  rig.engine.RefreshPorts();
+  for (int i = 0; i < 5; ++i) rig.Packet(1, 1, 960, kBandOf61 - 100 * i, 300);
+  EXPECT_EQ(rig.messages.troubles, Strings{"Unable to open the selected MIDI Out device!"});
+  EXPECT_EQ(rig.messages.resolved, 0);
+
+  // The destination comes: the trouble is over, and it hears the preset's
+  // sound first (at once), then the notes.
+  rig.midi.TakeSent();
+  rig.midi.times.clear();
+  rig.midi.link = MidiLink::Connected;
+  rig.Packet(1, 1, 960, kBandOf61, 300);
+  EXPECT_EQ(rig.messages.resolved, 1);
+  EXPECT_EQ(rig.midi.TakeSent().front(), "C0 05 00");
+  EXPECT_EQ(rig.midi.times.front(), 0);
+
+  // A stall: one report however much is sent meanwhile, its end when the
+  // system runs again; the destination heard the patch already.
+  rig.midi.link = MidiLink::Stalled;
+  for (int i = 0; i < 5; ++i) rig.Packet(1, 1, 960, kBandOf61 - 100 * i, 300);
+  EXPECT_EQ(rig.messages.troubles, (Strings{"Unable to open the selected MIDI Out device!", "MIDI error"}));
+  rig.midi.TakeSent();
+  rig.midi.link = MidiLink::Connected;
+  rig.engine.RefreshPorts();
+  EXPECT_EQ(rig.messages.resolved, 2);
+  EXPECT_TRUE(rig.midi.TakeSent().empty());
+}
+
 // At a band change the expression rows stay where they are, and so do their
 // displays; the other assigned rows return to rest in row order.
 TEST(MidiPort, BandChangeResetKeepsTheExpressionRows) {
@@ -236,7 +321,7 @@ TEST(MidiPort, BandChangeResetKeepsTheExpressionRows) {
   assigned.min = {5, 90, 90, 127, 0, 0, 0, 0};
   EngineRig rig;
   MidiPort port(rig.midi, rig.messages, rig.display);
-  port.OpenMidiOut(0, false);
+  port.OpenMidiOut(0, "", false);
   port.ResetControllers(assigned, ControllerReset::KeepExpression);
   EXPECT_EQ(rig.midi.TakeSent(), (Strings{"B0 07 05", "B0 0B 7F"}));
   EXPECT_EQ(rig.display.TakeTexts(), (Texts{{Readout::Value0, "---"},
@@ -253,7 +338,7 @@ TEST(MidiPort, BandChangeResetKeepsTheExpressionRows) {
 TEST(MidiPort, RowValuesBecomeBendPressureOrControlChange) {
   EngineRig rig;
   MidiPort port(rig.midi, rig.messages, rig.display);
-  port.OpenMidiOut(0, false);
+  port.OpenMidiOut(0, "", false);
   const struct {
     uint8_t controller, out;
     const char* sent;

@@ -262,6 +262,31 @@ TEST(Ports, ChosenPortGetsNoProgrammeChangeWithoutAProgrammeOrWhenItFails) {
   EXPECT_EQ(rig.messages.TakeShown(), Strings{"Unable to open the selected MIDI Out device!"});
 }
 
+TEST(Ports, APresetWhoseDestinationIsAbsentWaitsForItAndPlaysIntoNoStandIn) {
+  EngineRig rig(2);
+  rig.midi.followsNames = true;
+  rig.engine.SelectConfiguration(1);
+  rig.engine.SelectPort(1);
+  EXPECT_FALSE(rig.engine.PortAbsent());
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("quill-absent-" + std::to_string(::getpid()) + ".qcf")).string();
+  rig.engine.SaveConfigurations(file);
+
+  // Another day: that synthesiser is not running, another one is listed
+  // where it was.
+  rig.midi.systemNames = {"Device 0", "Stand-in"};
+  rig.engine.RefreshPorts();
+  rig.engine.LoadConfigurations(file);
+  rig.engine.SelectConfiguration(1);
+  EXPECT_TRUE(rig.engine.PortAbsent());
+  EXPECT_EQ(rig.midi.openName, "Device 1") << "wanted by its name";
+  EXPECT_FALSE(rig.midi.IsConnectedTo(1)) << "nothing plays into the stand-in";
+  rig.engine.SelectConfiguration(0);
+  EXPECT_FALSE(rig.engine.PortAbsent());
+  EXPECT_EQ(rig.midi.openName, "Device 0");
+  std::filesystem::remove(file);
+}
+
 TEST(Ports, PresetsFindTheirPortByNameWhenTheOrderChanges) {
   EngineRig rig(3);  // Device 0, Device 1, Device 2
   rig.engine.SelectPort(1);

@@ -44,11 +44,13 @@ TEST(MessageRingTest, MessagesWaitInOrderUntilTheReaderTakesThem) {
   EXPECT_EQ(ring.Drained(), 0u);
 
   ASSERT_TRUE(Push(ring, 1'000'000, "\x90\x3C\x40"));
+  ASSERT_TRUE(ring.PushGate(4));
   ASSERT_TRUE(Push(ring, 0, "\xC0\x05"));
   ASSERT_TRUE(Push(ring, 7, "\xF8"));
   EXPECT_FALSE(Push(ring, 9, "")) << "no message";
   EXPECT_FALSE(Push(ring, 9, "\xF0\x01\x02\xF7")) << "longer than a short message";
-  EXPECT_EQ(ring.Pushed(), 3u);
+  EXPECT_FALSE(ring.PushGate(0)) << "gates are numbered from 1";
+  EXPECT_EQ(ring.Pushed(), 4u);
 
   // Looking at the front does not take it (a message due in a later cycle
   // stays there); the time and the bytes come out as they went in.
@@ -58,11 +60,18 @@ TEST(MessageRingTest, MessagesWaitInOrderUntilTheReaderTakesThem) {
   EXPECT_EQ(Bytes(*front), "\x90\x3C\x40");
   EXPECT_EQ(ring.Front(), front);
   EXPECT_EQ(ring.Drained(), 0u);
+  EXPECT_FALSE(front->IsGate());
+  ring.Pop();
+  // A gate comes out as a record of its own, without bytes.
+  ASSERT_NE(ring.Front(), nullptr);
+  EXPECT_TRUE(ring.Front()->IsGate());
+  EXPECT_EQ(ring.Front()->gate, 4u);
+  EXPECT_EQ(ring.Front()->length, 0u);
   ring.Pop();
   ASSERT_NE(ring.Front(), nullptr);
   EXPECT_EQ(ring.Front()->time, 0);
   EXPECT_EQ(TakeUpTo(ring, 5), (std::vector<std::string>{"\xC0\x05", "\xF8"}));
-  EXPECT_EQ(ring.Drained(), 3u);
+  EXPECT_EQ(ring.Drained(), 4u);
 
   // A full ring refuses instead of waiting, and takes messages again once the
   // reader has made room; nothing is lost or reordered on the way, across the
@@ -78,13 +87,18 @@ TEST(MessageRingTest, MessagesWaitInOrderUntilTheReaderTakesThem) {
   EXPECT_EQ(rest.front(), "\x81");
   EXPECT_EQ(rest.back(), "\xFE");
   EXPECT_EQ(ring.Drained(), ring.Pushed());
-  EXPECT_EQ(ring.Pushed(), 3u + 17u);
+  EXPECT_EQ(ring.Pushed(), 4u + 17u);
 }
 
-// Message number `i` as the writer makes it: every length, and a time and
-// bytes that give the number back, so a torn, stale or repeated record shows.
+// Record number `i` as the writer makes it: every length, and a time and
+// bytes that give the number back, so a torn, stale or repeated record shows;
+// every tenth a gate numbered after it.
 Message Numbered(uint64_t i) {
   Message message;
+  if (i % 10 == 9) {
+    message.gate = static_cast<uint32_t>(i);
+    return message;
+  }
   message.time = static_cast<int64_t>(i) + 1;
   message.length = static_cast<uint8_t>(1 + i % 3);
   for (size_t k = 0; k < message.length; ++k) message.bytes[k] = static_cast<uint8_t>(i * 7 + k);
@@ -99,7 +113,10 @@ TEST(MessageRingTest, WriterAndReaderOnTwoThreadsLoseNothingAndTearNothing) {
   std::thread writer([&] {
     for (uint64_t i = 0; i < kMessages; ++i) {
       const Message message = Numbered(i);
-      while (!ring.Push(message.time, message.bytes.data(), message.length)) std::this_thread::yield();
+      while (!(message.IsGate() ? ring.PushGate(message.gate)
+                                : ring.Push(message.time, message.bytes.data(), message.length))) {
+        std::this_thread::yield();
+      }
     }
     written.store(true);
   });
@@ -133,8 +150,8 @@ TEST(MessageRingTest, WriterAndReaderOnTwoThreadsLoseNothingAndTearNothing) {
       const Message* front = ring.Front();
       if (!front) break;
       const Message expected = Numbered(next);
-      if (front->time != expected.time || front->length != expected.length || front->bytes != expected.bytes ||
-          ring.Front() != front) {
+      if (front->time != expected.time || front->gate != expected.gate || front->length != expected.length ||
+          front->bytes != expected.bytes || ring.Front() != front) {
         if (wrong++ == 0) {
           ADD_FAILURE() << "message " << next << " arrived as number " << front->time - 1 << " with "
                         << int(front->length) << " bytes";

@@ -139,4 +139,28 @@ TEST(AlsaFormatsTest, EachMessageBecomesOneSequencerEvent) {
   snd_midi_event_free(encoder);
 }
 
+TEST(AlsaFormatsTest, QueueTimesKeepTheOrderAndNeverLieInThePast) {
+  constexpr int64_t ms = 1'000'000;
+  const int64_t epoch = 500 * ms;  // the queue started then
+  int64_t last = 0;
+  // Each row: when an event is due (0: at once), when it is handed over, and
+  // its time on the queue.
+  struct Row {
+    int64_t due, now, queued;
+  };
+  const Row rows[] = {
+      {0, 600 * ms, 100 * ms},         // at once: now
+      {610 * ms, 601 * ms, 110 * ms},  // ahead: at its time
+      {605 * ms, 602 * ms, 110 * ms},  // due before the one sent before it: not before that one
+      {0, 603 * ms, 110 * ms},         // at once, but behind what waits
+      {590 * ms, 700 * ms, 200 * ms},  // late: now
+      {700 * ms + 5, 700 * ms, 200 * ms + 5},
+  };
+  for (const Row& row : rows) EXPECT_EQ(QueueTime(row.due, row.now, epoch, last), row.queued) << row.due;
+  const snd_seq_real_time_t time = ToRealTime(2'345'678'901);
+  EXPECT_EQ(time.tv_sec, 2u);
+  EXPECT_EQ(time.tv_nsec, 345'678'901u);
+  EXPECT_EQ(ToRealTime(-5).tv_nsec, 0u);
+}
+
 }  // namespace

@@ -18,9 +18,11 @@
 #include "model/ToolNameSource.h"
 
 /// Output devices that record what was sent, as "90 3D 40" strings and as
-/// packed numbers. The list is "Device 0", "Device 1", ...; a test may give the
-/// system another list, which RefreshDevices takes, and announce it as a MIDI
-/// system does.
+/// packed numbers, with the time each was sent for. The list is "Device 0",
+/// "Device 1", ...; a test may give the system another list, which
+/// RefreshDevices takes, and announce it as a MIDI system does. With
+/// `followsNames` a named destination is wanted even when not listed, as the
+/// real services do; `link` is what the connection is said to be doing.
 class RecordingMidi : public MidiOutService {
  public:
   explicit RecordingMidi(unsigned devices = 1) {
@@ -42,6 +44,18 @@ class RecordingMidi : public MidiOutService {
     return true;
   }
   bool IsConnectedTo(unsigned device) override { return open && device < names.size() && names[device] == openName; }
+  bool FollowsNames() const override { return followsNames; }
+  bool OpenNamed(const std::string& name, unsigned device) override {
+    if (!followsNames || name.empty()) return Open(device);
+    ++opens;
+    open = true;
+    openName = name;
+    return true;
+  }
+  bool IsOpenOn(const std::string& name, unsigned device) override {
+    return followsNames && !name.empty() ? open && openName == name : IsConnectedTo(device);
+  }
+  MidiLink Link() override { return link; }
   void RefreshDevices() override { names = systemNames; }
   void SetDevicesChangedHandler(std::function<void()> handler) override { changed = std::move(handler); }
   /// The system's destinations become `names`; it reports so from a thread of
@@ -59,6 +73,11 @@ class RecordingMidi : public MidiOutService {
     packed.push_back(message);
     return true;
   }
+  bool SendShortMsgAt(uint32_t message, int64_t time) override {
+    if (!SendShortMsg(message)) return false;
+    times.push_back(time);
+    return true;
+  }
   std::vector<std::string> TakeSent() { return std::exchange(sent, {}); }
 
   std::vector<std::string> names;        ///< the device list as last taken
@@ -73,17 +92,26 @@ class RecordingMidi : public MidiOutService {
   int opens = 0;
   std::vector<std::string> sent;
   std::vector<uint32_t> packed;
+  std::vector<int64_t> times;  ///< the pen time of each message sent (0: at once)
+  bool followsNames = false;
+  MidiLink link = MidiLink::Connected;
   std::function<void()> changed;  ///< the owner's handler for the system's reports
 };
 
 /// Message boxes recorded with their icons instead of shown; the Yes/No
-/// question is answered with `answer`.
+/// question is answered with `answer`. MIDI trouble is also counted apart
+/// (and shown as a box, as by default), and so is its end.
 class RecordingMessages : public MessageSink {
  public:
   void ShowMessage(std::string_view text, MessageIcon icon) override {
     shown.emplace_back(text, icon);
     if (onShow) onShow();
   }
+  void ReportTrouble(std::string_view text) override {
+    troubles.emplace_back(text);
+    MessageSink::ReportTrouble(text);
+  }
+  void TroubleResolved() override { ++resolved; }
   bool AskYesNo(std::string_view text) override {
     shown.emplace_back(text, MessageIcon::Question);
     return answer;
@@ -98,6 +126,8 @@ class RecordingMessages : public MessageSink {
   bool answer = true;
   std::function<void()> onShow;  ///< runs inside a box, as a nested message loop would
   std::vector<std::pair<std::string, MessageIcon>> shown;
+  std::vector<std::string> troubles;
+  int resolved = 0;
 };
 
 /// Display texts recorded with the readout they went to; the tablet area's

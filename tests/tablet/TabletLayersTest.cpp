@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "tablet/EventTime.h"
 #include "tablet/TabletContext.h"
 #include "tablet/TabletScaling.h"
 #include "tablet/layers/EvdevTabletFinder.h"
@@ -62,7 +63,10 @@ class RecordingArea : public QWidget {
   void mousePressEvent(QMouseEvent* event) override { pressed.push_back(event->button()); }
 };
 
-/// A window with a 546 × 497 tablet area, a layer, and the packets it delivers.
+/// A window with a 546 × 497 tablet area, a layer, and the packets it delivers
+/// (their times apart: each happened after the context opened, and none later
+/// than its delivery; the millisecond stamps of window system events may put
+/// one up to a millisecond early; a lift with no pen event behind it has none).
 template <typename Service>
 class LayerTest : public WithTestApplication, public testing::Test {
  protected:
@@ -76,7 +80,15 @@ class LayerTest : public WithTestApplication, public testing::Test {
 
   void Open() {
     service.SetWindow(&window, area);
-    ASSERT_TRUE(OpenTabletContext(service, [this](const TabletPacket& p) { packets.push_back(p); }));
+    const int64_t opened = MonotonicNow() - 1'000'000;
+    ASSERT_TRUE(OpenTabletContext(service, [this, opened](TabletPacket p) {
+      if (p.eventTime != 0 || p.normalPressure != 0) {
+        EXPECT_GE(p.eventTime, opened);
+        EXPECT_LE(p.eventTime, MonotonicNow());
+      }
+      times.push_back(std::exchange(p.eventTime, 0));
+      packets.push_back(p);
+    }));
   }
 
   /// The packet for a position in the area, scaled to the screen.
@@ -96,6 +108,7 @@ class LayerTest : public WithTestApplication, public testing::Test {
   QSize screen;
   Service service;
   std::vector<TabletPacket> packets;
+  std::vector<int64_t> times;  ///< each packet's eventTime
 };
 
 std::unique_ptr<QPointingDevice> MakePen(QPointingDevice::PointerType type, bool tilt) {
@@ -259,13 +272,20 @@ TabletRecording Read(const std::string& name) {
   return recording ? *recording : TabletRecording{};
 }
 
-// The packets one pass of the recording gives on a screen of the given size.
-std::vector<TabletPacket> OnePass(const TabletRecording& recording, QSize screen) {
+// The packets one pass of the recording gives on a screen of the given size,
+// and when each is due from the start of the pass.
+std::vector<TabletPacket> OnePass(const TabletRecording& recording, QSize screen, std::vector<int64_t>& due) {
   EvdevTabletCore core;
   core.SetDevice(recording.device);
   std::vector<TabletPacket> packets;
-  core.OpenContext([&packets](const TabletPacket& packet) { packets.push_back(packet); });
-  for (const input_event& event : recording.events) core.Feed(event, screen.width(), screen.height());
+  core.OpenContext([&](TabletPacket packet) {
+    due.push_back(std::exchange(packet.eventTime, 0));
+    packets.push_back(packet);
+  });
+  const std::vector<int64_t> offsets = RealTimeOffsets(recording.events);
+  for (size_t i = 0; i < offsets.size(); ++i) {
+    core.Feed(recording.events[i], screen.width(), screen.height(), offsets[i] * 1000);
+  }
   core.DeviceLost(screen.width(), screen.height());
   return packets;
 }
@@ -280,7 +300,8 @@ TEST_F(RecordingTabletServiceTest, TheRecordingPlaysOverAndOverAsTheDeviceWould)
   EXPECT_EQ(service.DeviceName(), "Toolless Pen");
   EXPECT_TRUE(service.Orientation().supported);
   Open();
-  const std::vector<TabletPacket> pass = OnePass(Read(kFile), screen);
+  std::vector<int64_t> due;
+  const std::vector<TabletPacket> pass = OnePass(Read(kFile), screen, due);
   ASSERT_GT(pass.size(), 20u);
 
   // Real time: wait as long as a slow machine may need, not as long as it should take.
@@ -291,6 +312,14 @@ TEST_F(RecordingTabletServiceTest, TheRecordingPlaysOverAndOverAsTheDeviceWould)
   ASSERT_GE(packets.size(), 2 * pass.size());
   EXPECT_EQ(std::vector<TabletPacket>(packets.begin(), packets.begin() + pass.size()), pass);
   EXPECT_EQ(std::vector<TabletPacket>(packets.begin() + pass.size(), packets.begin() + 2 * pass.size()), pass);
+  // Each packet carries when its event was due in its pass, whenever the
+  // timer fired: the recording's own rhythm, to the nanosecond. (The lift
+  // that ends a pass has no pen event behind it.)
+  for (size_t start : {size_t{0}, pass.size()}) {
+    for (size_t i = 0; i + 1 < pass.size(); ++i) {
+      EXPECT_EQ(times[start + i] - times[start], due[i] - due[0]) << "packet " << i << " of the pass at " << start;
+    }
+  }
   service.Close();
 }
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tablet/EventTimeMapper.h"
 #include "tablet/PacketDelivery.h"
 #include "tablet/TabletScaling.h"
 #include "tablet/TiltConversion.h"
@@ -109,6 +110,29 @@ TEST(PacketDelivery, TheHandlerMayCloseTheContext) {
   delivery.Deliver(Pen(1, 10), 1920, 1080);
   EXPECT_FALSE(delivery.Deliver(Pen(1, 10), 1920, 1080));
   EXPECT_EQ(received, 1);
+}
+
+TEST(EventTimeMapper, TheFastestEventSeenSetsTheOffsetAndAJumpStartsAfresh) {
+  constexpr int64_t ms = 1'000'000;
+  constexpr int64_t base = 5'000'000 * ms;  // the monotonic clock when stamps read 0
+  // Each row: an event stamped (ms) and handled (monotonic ns), and its time.
+  struct Row {
+    uint64_t stamp;
+    int64_t handled;
+    int64_t expected;
+  };
+  const Row rows[] = {
+      {1000, base + 1003 * ms, base + 1003 * ms},  // the first is taken as it came: 3 ms late
+      {1010, base + 1020 * ms, base + 1013 * ms},  // slower than the first: the offset stays
+      {1020, base + 1021 * ms, base + 1021 * ms},  // faster: the offset shrinks for good
+      {1030, base + 1035 * ms, base + 1031 * ms}, {0, base + 1040 * ms, base + 1040 * ms},  // no stamp: now
+      {1000, base + 3000 * ms, base + 3000 * ms},  // stamps jumped back: afresh
+      {1010, base + 3010 * ms, base + 3010 * ms},
+  };
+  EventTimeMapper mapper;
+  for (const Row& row : rows) {
+    EXPECT_EQ(mapper.Map(row.stamp, row.handled), row.expected) << "stamp " << row.stamp;
+  }
 }
 
 TEST(ClampPacket, EveryFieldIsHeldInItsRange) {

@@ -263,8 +263,20 @@ TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
   if (MidiSystemBuiltIn(MidiSystem::Jack)) {
     EXPECT_EQ(jack.midi, MidiSystem::Jack);
   }
-  for (const char* wrong : {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose",
-                            "--tablet=recording:", "--tablet=recording", "--any-tablet=yes", "--fresh=yes"}) {
+  // The MIDI client's name, as a word of its own or after '=', and the
+  // latency in milliseconds.
+  CommandLine midi;
+  EXPECT_EQ(midi.clientName, "Quill");
+  ASSERT_TRUE(Parse({"--client-name", "Quill Lead", "--midi-latency=7.5", "set.qcf"}, midi));
+  EXPECT_EQ(midi.clientName, "Quill Lead");
+  EXPECT_EQ(midi.midiLatency, std::chrono::microseconds(7500));
+  EXPECT_EQ(midi.files, std::vector<std::string>{"set.qcf"});
+  ASSERT_TRUE(Parse({"--client-name=Pad", "--midi-latency=1000"}, midi));
+  EXPECT_EQ(midi.clientName, "Pad");
+  for (const char* wrong :
+       {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose", "--tablet=recording:", "--tablet=recording",
+        "--any-tablet=yes", "--fresh=yes", "--client-name", "--client-name=", "--client-name=a:b", "--midi-latency=0",
+        "--midi-latency=-3", "--midi-latency=1001", "--midi-latency=5ms", "--midi-latency="}) {
     SCOPED_TRACE(wrong);
     CommandLine untouched;
     EXPECT_FALSE(Parse({wrong}, untouched));

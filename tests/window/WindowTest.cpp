@@ -125,6 +125,32 @@ TEST_F(WindowTest, PortBoxFollowsTheSystemAndKeepsTheChoiceByName) {
   EXPECT_EQ(midi.packed, std::vector<uint32_t>{0x6BC0});
 }
 
+TEST_F(WindowTest, APresetWhoseDestinationIsAbsentShowsItAndWaitsForIt) {
+  midi.followsNames = true;
+  Choose(kPort, 1);  // "Device 1"
+  PressKey(List(kScale), Qt::Key_F2);
+  Choose(kPort, 0);
+  // The synthesiser of slot 1 quits: its name stays chosen, marked absent,
+  // and no other entry stands in for it.
+  midi.Announce({"Device 0", "Stand-in"});
+  QCoreApplication::sendPostedEvents();
+  PressKey(List(kScale), Qt::Key_F1);
+  ASSERT_EQ(List(kPort)->count(), 3);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1 (absent)");
+  EXPECT_EQ(midi.openName, "Device 1");
+  Choose(kPort, 2);  // choosing the absent entry changes nothing
+  EXPECT_EQ(midi.openName, "Device 1");
+  PressKey(List(kScale), Qt::Key_F2);
+  EXPECT_EQ(List(kPort)->count(), 2);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 0");
+  // It comes back: listed, chosen, nothing absent.
+  PressKey(List(kScale), Qt::Key_F1);
+  midi.Announce({"Device 0", "Stand-in", "Device 1"});
+  QCoreApplication::sendPostedEvents();
+  ASSERT_EQ(List(kPort)->count(), 3);
+  EXPECT_EQ(List(kPort)->currentText(), "Device 1");
+}
+
 TEST_F(WindowTest, SwitchingSlotsRefreshesThePanel) {
   Choose(kScale, 269);
   Choose(kControllerBoxes[0], 7);
@@ -316,10 +342,16 @@ TEST(WindowStartup, NoTabletContextOrNoMidiDeviceLeavesAUsableWindow) {
     CopyBuffer copyBuffer;
     {
       CTabletMidiDlg window(midi, tablet, OrientationScaling{}, FileLocations{}, copyBuffer, &messages);
+      testing::internal::CaptureStderr();
       EXPECT_EQ(window.OnInitDialog(), tabletOpens);
-      ASSERT_FALSE(messages.shown.empty());  // either failure is told
+      testing::internal::GetCapturedStderr();
+      // Either failure is told: the tablet's in a box, MIDI's in the trouble line.
       if (!tabletOpens) {
+        ASSERT_FALSE(messages.shown.empty());
         EXPECT_EQ(messages.shown[0], std::make_pair(std::string("Could not open tablet context!"), MessageIcon::Error));
+      } else {
+        EXPECT_EQ(qobject_cast<QLabel*>(window.Control(kTroubleLine))->text(),
+                  "Unable to open the selected MIDI Out device!");
       }
       EXPECT_EQ(qobject_cast<QComboBox*>(window.Control(kPort))->count(), tabletOpens ? 0 : 1);
       auto* scale = qobject_cast<QComboBox*>(window.Control(kScale));

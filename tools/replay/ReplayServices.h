@@ -29,8 +29,10 @@ class PrintingDevices : public MidiOutService {
   unsigned device_ = 0;  ///< the open one
 };
 
-/// A real MIDI system behind the runner: sends go to the real port and every
-/// message it accepts is printed as well.
+/// A real MIDI system behind the runner: sends go to the real port (at once:
+/// the runner has no clock) and every message it accepts is printed as well.
+/// Ports open by their number, as the runner's own devices do; a connection
+/// that fails after the open is reported when the answer comes.
 class PrintingRealPort : public MidiOutService {
  public:
   PrintingRealPort(std::unique_ptr<MidiOutService> real, ReplayOutput& out) : real_(std::move(real)), out_(out) {}
@@ -45,6 +47,7 @@ class PrintingRealPort : public MidiOutService {
   void SetDevicesChangedHandler(std::function<void()> handler) override {
     real_->SetDevicesChangedHandler(std::move(handler));
   }
+  MidiLink Link() override { return real_->Link(); }
 
  private:
   std::unique_ptr<MidiOutService> real_;

@@ -186,8 +186,21 @@ void CTabletMidiDlg::RefreshPortBox() {
   QComboBox* box = controls_->List(ControlIds::kPort);
   box->clear();
   box->addItems(ListContents::PortNames(midi_));
-  // The preset's destination, wherever the system lists it now.
-  box->setCurrentIndex(engine_.CurrentConfiguration().midiOutPort);
+  ShowPortEntry(engine_.CurrentConfiguration());
+}
+
+void CTabletMidiDlg::ShowPortEntry(const Configuration& config) {
+  // The preset's destination, wherever the system lists it now. One that is
+  // not running is waited for: an entry of its own after the list says so.
+  QComboBox* box = controls_->List(ControlIds::kPort);
+  const int listed = ListContents::PortNames(midi_).size();
+  while (box->count() > listed) box->removeItem(box->count() - 1);
+  if (engine_.PortAbsent()) {
+    box->addItem(QString::fromStdString(config.midiOutPortName) + QStringLiteral(" (absent)"));
+    box->setCurrentIndex(listed);
+  } else {
+    box->setCurrentIndex(config.midiOutPort);
+  }
 }
 
 void CTabletMidiDlg::SetUpCustomControls() {
@@ -212,7 +225,10 @@ void CTabletMidiDlg::SetUpCustomControls() {
 void CTabletMidiDlg::ConnectHandlers() {
   using namespace ControlIds;
   auto onList = [this](int id, auto handler) { connect(controls_->List(id), &QComboBox::activated, this, handler); };
-  onList(kPort, [this](int i) { engine_.SelectPort(i); });
+  onList(kPort, [this](int i) {
+    // The entry of an absent destination is what the preset waits for already.
+    if (i < ListContents::PortNames(midi_).size()) engine_.SelectPort(i);
+  });
   onList(kChannel, [this](int i) { engine_.SelectChannel(i); });
   onList(kPatch, [this](int i) { engine_.SelectPatch(i); });
   onList(kScale, [this](int i) { engine_.SelectScale(i); });
@@ -264,7 +280,7 @@ void CTabletMidiDlg::ConnectHandlers() {
 // ---- Showing the current configuration ----
 
 void CTabletMidiDlg::ShowPortAndChannel(const Configuration& config) {
-  controls_->List(ControlIds::kPort)->setCurrentIndex(config.midiOutPort);
+  ShowPortEntry(config);
   controls_->List(ControlIds::kChannel)->setCurrentIndex(config.midiChannel);
   controls_->List(ControlIds::kChannel)->setEnabled(config.mpe == 0);
 }

@@ -154,6 +154,9 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// Keeps the port box up to date with the system's destinations.
   void FollowPortList();
   void RefreshPortBox();
+  /// Selects the preset's destination in the port box, or an entry that
+  /// names it as absent.
+  void ShowPortEntry(const Configuration& config);
   void SetUpCustomControls();
   void ConnectHandlers();
   /// The guide and full-screen controls, their keys, the activity light.
