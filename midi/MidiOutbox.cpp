@@ -60,6 +60,18 @@ void MidiOutbox::OpenGate(uint32_t gate) {
 
 bool MidiOutbox::Passes(const Record& gate) const { return gate.gate <= openedGate_.load(std::memory_order_acquire); }
 
+const MidiOutbox::Record* MidiOutbox::NextToDeliver() {
+  while (const Record* record = ring_.Front()) {
+    if (record->IsGate()) {
+      if (!Passes(*record)) return nullptr;
+    } else if (!DropsNoteOffOfDropped(*record)) {
+      return record;
+    }
+    ring_.Pop();
+  }
+  return nullptr;
+}
+
 int64_t MidiOutbox::LatencyFor(uint32_t frames, uint32_t rate) const {
   if (timing_.latency.count() > 0) return timing_.latency.count();
   const int64_t period = rate > 0 ? static_cast<int64_t>(frames) * 1'000'000'000 / rate : 0;

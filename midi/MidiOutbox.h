@@ -107,6 +107,10 @@ class MidiOutbox {
   using Record = MessageRing::Message;
 
   void Wake();
+  /// The first message that may go now: gates the worker has opened and the
+  /// note-offs of dropped notes are taken out of the way; null at a closed
+  /// gate or when nothing waits.
+  const Record* NextToDeliver();
   /// A gate the worker has opened is let through; a closed one stops delivery.
   bool Passes(const Record& gate) const;
   /// A stale note-on is dropped and remembered, so that its note-off is too.
@@ -136,16 +140,7 @@ void MidiOutbox::FillCycle(const MidiCycle& cycle, Write&& write) {
   if (held_.load(std::memory_order_acquire) || cycle.frames == 0) return;
   const int64_t span = std::max<int64_t>(cycle.end - cycle.start, 1);
   uint32_t firstFree = 0;  // events go into a cycle in frame order
-  while (const Record* record = ring_.Front()) {
-    if (record->IsGate()) {
-      if (!Passes(*record)) break;
-      ring_.Pop();
-      continue;
-    }
-    if (DropsNoteOffOfDropped(*record)) {
-      ring_.Pop();
-      continue;
-    }
+  while (const Record* record = NextToDeliver()) {
     uint32_t frame = firstFree;
     bool late = false;
     if (record->time != 0) {
@@ -175,16 +170,7 @@ void MidiOutbox::FillCycle(const MidiCycle& cycle, Write&& write) {
 template <typename Send>
 void MidiOutbox::DrainAll(int64_t now, int64_t latency, Send&& send) {
   if (held_.load(std::memory_order_acquire)) return;
-  while (const Record* record = ring_.Front()) {
-    if (record->IsGate()) {
-      if (!Passes(*record)) break;
-      ring_.Pop();
-      continue;
-    }
-    if (DropsNoteOffOfDropped(*record)) {
-      ring_.Pop();
-      continue;
-    }
+  while (const Record* record = NextToDeliver()) {
     int64_t due = 0;
     bool late = false;
     if (record->time != 0) {

@@ -148,12 +148,12 @@ constexpr std::array kGlideRow = {
 constexpr auto kLayout = [] {
   std::array<ControlSpec, kTemplate.size() + kGlideRow.size()> layout{};
   size_t next = 0;
-  for (ControlSpec spec : kTemplate) {
-    if (spec.y >= kFirstMovedTop) spec.y += kGlideBandHeightDu;
-    if (spec.kind == K::TabletArea) spec.h += kGlideBandHeightDu;
-    layout[next++] = spec;
+  for (ControlSpec entry : kTemplate) {
+    if (entry.y >= kFirstMovedTop) entry.y += kGlideBandHeightDu;
+    if (entry.kind == K::TabletArea) entry.h += kGlideBandHeightDu;
+    layout[next++] = entry;
   }
-  for (const ControlSpec& spec : kGlideRow) layout[next++] = spec;
+  for (const ControlSpec& entry : kGlideRow) layout[next++] = entry;
   return layout;
 }();
 
