@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 
 #include "app/EchoingMessageSink.h"
+#include "app/ManagedSession.h"
 #include "app/TerminationSignals.h"
 #include "tablet/TabletContext.h"
 #include "tablet/layers/WidgetTabletService.h"
@@ -90,8 +91,16 @@ int CTabletMidiApp::RunMainWindow(MessageSink* windowMessages, const QString& co
   // loops started later return at once; the window then stops what sounds.
   const TerminationSignals endSignals([](int) { QCoreApplication::exit(0); });
   window.KeepLastSession(lastSessionFile_);
-  const int result =
-      window.DoModal(configurationFile, lastSession_ == LastSession::Restored ? lastSessionFile_ : QString());
+  int result = 0;
+  if (session_) {
+    // The session's presets count: no file given, no last session.
+    window.OnInitDialog();
+    session_->Attach(window);
+    result = window.exec();
+    session_->Detach();
+  } else {
+    result = window.DoModal(configurationFile, lastSession_ == LastSession::Restored ? lastSessionFile_ : QString());
+  }
   // The window said why (its box and standard error) and stayed for editing;
   // whoever started the program still learns that the pen never played.
   if (!window.Initialized()) exitStatus_ = kStartupFailed;

@@ -8,6 +8,7 @@
 #include "tablet/TabletContext.h"
 #include "ui/window/OrientationScaling.h"
 
+class ManagedSession;
 class MessageSink;
 class MidiOutService;
 class WidgetTabletService;
@@ -50,10 +51,19 @@ class CTabletMidiApp {
   void UseLastSession(LastSession use) { lastSession_ = use; }
   /// The file the last presets are kept in, once Prepare knows the data folder.
   const QString& LastSessionFile() const { return lastSessionFile_; }
+  /// Quill runs in a session manager's session that has opened: the window
+  /// takes the session's presets instead of a file given and the last
+  /// session's (which is then neither read nor written).
+  void JoinSession(ManagedSession& session) {
+    session_ = &session;
+    lastSession_ = LastSession::Off;
+  }
   /// Runs the main window modally, with `configurationFile` loaded when one is
-  /// given, and destroys it; `windowMessages` replaces the window's own
-  /// message boxes. SIGINT, SIGTERM and SIGHUP end the run as closing the
-  /// window does. A window without the tablet context sets kStartupFailed.
+  /// given (in a session: the session's presets instead), and destroys it;
+  /// `windowMessages` replaces the window's own message boxes. SIGINT,
+  /// SIGTERM and SIGHUP end the run as closing the window does, at once and
+  /// without a question. A window without the tablet context sets
+  /// kStartupFailed.
   int RunMainWindow(MessageSink* windowMessages = nullptr, const QString& configurationFile = QString());
 
   const QString& ProgramFolder() const { return programFolder_; }
@@ -70,6 +80,7 @@ class CTabletMidiApp {
   MessageSink& messages_;
   TabletMakers makers_ = TabletMakers::WacomOnly;
   LastSession lastSession_ = LastSession::Off;
+  ManagedSession* session_ = nullptr;
   QString lastSessionFile_;
   int exitStatus_ = 0;
   QString programFolder_;

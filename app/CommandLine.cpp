@@ -21,11 +21,16 @@ std::optional<std::chrono::microseconds> ParseLatency(std::string_view text) {
   }
   return std::chrono::microseconds(std::llround(ms * 1000));
 }
+}  // namespace
 
 bool ValidClientName(std::string_view name) {
   return !name.empty() && name.size() <= kLongestClientName && name.find(':') == std::string_view::npos;
 }
-}  // namespace
+
+void UseSessionDefaults(CommandLine& options) {
+  if (options.tablet == TabletLayer::Default) options.tablet = TabletLayer::Auto;
+  options.anyTablet = true;
+}
 
 std::string CommandLineUsage() {
   return "usage: quill [--tablet=auto|evdev|qt|mouse|recording:FILE] [--any-tablet] [--midi=alsa|jack]\n"

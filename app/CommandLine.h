@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "midi/MidiSystem.h"
@@ -34,3 +35,12 @@ std::string CommandLineHelp();
 /// not take. Qt's options may have values ("-platform offscreen"): only once Qt
 /// has taken its own options out of the command line are `files` the files.
 bool ParseCommandLine(int argc, char** argv, CommandLine& options);
+
+/// A session manager starts Quill without arguments, and a box that ends the
+/// program would break the session: Quill starts as its menu entry does
+/// (`--tablet=auto --any-tablet`), unless the command line chose a layer.
+void UseSessionDefaults(CommandLine& options);
+
+/// Whether JACK and ALSA take `name` as a client's name: 1 to 63 characters,
+/// no ':' (which parts a client's name from its port's).
+bool ValidClientName(std::string_view name);

@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: MIT
+#include <unistd.h>
+
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/CTabletMidiApp.h"
 #include "app/CommandLine.h"
+#include "app/ManagedSession.h"
+#include "session/NsmClient.h"
 #include "ui/ProgramInfo.h"
 #include "ui/window/QtMessageSink.h"
 
@@ -19,6 +26,16 @@ void ReportLateMessages(const MidiDeliveryCounts& counts) {
                "a longer --midi-latency keeps them in time\n",
                static_cast<unsigned long long>(counts.late), static_cast<unsigned long long>(counts.timed),
                static_cast<unsigned long long>(counts.droppedNotes));
+}
+
+// The client of the session manager named in NSM_URL; nothing (said on
+// standard error) when it cannot be reached.
+std::unique_ptr<NsmClient> SessionManagerClient(const std::string& url, const char* program) {
+  std::string error;
+  const char* slash = std::strrchr(program, '/');
+  auto client = NsmClient::Create(url, slash ? slash + 1 : program, static_cast<int>(::getpid()), error);
+  if (!client) std::fprintf(stderr, "quill: NSM_URL: %s; Quill runs without a session\n", error.c_str());
+  return client;
 }
 }  // namespace
 
@@ -47,17 +64,34 @@ int main(int argc, char** argv) {
     return 2;
   }
   QApplication::setApplicationName(QString::fromUtf8(ProgramInfo::kName));
+  const std::optional<std::string> managerUrl = NsmClient::ManagerUrl();
+  if (managerUrl) UseSessionDefaults(options);
   std::unique_ptr<WidgetTabletService> tablet = CreateTabletService(options.tablet, options.tabletRecording);
   const std::string absence = MidiSystemAbsence(options.midi);
   if (!absence.empty()) std::fprintf(stderr, "quill: --midi=alsa: %s\n", absence.c_str());
-  // The one place the MIDI client is made: with its name, which a session
-  // manager may yet decide.
-  std::unique_ptr<MidiOutService> midi = CreateMidiOutService(options.midi, options.clientName, options.midiLatency);
+
+  // Under a session manager no MIDI client exists before the session opens:
+  // the session names it.
+  std::unique_ptr<NsmClient> manager = managerUrl ? SessionManagerClient(*managerUrl, argv[0]) : nullptr;
+  std::optional<ManagedSession> session;
+  if (manager) {
+    session.emplace(*manager);
+    session->WatchSocket(manager->Descriptor(), [&manager] { manager->ReadMessages(); });
+    if (session->AnnounceAndWait() == ManagedSession::Start::Ended) return 0;
+  }
+  const bool inSession = session && session->Session();
+  if (inSession && !options.files.empty()) {
+    std::fprintf(stderr, "quill: %s is not loaded: the session's presets count\n", options.files.front().c_str());
+  }
+  // The one place the MIDI client is made.
+  std::unique_ptr<MidiOutService> midi = CreateMidiOutService(
+      options.midi, session ? session->ClientName(options.clientName) : options.clientName, options.midiLatency);
   QtMessageSink messages;
   CTabletMidiApp app(*tablet, *midi, messages);
   app.AcceptTabletMakers(options.anyTablet ? TabletMakers::Any : TabletMakers::WacomOnly);
   app.UseLastSession(options.fresh ? CTabletMidiApp::LastSession::Fresh : CTabletMidiApp::LastSession::Restored);
-  app.InitInstance(options.files.empty() ? QString() : QString::fromLocal8Bit(options.files.front()));
+  if (inSession) app.JoinSession(*session);
+  app.InitInstance(options.files.empty() || inSession ? QString() : QString::fromLocal8Bit(options.files.front()));
   ReportLateMessages(midi->DeliveryCounts());
   return app.ExitStatus();
 }

@@ -148,7 +148,10 @@ class PerformanceEngine {
   void UseFileSaver(FileSaver& saver) { saver_ = &saver; }
   void UseFileLoader(FileLoader& loader) { loader_ = &loader; }
   void SaveConfigurations(const std::string& path);
-  void LoadConfigurations(const std::string& path);
+  /// How a Load ended: "" once the presets were taken in, else the message
+  /// that says why not (shown as well, after this answer).
+  using LoadDone = std::function<void(const std::string& failure)>;
+  void LoadConfigurations(const std::string& path, LoadDone done = {});
   /// Where the file dialogs start: the folders at start-up, then the last
   /// file chosen in each dialog.
   void SetFileLocations(const FileLocations& locations) { locations_ = locations; }
@@ -210,8 +213,9 @@ class PerformanceEngine {
   }
   void RunPacketStep(const TabletPacket& packet, const PacketGeometry& geometry);
   /// A configuration file's bytes (or why there are none) taken in as Load
-  /// does, with its messages.
-  void TakeConfigurationFile(const std::string& path, const FileContents& contents);
+  /// does, with the messages about its pictures; the message of a file that
+  /// is refused as a whole is returned instead ("" when it was taken).
+  std::string TakeConfigurationFile(const std::string& path, const FileContents& contents);
   Configuration& Current() { return configs_[currentConfig_]; }
   /// A preset whose port name is listed takes that entry, whatever its number.
   void FollowPortName(Configuration& config) const;

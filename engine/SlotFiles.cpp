@@ -3,6 +3,7 @@
 // "Load..." once the user has chosen a file.
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "config/ConfigFields.h"
 #include "config/ConfigFileReader.h"
@@ -67,27 +68,26 @@ void PerformanceEngine::SaveConfigurations(const std::string& path) {
   });
 }
 
-void PerformanceEngine::LoadConfigurations(const std::string& path) {
+void PerformanceEngine::LoadConfigurations(const std::string& path, LoadDone done) {
   const Call call(*this);
   locations_.configsFolder = path;
   // Read away from this thread (the window's loader reads after the saves
   // asked before), then taken in at once when the bytes arrive.
-  loader_->Load(path, kMaxConfigFileBytes, [this, path](FileContents contents) {
+  loader_->Load(path, kMaxConfigFileBytes, [this, path, done = std::move(done)](FileContents contents) {
     const Call arrival(*this);
-    TakeConfigurationFile(path, contents);
+    const std::string failure = TakeConfigurationFile(path, contents);
+    // Answered before the box, which waits for a click.
+    if (done) done(failure);
+    if (!failure.empty()) messages_.ShowMessage(failure);
   });
 }
 
-void PerformanceEngine::TakeConfigurationFile(const std::string& path, const FileContents& contents) {
+std::string PerformanceEngine::TakeConfigurationFile(const std::string& path, const FileContents& contents) {
   if (contents.outcome == FileContents::Outcome::Unreadable) {
-    messages_.ShowMessage("Unable to open the configuration file '" + path + "'.");
-    return;
+    return "Unable to open the configuration file '" + path + "'.";
   }
   // No file the writer makes comes near the limit.
-  if (contents.outcome == FileContents::Outcome::TooLarge) {
-    messages_.ShowMessage(kNotAConfigurationFile);
-    return;
-  }
+  if (contents.outcome == FileContents::Outcome::TooLarge) return std::string(kNotAConfigurationFile);
   // Each slot's picture is out of use until the one its block names arrives;
   // the pictures held before are freed, so the new ones have their room.
   // One that does not decode is reported when its answer comes, and the slot
@@ -113,10 +113,7 @@ void PerformanceEngine::TakeConfigurationFile(const std::string& path, const Fil
     return true;
   };
   const ConfigReadResult result = ReadConfigFile(std::string_view(contents.bytes), configs_, setPicture);
-  if (!result.accepted) {
-    messages_.ShowMessage(kNotAConfigurationFile);
-    return;
-  }
+  if (!result.accepted) return std::string(kNotAConfigurationFile);
   // A preset finds its port by name when the name is listed, wherever the
   // system's order puts it today; otherwise its number counts.
   for (Configuration& config : configs_) FollowPortName(config);
@@ -124,4 +121,5 @@ void PerformanceEngine::TakeConfigurationFile(const std::string& path, const Fil
   ShowConfiguration();
   display_.ShowPresetsFile(path);
   PresetsChanged();
+  return {};
 }

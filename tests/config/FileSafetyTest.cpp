@@ -23,8 +23,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "config/ConfigFileReader.h"
 #include "config/ConfigFields.h"
+#include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
 #include "config/SafeFileWriter.h"
 #include "tests/support/EngineFakes.h"
@@ -265,7 +265,9 @@ TEST(SlotFiles, RefusedFilesChangeNothing) {
                {path("pipe.qcf"), "Unable to open the configuration file '" + path("pipe.qcf") + "'."},
                {path("padded.qcf"), "This is not a Quill configuration file !"}};
   for (const auto& test : cases) {
-    rig.engine.LoadConfigurations(test.file);
+    std::string answer = "no answer";
+    rig.engine.LoadConfigurations(test.file, [&](const std::string& failure) { answer = failure; });
+    EXPECT_EQ(answer, test.message);
     EXPECT_EQ(rig.messages.TakeShown(), std::vector<std::string>{test.message});
     EXPECT_EQ(rig.engine.Locations().configsFolder, test.file);
     for (int s = 0; s < kSlotCount; ++s) EXPECT_EQ(rig.engine.SlotConfiguration(s), before[s]) << test.file << s;
@@ -347,18 +349,26 @@ TEST(SlotFiles, LoadTakesThePresetsInWhenTheBytesArrive) {
   DeferredLoader loader;
   rig.engine.UseFileLoader(loader);
 
-  rig.engine.LoadConfigurations(s / "set.qcf");
-  rig.engine.LoadConfigurations(s / "absent.qcf");
+  // Whoever asked hears how each ended once it has: the presets taken, or why not.
+  std::vector<std::string> answers;
+  const auto answer = [&](const std::string& failure) {
+    answers.push_back(failure + " at scale " + std::to_string(rig.engine.CurrentConfiguration().scale));
+  };
+  rig.engine.LoadConfigurations(s / "set.qcf", answer);
+  rig.engine.LoadConfigurations(s / "absent.qcf", answer);
   EXPECT_EQ(rig.engine.Locations().configsFolder, s / "absent.qcf");
   ASSERT_EQ(loader.requests.size(), 2u);
   EXPECT_EQ(rig.engine.CurrentConfiguration().scale, DefaultConfiguration().scale);
   EXPECT_TRUE(rig.messages.shown.empty());
+  EXPECT_TRUE(answers.empty());
   EXPECT_TRUE(rig.midi.sent.empty());
   loader.AnswerAll();
   EXPECT_EQ(rig.engine.CurrentConfiguration().scale, 42);
   EXPECT_EQ(rig.midi.TakeSent(), std::vector<std::string>{"C0 03 00"});
   EXPECT_EQ(rig.messages.TakeShown(),
             std::vector<std::string>{"Unable to open the configuration file '" + (s / "absent.qcf") + "'."});
+  EXPECT_EQ(answers, (std::vector<std::string>{" at scale 42", "Unable to open the configuration file '" +
+                                                                   (s / "absent.qcf") + "'. at scale 42"}));
 }
 
 }  // namespace

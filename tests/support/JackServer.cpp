@@ -166,6 +166,17 @@ bool JackServer::SetBufferSize(int frames) {
   return set;
 }
 
+std::vector<std::string> JackServer::Ports() {
+  std::vector<std::string> names;
+  WithClient("patchbay", [&](jack_client_t* client) {
+    if (const char** ports = jack_get_ports(client, nullptr, nullptr, 0)) {
+      for (const char** port = ports; *port; ++port) names.emplace_back(*port);
+      jack_free(ports);
+    }
+  });
+  return names;
+}
+
 std::vector<std::string> JackServer::ConnectionsOf(const std::string& port) {
   std::vector<std::string> names;
   WithClient("patchbay", [&](jack_client_t* client) {

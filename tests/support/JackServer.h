@@ -48,6 +48,8 @@ class JackServer {
 
   /// Connects two ports as jack_connect or a patchbay would; false on failure.
   static bool ConnectPorts(const std::string& from, const std::string& to);
+  /// Every port on the current server, "client:port".
+  static std::vector<std::string> Ports();
   /// The ports connected to `port`, in the server's order.
   static std::vector<std::string> ConnectionsOf(const std::string& port);
   /// Asks the running server for another buffer size, as jack_bufsize does.

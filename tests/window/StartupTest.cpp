@@ -273,6 +273,14 @@ TEST(CommandLine, OwnOptionsAreReadAndQtsAreLeftAlone) {
   EXPECT_EQ(midi.files, std::vector<std::string>{"set.qcf"});
   ASSERT_TRUE(Parse({"--client-name=Pad", "--midi-latency=1000"}, midi));
   EXPECT_EQ(midi.clientName, "Pad");
+  // Started by a session manager, as from the menu, unless a layer was chosen.
+  CommandLine managed;
+  UseSessionDefaults(managed);
+  EXPECT_EQ(managed.tablet, TabletLayer::Auto);
+  EXPECT_TRUE(managed.anyTablet);
+  ASSERT_TRUE(Parse({"--tablet=mouse"}, managed));
+  UseSessionDefaults(managed);
+  EXPECT_EQ(managed.tablet, TabletLayer::Mouse);
   for (const char* wrong :
        {"--tablet=wintab", "--midi=coreaudio", "--tablet", "--verbose", "--tablet=recording:", "--tablet=recording",
         "--any-tablet=yes", "--fresh=yes", "--client-name", "--client-name=", "--client-name=a:b", "--midi-latency=0",

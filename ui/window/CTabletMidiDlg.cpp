@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "midi/MidiOutService.h"
 #include "music/NoteNames.h"
@@ -143,17 +144,27 @@ void CTabletMidiDlg::KeepLastSession(const QString& path) { lastSession_.SetFile
 void CTabletMidiDlg::RestoreLastSession(const QString& path) {
   // The first run has nothing to restore, and says nothing about it.
   if (!QFileInfo(path).isFile()) return;
-  restoredFrom_ = path;
+  // Once read, the file holds the presets: no need to write them back.
+  LoadKeptPresets(path, [this](const std::string& failure) {
+    if (failure.empty()) lastSession_.Holds(engine_.FormatPresets());
+  });
+}
+
+void CTabletMidiDlg::LoadKeptPresets(const QString& path, PerformanceEngine::LoadDone done) {
+  keptFrom_ = path;
   // Not a file the player chose: the dialogs start where they would have.
   const FileLocations locations = engine_.Locations();
-  engine_.LoadConfigurations(path.toStdString());
+  engine_.LoadConfigurations(path.toStdString(), std::move(done));
   engine_.SetFileLocations(locations);
-  lastSession_.Holds(engine_.FormatPresets());
+}
+
+void CTabletMidiDlg::WritePresets(const QString& path, std::string contents, FileSaver::Done done) {
+  fileSaver_.Save(path.toStdString(), std::move(contents), std::move(done));
 }
 
 void CTabletMidiDlg::ShowPresetsFile(const std::string& path) {
   const QString file = QString::fromStdString(path);
-  if (file == restoredFrom_ || file == lastSession_.File()) return;
+  if (file == keptFrom_ || file == lastSession_.File()) return;
   setWindowTitle(QFileInfo(file).fileName() + QStringLiteral(" \u2014 ") + QString::fromUtf8(ProgramInfo::Caption()));
 }
 

@@ -69,6 +69,15 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   /// Starts with the presets kept in `path`, when the file is there; the title
   /// and the file dialogs do not mention it.
   void RestoreLastSession(const QString& path);
+  /// Loads presets kept for the player rather than chosen by them (the last
+  /// session, a session manager's file) as Load... does, messages included,
+  /// but leaves the title and the file dialogs alone. `done` hears how the
+  /// load ended once it has (see PerformanceEngine::LoadConfigurations).
+  void LoadKeptPresets(const QString& path, PerformanceEngine::LoadDone done = {});
+  /// Writes `contents` (FormatPresets) to `path` as Save... does: on the file
+  /// thread, after the saves asked before, safely; `done` hears whether it
+  /// was written, from this thread's event loop.
+  void WritePresets(const QString& path, std::string contents, FileSaver::Done done);
 
   // The playing surface.
   /// The note guide over the tablet area; the choice is remembered between runs.
@@ -210,8 +219,8 @@ class CTabletMidiDlg : public QDialog, public EngineDisplay {
   KeyChooser keyChooser_;
   /// The folders the file dialogs started in at first.
   FileLocations firstLocations_;
-  /// The file the last run's presets came from: not one to name in the title.
-  QString restoredFrom_;
+  /// The file kept presets came from: not one to name in the title.
+  QString keptFrom_;
   /// Destroyed before the saver it lends its writes to.
   LastSessionKeeper lastSession_;
   bool noteGuide_ = true;
