@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QScreen>
@@ -78,7 +79,11 @@ int main(int argc, char** argv) {
   keys.ShowKey(84);
   save(keys, "keys.png");
   if (argc > 2) {
-    window.LoadConfigurationFile(QString::fromLocal8Bit(argv[2]));
+    const QString file = QString::fromLocal8Bit(argv[2]);
+    window.LoadConfigurationFile(file);
+    // The file is read on the window's file thread; the title names it once
+    // its presets are in, and only then do their pictures start to decode.
+    ProcessEventsUntil([&window, &file] { return window.windowTitle().startsWith(QFileInfo(file).fileName()); });
     ProcessEventsUntil([&window] {
       const PerformanceEngine& engine = window.Engine();
       for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -102,8 +107,8 @@ int main(int argc, char** argv) {
     }
     save(window, "preset-f3.png");
 
-    // F2 of the file: bands from left to right; the tip plays one, lighting
-    // it and the activity light.
+    // F2 of the file (glide.qcf: the gliding violin): the tip plays a band,
+    // lighting it and the activity light.
     QKeyEvent f2Again(QEvent::KeyPress, Qt::Key_F2, Qt::NoModifier);
     QApplication::sendEvent(&window, &f2Again);
     tablet.Pose({.cursor = 1, .x = 700, .y = 700, .azimuth = 1300, .altitude = 600});
