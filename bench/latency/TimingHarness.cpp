@@ -10,11 +10,9 @@
 // the gap played: the errors' median, 99th percentile and largest, with the
 // count of messages Quill itself found late (its standard error). The
 // figures need an otherwise idle machine.
-#include <fcntl.h>
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,8 +34,7 @@
 #include <vector>
 
 #include "tests/support/JackServer.h"
-
-extern char** environ;
+#include "tests/support/QuietProcess.h"
 
 namespace {
 using namespace std::chrono_literals;
@@ -129,21 +126,6 @@ void WriteRecording(const std::string& path, const std::vector<Tap>& taps) {
   event(t + 100'000, 0, 0, 0);
 }
 
-pid_t Spawn(const std::vector<std::string>& words, const std::string& errors = "/dev/null") {
-  std::vector<std::string> args = words;
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  pid_t pid = -1;
-  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  return pid;
-}
-
 void End(pid_t pid) {
   if (pid <= 0) return;
   ::kill(pid, SIGTERM);
@@ -198,7 +180,7 @@ int main(int argc, char** argv) {
   WriteRecording(recording, taps);
 
   const std::string display = ":" + std::to_string(90 + ::getpid() % 100);
-  const pid_t xvfb = Spawn({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+  const pid_t xvfb = SpawnQuietly({"Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
   ::setenv("DISPLAY", display.c_str(), 1);
   ::setenv("QT_QPA_PLATFORM", "xcb", 1);
   ::setenv("HOME", folder.c_str(), 1);
@@ -222,7 +204,7 @@ int main(int argc, char** argv) {
   const std::string errors = (folder / "quill.err").string();
   std::vector<std::string> command = {quill, "--tablet=recording:" + recording, "--any-tablet", "--midi=jack"};
   command.insert(command.end(), quillOptions.begin(), quillOptions.end());
-  const pid_t pid = Spawn(command, errors);
+  const pid_t pid = SpawnQuietly(command, errors);
   // One pass, after the recording's pause; the next would start a second later.
   const auto until = std::chrono::steady_clock::now() + 20s + std::chrono::microseconds(t);
   while (receiver->Count() < notes && std::chrono::steady_clock::now() < until) std::this_thread::sleep_for(10ms);

@@ -3,10 +3,8 @@
 // server, started twice in one session as a manager starts it: announced,
 // opened on the session's path, its presets saved and brought back, its
 // dirty state heard, and ended by SIGTERM, with no note left sounding.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,9 +25,8 @@
 #include "config/SafeFileWriter.h"
 #include "tests/support/JackServer.h"
 #include "tests/support/MockSessionManager.h"
+#include "tests/support/QuietProcess.h"
 #include "tests/support/RandomPerformance.h"
-
-extern char** environ;
 
 namespace {
 using namespace std::chrono_literals;
@@ -53,18 +50,8 @@ class ManagedQuill {
     environment.push_back("QT_QPA_PLATFORM=offscreen");
     environment.push_back("XDG_DATA_HOME=" + (home / "data").string());
     environment.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-    std::vector<std::string> arguments = {QUILL_PROGRAM, "--tablet=recording:" QUILL_TAP_RECORDING, "--midi=jack"};
-    std::vector<char*> argv, envp;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&pid_, QUILL_PROGRAM, &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
+    pid_ = SpawnQuietly({QUILL_PROGRAM, "--tablet=recording:" QUILL_TAP_RECORDING, "--midi=jack"}, errors_.string(),
+                        environment);
   }
   ~ManagedQuill() {
     if (pid_ <= 0) return;

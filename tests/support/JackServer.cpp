@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "tests/support/JackServer.h"
 
-#include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "tests/support/QuietProcess.h"
 
 namespace {
 void Silent(const char*) {}
@@ -85,19 +83,8 @@ bool JackServer::Start() {
     // scheduler's sake).
     args = {"jackd", "-n", name_, "--no-realtime", "--sync", "-d", "dummy", "-r", rate, "-p", period};
   }
-  std::vector<char*> argv;
-  for (auto& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    pid_ = -1;
-    return false;
-  }
+  pid_ = SpawnQuietly(args);
+  if (pid_ <= 0) return false;
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < until) {
     if (WithClient("probe", [](jack_client_t*) {})) return true;
