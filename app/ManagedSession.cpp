@@ -59,11 +59,11 @@ ManagedSession::Start ManagedSession::AnnounceAndWait(std::chrono::milliseconds 
   }
   phase_ = Phase::Alone;
   if (client_.State() == SessionState::Refused) return Start::Refused;  // said as it arrived
-  const auto seconds = static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(patience).count());
+  const double seconds = std::chrono::duration<double>(patience).count();
   if (client_.State() == SessionState::Announced) {
-    std::fprintf(stderr, "quill: the session manager sent no session to open within %lld s; %s\n", seconds, kAlone);
+    std::fprintf(stderr, "quill: the session manager sent no session to open within %g s; %s\n", seconds, kAlone);
   } else {
-    std::fprintf(stderr, "quill: the session manager did not answer within %lld s; %s\n", seconds, kAlone);
+    std::fprintf(stderr, "quill: the session manager did not answer within %g s; %s\n", seconds, kAlone);
   }
   return Start::Unanswered;
 }
