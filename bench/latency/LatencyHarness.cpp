@@ -66,6 +66,19 @@ class PenTools : public ToolNameSource {
   std::string ToolName(uint32_t) const override { return "Pressure Stylus"; }
 };
 
+// An engine started on `midi` as the window starts one, among quiet fakes.
+struct PlayingEngine {
+  explicit PlayingEngine(MidiOutService& midi) : engine(midi, messages, display, tools, copyBuffer) {
+    engine.Start();
+    engine.MarkInitialised();
+  }
+  CountingMessages messages;
+  NoDisplay display;
+  PenTools tools;
+  CopyBuffer copyBuffer;
+  PerformanceEngine engine;
+};
+
 struct Figures {
   double median = 0, p99 = 0, max = 0;
 };
@@ -82,14 +95,9 @@ enum class Pattern { Controllers, Notes };
 // Plays `events` packets into an engine on `midi` and returns each packet's time in µs.
 std::vector<double> TimePackets(MidiOutService& midi, Pattern pattern, int events, std::chrono::microseconds interval,
                                 uint64_t& boxes) {
-  CountingMessages messages;
-  NoDisplay display;
-  PenTools tools;
-  CopyBuffer copyBuffer;
-  PerformanceEngine engine(midi, messages, display, tools, copyBuffer);
-  engine.Start();
-  engine.MarkInitialised();
-  PacketGeometry geometry;
+  PlayingEngine playing(midi);
+  PerformanceEngine& engine = playing.engine;
+  const PacketGeometry geometry;
   TabletPacket packet;
   packet.cursor = 1;
   packet.altitude = 900;
@@ -123,7 +131,7 @@ std::vector<double> TimePackets(MidiOutService& midi, Pattern pattern, int event
     const auto done = Clock::now();
     times.push_back(std::chrono::duration<double, std::micro>(done - arrival).count());
   }
-  boxes = messages.boxes;
+  boxes = playing.messages.boxes;
   return times;
 }
 
@@ -227,14 +235,9 @@ class SlowSystemClient : public MidiSystemClient {
 // destination changed 100 times, a pen packet between every two changes.
 double LongestStallOverPresetChanges() {
   OwnPortService service([] { return std::make_unique<SlowSystemClient>(); });
-  CountingMessages messages;
-  NoDisplay display;
-  PenTools tools;
-  CopyBuffer copyBuffer;
-  PerformanceEngine engine(service, messages, display, tools, copyBuffer);
-  engine.Start();
-  engine.MarkInitialised();
-  PacketGeometry geometry;
+  PlayingEngine playing(service);
+  PerformanceEngine& engine = playing.engine;
+  const PacketGeometry geometry;
   TabletPacket packet;
   packet.cursor = 1;
   packet.buttons = 1;
